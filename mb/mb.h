@@ -1,0 +1,180 @@
+// Signed integers of unlimited length.
+//
+// An mb is a plain record: `alloc` words of storage from malloc, `size` words in
+// use (its sign is the number's sign), `words` least significant first. Results
+// are written into the first argument, which may be the same object as any
+// operand unless a routine says otherwise. Failures are reported by a false
+// result; a failed allocation ends the program with exit(1).
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <iosfwd>
+#include <limits>
+#include <type_traits>
+
+namespace korvel {
+
+// The arithmetic's own integer widths: a word, a word count, a shift, a bit
+// count, a digit and a comparison result are 32 bits wide on every machine.
+using i32 = std::int32_t;
+using u32 = std::uint32_t;
+using i64 = std::int64_t;
+using u64 = std::uint64_t;
+
+// A machine integer type of any width (bool excluded).
+template <class T>
+concept MachineInteger = std::integral<T> && !std::same_as<T, bool>;
+
+struct mb {
+    u32 alloc = 0;           // words held by `words`
+    i32 size = 0;            // |size| words in use; the sign is the number's
+    u32* words = nullptr;    // magnitude, least significant word first
+
+    mb() = default;
+    mb(mb const& x);                     // deep copy, exact storage
+    mb(mb&& x) noexcept;                 // takes x's storage, leaves x empty
+    explicit mb(char const* text);       // decimal text; zero when unreadable
+    ~mb();
+    mb& operator=(mb const& y);          // exact storage; a zero source releases it
+    mb& operator=(mb&& y) noexcept;
+    bool operator!() const { return size == 0; }
+};
+
+// ---- storage and assignment ----------------------------------------------
+bool init(mb& x);                        // x = empty zero, nothing freed
+bool init(mb& x, i32 v);                 // x = v in one exact word, nothing freed
+template <MachineInteger T>
+bool init(mb& x, T v);                   // x = v for any machine integer, nothing freed
+void update(mb& x);                      // storage = exactly |size| words, contents undefined
+void updateWithCare(mb& x);              // storage >= |size| words, reused when large enough
+void equate(mb& x, mb const& y);         // x = y, exact storage
+void equateWithCare(mb& x, mb const& y); // x = y, storage reused when large enough
+void mbNormalize(mb& x);                 // strip high zero words; zero releases storage
+i32 alignLeft(mb& x);                    // x <<= k so bit 31 of the top word is set; returns k
+
+// ---- queries and comparison -----------------------------------------------
+i32 compare(mb const& x, mb const& y);       // sign(x - y)
+i32 mbCompareAbs(mb const& x, mb const& y);  // sign(|x| - |y|), any form
+i32 NumBits(mb const& x);                    // bit length of |x|; 0 for zero
+i32 Lg2(mb const& x);                        // floor(log2 |x|); -1 for zero
+bool isItEven(mb const& x);                  // lowest bit of |x| is 0
+mb abs(mb const& x);                         // |x|
+
+// Bit length of |v| for any machine integer: 0 for 0, 3 for 5, 32 for 0xFFFFFFFF.
+template <MachineInteger T>
+constexpr i32 NumBits(T v) {
+    using U = std::make_unsigned_t<T>;
+    U m = static_cast<U>(v);
+    if constexpr (std::is_signed_v<T>)
+        if (v < 0) m = static_cast<U>(U(0) - m);
+    i32 n = 0;
+    for (; m != 0; m >>= 1) ++n;
+    return n;
+}
+
+// ---- addition, subtraction, shifts ----------------------------------------
+void mbAddAbs(mb& r, mb const& x, mb const& y);  // r = |x| + |y|
+void mbSubAbs(mb& r, mb const& x, mb const& y);  // r = |x| - |y|, |x| >= |y|
+void add(mb& r, mb const& x, mb const& y);       // r = x + y
+void sub(mb& r, mb const& x, mb const& y);       // r = x - y
+void mbShiftLeft(mb& r, mb const& x, i32 n);     // r = sign(x) * (|x| * 2^|n|)
+void mbShiftRight(mb& r, mb const& x, i32 n);    // r = sign(x) * floor(|x| / 2^|n|)
+
+// ---- multiplication and short division -------------------------------------
+void mul(mb& r, mb const& x, mb const& y);            // r = x * y
+void sqr(mb& r, mb const& x);                         // r = x * x
+mb sqr(mb const& x);                                  // x * x
+void mulByScalarAbs(mb& r, mb const& x, u32 w);       // r = x * w (sign of x)
+u32 mbShortDiv(mb& q, mb const& a, mb const& b);      // one-word b: q = a / b toward 0; returns |a| mod |b|
+u32 mbShortDiv(mb& q, mb const& a, u32 d);            // the same with a word divisor d != 0
+bool power(mb& r, mb const& x, i32 n);                // r = x^n; false for 0^0 and 0^-n
+
+// ---- long division ---------------------------------------------------------
+bool div(mb& q, mb const& x, mb const& y);            // q = x / y toward 0; false for y = 0
+u32 ThreeByTwo(mb& a, mb& b);                         // digit estimate (a2 a1 a0) / (b1 b0)
+bool divRem(mb& q, mb& r, mb const& x, mb const& y);  // q = x / y toward 0, r = x - q*y; q, r distinct
+void myModulus(mb& r, mb const& x, mb const& n);      // r = x mod |n| in [0, |n|); n = 0 leaves r
+
+// ---- decimal text ----------------------------------------------------------
+bool mbConvFromStr(mb& x, char const* text);  // x = integer in text; false on a syntax error
+bool init(mb& x, char const* text);           // x = text, nothing freed first
+bool equate(mb& x, char const* text);         // x = text
+char* mb2Str(mb const& x);                    // decimal text, malloc'd; the caller frees it
+void equate(char*& out, mb const& x);         // out = mb2Str(x)
+std::ostream& operator<<(std::ostream& os, mb const& x);  // text, then std::endl
+
+// Position in the output text where PrintDigits writes next.
+extern i32 sIndex;
+// Appends the digits of v (0 <= v < 10^9) at out[sIndex], zero-padded to nine when pad != 0.
+void PrintDigits(char* out, i32 v, i32 pad);
+
+// A growable stack of 32-bit values; pop by reading items[top] and decreasing top.
+struct lstack {
+    i32 top = -1;
+    i32 capacity = 0;
+    i32* items = nullptr;
+
+    lstack() = default;
+    lstack(lstack const&) = delete;
+    lstack& operator=(lstack const&) = delete;
+    ~lstack();
+    void push(i32 v);
+};
+
+// ---- machine integers --------------------------------------------------------
+namespace detail {
+void equateMagnitude(mb& x, u64 magnitude, bool negative, bool twoWords);
+bool magnitudeOf(mb const& x, u64& magnitude);  // false when |x| needs more than 64 bits
+}  // namespace detail
+
+// x = v. A zero v keeps x's storage; types of up to 32 bits give one exact word,
+// 64-bit types two words before normalisation.
+template <MachineInteger T>
+void equate(mb& x, T v) {
+    using U = std::make_unsigned_t<T>;
+    bool negative = false;
+    U m = static_cast<U>(v);
+    if constexpr (std::is_signed_v<T>) {
+        negative = v < 0;
+        if (negative) m = static_cast<U>(U(0) - m);
+    }
+    detail::equateMagnitude(x, static_cast<u64>(m), negative, sizeof(T) > 4);
+}
+
+template <MachineInteger T>
+bool init(mb& x, T v) {
+    init(x);
+    equate(x, v);
+    return true;
+}
+
+// out = x when x fits T; otherwise false and out = 0. Signed types of 32 and 64
+// bits accept a symmetric range (their minimum is refused); a refused one-word
+// value with bit 31 set leaves its bit pattern in a 32-bit signed out.
+template <MachineInteger T>
+bool equate(T& out, mb const& x) {
+    out = 0;
+    u64 m = 0;
+    bool const negative = x.size < 0;
+    if (!detail::magnitudeOf(x, m)) return false;
+    if constexpr (std::is_unsigned_v<T>) {
+        if (negative || m > std::numeric_limits<T>::max()) return false;
+        out = static_cast<T>(m);
+        return true;
+    } else {
+        using U = std::make_unsigned_t<T>;
+        u64 const max = static_cast<u64>(std::numeric_limits<T>::max());
+        bool const symmetric = sizeof(T) >= 4;
+        u64 const limit = negative && !symmetric ? max + 1 : max;
+        if (m > limit) {
+            if constexpr (sizeof(T) == 4)
+                if (m <= 0xFFFFFFFFu) out = static_cast<T>(static_cast<U>(m));
+            return false;
+        }
+        out = negative ? static_cast<T>(U(0) - static_cast<U>(m)) : static_cast<T>(m);
+        return true;
+    }
+}
+
+}  // namespace korvel

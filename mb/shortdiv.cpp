@@ -1,0 +1,33 @@
+// Division by a one-word divisor.
+#include "mb/internal.h"
+
+namespace korvel {
+
+using detail::length;
+
+u32 mbShortDiv(mb& q, mb const& a, mb const& b) {
+    if (b.size == 0 || length(b) > 1 || b.words[0] == 0) return 0;
+    i32 const sign = detail::signOf(a) * detail::signOf(b);
+    i32 const na = length(a);
+    if (na == 0) {
+        detail::makeEmptyZero(q);
+        return 0;
+    }
+    static mb s;
+    s.size = na;
+    updateWithCare(s);
+    u32 const rem = words::divRem1(s.words, a.words, na, b.words[0]);
+    detail::setLength(s, na, sign);
+    equate(q, s);  // q may be a: a has been read in full
+    return rem;
+}
+
+u32 mbShortDiv(mb& q, mb const& a, u32 d) {
+    static mb yt;
+    static bool const initGood = init(yt, 1);
+    (void)initGood;
+    yt.words[0] = d;
+    return mbShortDiv(q, a, yt);
+}
+
+}  // namespace korvel

@@ -1,0 +1,279 @@
+// Every integer operation against GMP on random operands, with the result
+// aliased to each operand and to both.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "../support/gmp_bridge.h"
+#include "../support/random_words.h"
+#include "mb/mb.h"
+
+namespace korvel {
+namespace {
+
+using testing::Mpz;
+using testing::RandomWords;
+using testing::sameValue;
+
+constexpr std::uint64_t seed = 20261206;
+constexpr int rounds = 3000;
+constexpr int maxWords = 40;
+
+mb randomMb(RandomWords& rng, int maxLength = maxWords) {
+    auto w = rng.magnitude(rng.below(maxLength + 1));
+    mb x;
+    x.size = i32(w.size());
+    update(x);
+    for (std::size_t i = 0; i < w.size(); ++i) x.words[i] = w[i];
+    if (rng.coin()) x.size = -x.size;
+    return x;
+}
+
+::testing::AssertionResult normalForm(mb const& x) {
+    i32 n = x.size < 0 ? -x.size : x.size;
+    if (u32(n) > x.alloc) return ::testing::AssertionFailure() << "|size| exceeds alloc";
+    if (n > 0 && x.words[n - 1] == 0) return ::testing::AssertionFailure() << "high zero word";
+    return ::testing::AssertionSuccess();
+}
+
+std::string show(mb const& x) { return testing::decimal(x); }
+
+using BinaryOp = std::function<void(mb&, mb const&, mb const&)>;
+using GmpBinaryOp = std::function<void(mpz_ptr, mpz_srcptr, mpz_srcptr)>;
+
+// Runs op(r, x, y) with a separate r, with r = x, r = y, and op(r, x, x),
+// op(x, x, x), each against GMP's result.
+void checkAliasing(char const* name, BinaryOp const& op, GmpBinaryOp const& ref, mb const& x,
+                   mb const& y, bool selfForms = true) {
+    Mpz gx, gy, want;
+    testing::toMpz(gx, x);
+    testing::toMpz(gy, y);
+    auto expect = [&](mb const& got, mpz_srcptr w, char const* form) {
+        EXPECT_TRUE(sameValue(got, w)) << name << " " << form << " x=" << show(x) << " y=" << show(y)
+                                       << " got " << show(got);
+        EXPECT_TRUE(normalForm(got)) << name << " " << form;
+    };
+    ref(want, gx, gy);
+    {
+        mb r;
+        op(r, x, y);
+        expect(r, want, "r separate");
+    }
+    {
+        mb r(x);
+        op(r, r, y);
+        expect(r, want, "r = x");
+    }
+    {
+        mb r(y);
+        op(r, x, r);
+        expect(r, want, "r = y");
+    }
+    if (!selfForms) return;
+    Mpz same;
+    ref(same, gx, gx);
+    {
+        mb r;
+        op(r, x, x);
+        expect(r, same, "x = y");
+    }
+    {
+        mb r(x);
+        op(r, r, r);
+        expect(r, same, "r = x = y");
+    }
+}
+
+TEST(MbDifferential, AddSubMulAgainstGmp) {
+    RandomWords rng(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    for (int i = 0; i < rounds; ++i) {
+        mb x = randomMb(rng), y = randomMb(rng);
+        checkAliasing("add", [](mb& r, mb const& a, mb const& b) { add(r, a, b); }, mpz_add, x, y);
+        checkAliasing("sub", [](mb& r, mb const& a, mb const& b) { sub(r, a, b); }, mpz_sub, x, y);
+        checkAliasing("mul", [](mb& r, mb const& a, mb const& b) { mul(r, a, b); }, mpz_mul, x, y);
+        checkAliasing(
+            "mbAddAbs", [](mb& r, mb const& a, mb const& b) { mbAddAbs(r, a, b); },
+            [](mpz_ptr r, mpz_srcptr a, mpz_srcptr b) {
+                Mpz t;
+                mpz_abs(r, a);
+                mpz_abs(t, b);
+                mpz_add(r, r, t);
+            },
+            x, y);
+        if (mbCompareAbs(x, y) >= 0 && y.size != 0) {
+            mb r;
+            mbSubAbs(r, x, y);
+            Mpz gx, gy, want;
+            testing::toMpz(gx, x);
+            testing::toMpz(gy, y);
+            mpz_abs(gx, gx);
+            mpz_abs(gy, gy);
+            mpz_sub(want, gx, gy);
+            EXPECT_TRUE(sameValue(r, want)) << "mbSubAbs x=" << show(x) << " y=" << show(y);
+        }
+        Mpz gx, gy;
+        testing::toMpz(gx, x);
+        testing::toMpz(gy, y);
+        ASSERT_EQ(compare(x, y), mpz_cmp(gx, gy) < 0 ? -1 : mpz_cmp(gx, gy) > 0 ? 1 : 0);
+        ASSERT_EQ(mbCompareAbs(x, y), mpz_cmpabs(gx, gy) < 0 ? -1 : mpz_cmpabs(gx, gy) > 0 ? 1 : 0);
+    }
+}
+
+TEST(MbDifferential, ShiftsAgainstGmp) {
+    RandomWords rng(seed + 1);
+    SCOPED_TRACE("seed " + std::to_string(seed + 1));
+    for (int i = 0; i < rounds; ++i) {
+        mb x = randomMb(rng);
+        i32 n = rng.below(401) - 200;
+        Mpz gx, left, right;
+        testing::toMpz(gx, x);
+        mpz_mul_2exp(left, gx, u32(std::abs(n)));
+        mpz_tdiv_q_2exp(right, gx, u32(std::abs(n)));
+        mb r;
+        mbShiftLeft(r, x, n);
+        EXPECT_TRUE(sameValue(r, left) && normalForm(r)) << "left x=" << show(x) << " n=" << n;
+        mbShiftRight(r, x, n);
+        EXPECT_TRUE(sameValue(r, right) && normalForm(r)) << "right x=" << show(x) << " n=" << n;
+        mb a(x);
+        mbShiftLeft(a, a, n);
+        EXPECT_TRUE(sameValue(a, left)) << "left in place x=" << show(x) << " n=" << n;
+        mb b(x);
+        mbShiftRight(b, b, n);
+        EXPECT_TRUE(sameValue(b, right)) << "right in place x=" << show(x) << " n=" << n;
+    }
+}
+
+TEST(MbDifferential, ShortDivisionAgainstGmp) {
+    RandomWords rng(seed + 2);
+    SCOPED_TRACE("seed " + std::to_string(seed + 2));
+    u32 const special[] = {1, 2, 10, 1000000000u, 0x80000000u, 0xFFFFFFFFu};
+    for (int i = 0; i < rounds; ++i) {
+        mb a = randomMb(rng);
+        u32 d = rng.coin() ? special[rng.below(6)] : (rng.word() | 1u);
+        Mpz ga, q, rem;
+        testing::toMpz(ga, a);
+        mpz_tdiv_qr_ui(q, rem, ga, d);
+        mb got;
+        u32 r = mbShortDiv(got, a, d);
+        EXPECT_TRUE(sameValue(got, q) && normalForm(got)) << "a=" << show(a) << " d=" << d;
+        EXPECT_EQ(r, mpz_get_ui(rem)) << "a=" << show(a) << " d=" << d;
+        // The mb form with a negative one-word divisor, in place.
+        mb b, inPlace(a);
+        init(b, 1);
+        b.words[0] = d;
+        b.size = -1;
+        r = mbShortDiv(inPlace, inPlace, b);
+        mpz_neg(q, q);
+        EXPECT_TRUE(sameValue(inPlace, q)) << "in place a=" << show(a) << " d=-" << d;
+        EXPECT_EQ(r, mpz_get_ui(rem));
+    }
+}
+
+// Divisors with a leading word of 1 or with bit 31 set, and dividends with long
+// runs of equal bits, reach the corrections of the digit estimate.
+TEST(MbDifferential, DivisionAgainstGmp) {
+    RandomWords rng(seed + 3);
+    SCOPED_TRACE("seed " + std::to_string(seed + 3));
+    for (int i = 0; i < rounds; ++i) {
+        mb x = randomMb(rng), y = randomMb(rng);
+        if (y.size == 0) continue;
+        Mpz gx, gy, q, r, mod;
+        testing::toMpz(gx, x);
+        testing::toMpz(gy, y);
+        mpz_tdiv_qr(q, r, gx, gy);
+        mpz_mod(mod, gx, gy);
+        checkAliasing(
+            "div", [](mb& out, mb const& a, mb const& b) { ASSERT_TRUE(div(out, a, b)); },
+            [](mpz_ptr out, mpz_srcptr a, mpz_srcptr b) { mpz_tdiv_q(out, a, b); }, x, y,
+            x.size != 0);
+        checkAliasing(
+            "myModulus", [](mb& out, mb const& a, mb const& b) { myModulus(out, a, b); },
+            [](mpz_ptr out, mpz_srcptr a, mpz_srcptr b) { mpz_mod(out, a, b); }, x, y,
+            x.size != 0);
+
+        mb gq, gr;
+        ASSERT_TRUE(divRem(gq, gr, x, y));
+        EXPECT_TRUE(sameValue(gq, q) && sameValue(gr, r)) << "divRem x=" << show(x) << " y=" << show(y);
+        // q and r each aliased to an operand.
+        mb qx(x), ry(y);
+        divRem(qx, ry, qx, ry);
+        EXPECT_TRUE(sameValue(qx, q) && sameValue(ry, r)) << "divRem aliased x=" << show(x);
+        mb rx(x), qy(y);
+        divRem(qy, rx, rx, qy);
+        EXPECT_TRUE(sameValue(qy, q) && sameValue(rx, r)) << "divRem aliased x=" << show(x);
+    }
+}
+
+// The quotient x / y where x = q * y + r with chosen q and r of many shapes.
+TEST(MbDifferential, DivisionOfConstructedProducts) {
+    RandomWords rng(seed + 4);
+    SCOPED_TRACE("seed " + std::to_string(seed + 4));
+    for (int i = 0; i < rounds; ++i) {
+        mb y = randomMb(rng, 20), q = randomMb(rng, 20), x, r;
+        if (y.size == 0) continue;
+        y.size = y.size < 0 ? -y.size : y.size;
+        q.size = q.size < 0 ? -q.size : q.size;
+        mul(x, q, y);
+        if (rng.coin()) {
+            mb one;
+            init(one, rng.coin() ? 1 : -1);
+            add(x, x, one);
+        }
+        Mpz gx, gy, want;
+        testing::toMpz(gx, x);
+        testing::toMpz(gy, y);
+        mpz_tdiv_q(want, gx, gy);
+        ASSERT_TRUE(div(r, x, y));
+        EXPECT_TRUE(sameValue(r, want)) << "x=" << show(x) << " y=" << show(y);
+    }
+}
+
+TEST(MbDifferential, PowerAgainstGmp) {
+    RandomWords rng(seed + 5);
+    SCOPED_TRACE("seed " + std::to_string(seed + 5));
+    for (int i = 0; i < 600; ++i) {
+        mb x = randomMb(rng, 4);
+        i32 n = rng.below(40) - 5;
+        Mpz gx, want;
+        testing::toMpz(gx, x);
+        mb r;
+        bool ok = power(r, x, n);
+        if (n >= 0) {
+            mpz_pow_ui(want, gx, u32(n));
+            EXPECT_EQ(ok, !(x.size == 0 && n == 0));
+        } else if (mpz_cmpabs_ui(gx, 1) == 0) {
+            mpz_pow_ui(want, gx, u32(-n));  // 1/(+-1)^|n| = (+-1)^|n|
+            EXPECT_TRUE(ok);
+        } else {
+            EXPECT_EQ(ok, x.size != 0);  // integer part of 1/x^|n| is 0
+        }
+        EXPECT_TRUE(sameValue(r, want) && normalForm(r)) << "x=" << show(x) << " n=" << n;
+        mb inPlace(x);
+        power(inPlace, inPlace, n);
+        EXPECT_TRUE(sameValue(inPlace, want)) << "in place x=" << show(x) << " n=" << n;
+    }
+}
+
+TEST(MbDifferential, DecimalTextAgainstGmp) {
+    RandomWords rng(seed + 6);
+    SCOPED_TRACE("seed " + std::to_string(seed + 6));
+    for (int i = 0; i < rounds; ++i) {
+        mb x = randomMb(rng, 80);
+        Mpz gx;
+        testing::toMpz(gx, x);
+        std::string const want = testing::decimal(gx);
+        char* text = mb2Str(x);
+        EXPECT_EQ(std::string(text), want);
+        mb back;
+        EXPECT_TRUE(mbConvFromStr(back, text));
+        EXPECT_EQ(compare(back, x), 0) << text;
+        EXPECT_TRUE(normalForm(back));
+        std::free(text);
+    }
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,383 @@
+// What GMP cannot judge: storage behaviour, the lenient reader, machine ranges,
+// and the small cases that pin the algorithms down.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "mb/mb.h"
+
+namespace korvel {
+namespace {
+
+mb num(char const* text) {
+    mb x;
+    EXPECT_TRUE(mbConvFromStr(x, text)) << text;
+    return x;
+}
+
+std::string str(mb const& x) {
+    char* t = mb2Str(x);
+    std::string s(t);
+    std::free(t);
+    return s;
+}
+
+bool isEmptyZero(mb const& x) { return x.size == 0 && x.alloc == 0 && x.words == nullptr; }
+
+TEST(MbStorage, ZeroResultsReleaseStorageExceptWhereKept) {
+    mb x = num("5"), y = num("-5"), r = num("123");
+    add(r, x, y);
+    EXPECT_TRUE(isEmptyZero(r)) << "add of 5 and -5";
+    r = num("7");
+    mb m7 = num("-7");
+    sub(r, m7, m7);
+    EXPECT_TRUE(isEmptyZero(r)) << "sub of -7 and -7";
+    r = num("9");
+    mul(r, x, mb());
+    EXPECT_TRUE(isEmptyZero(r)) << "mul by zero";
+    r = num("9");
+    r = mb();
+    EXPECT_TRUE(isEmptyZero(r)) << "operator= of zero";
+
+    mb z;  // all words zero, not in normal form
+    z.size = 3;
+    update(z);
+    z.words[0] = z.words[1] = z.words[2] = 0;
+    mbNormalize(z);
+    EXPECT_TRUE(isEmptyZero(z)) << "mbNormalize of zero words";
+
+    // Machine zero, divRem's zero results and myModulus of zero keep storage.
+    r = num("77");
+    equate(r, 0L);
+    EXPECT_EQ(r.size, 0);
+    EXPECT_EQ(r.alloc, 1u);
+    mb q = num("5"), rem = num("6");
+    ASSERT_TRUE(divRem(q, rem, mb(), x));
+    EXPECT_EQ(q.size, 0);
+    EXPECT_EQ(q.alloc, 1u);
+    EXPECT_EQ(rem.alloc, 1u);
+    r = num("8");
+    myModulus(r, mb(), x);
+    EXPECT_EQ(r.size, 0);
+    EXPECT_EQ(r.alloc, 1u);
+}
+
+TEST(MbStorage, EquateSelfAndCarefulGrowth) {
+    mb x = num("123456789012345678901234567890");
+    u32* before = x.words;
+    equate(x, x);
+    EXPECT_EQ(x.words, before);
+    EXPECT_EQ(str(x), "123456789012345678901234567890");
+
+    std::string const hundredDigits = "1" + std::string(100, '0');
+    mb big = num(hundredDigits.c_str());
+    mb small = num("42"), work;
+    equateWithCare(work, big);
+    u32* grown = work.words;
+    u32 alloc = work.alloc;
+    equateWithCare(work, small);
+    EXPECT_EQ(work.words, grown) << "equateWithCare keeps storage that is large enough";
+    EXPECT_EQ(work.alloc, alloc);
+    equate(work, small);
+    EXPECT_EQ(work.alloc, 1u) << "equate makes storage exact";
+
+    mb m;
+    init(m, INT32_MIN);
+    EXPECT_EQ(m.size, -1);
+    EXPECT_EQ(m.words[0], 0x80000000u);
+}
+
+TEST(MbQueries, BitsComparisonAndParity) {
+    EXPECT_EQ(compare(mb(), mb()), 0);
+    EXPECT_EQ(compare(mb(), num("-1")), 1);
+    EXPECT_EQ(compare(num("-5"), num("3")), -1);
+    EXPECT_EQ(compare(num("-3"), num("-5")), 1);
+
+    mb padded = num("4294967297");  // a high zero word counted in size
+    mb wide;
+    wide.size = 3;
+    update(wide);
+    wide.words[0] = 1;
+    wide.words[1] = 1;
+    wide.words[2] = 0;
+    EXPECT_EQ(mbCompareAbs(wide, padded), 0);
+
+    EXPECT_EQ(Lg2(num("1")), 0);
+    EXPECT_EQ(Lg2(num("4294967296")), 32);
+    EXPECT_EQ(Lg2(num("-18446744073709551615")), 63);
+    EXPECT_EQ(NumBits(num("4294967296")), 33);
+    EXPECT_EQ(NumBits(-1), 1);
+    EXPECT_EQ(NumBits(0), 0);
+    EXPECT_EQ(NumBits(0xFFFFFFFFu), 32);
+    EXPECT_EQ(NumBits(INT32_MIN), 32);
+    EXPECT_EQ(NumBits(LLONG_MIN), 64);
+    EXPECT_EQ(NumBits(5L), 3);
+
+    mb one = num("1");
+    EXPECT_EQ(alignLeft(one), 31);
+    EXPECT_EQ(one.words[0], 0x80000000u);
+    EXPECT_EQ(alignLeft(one), 0);
+    EXPECT_TRUE(isItEven(mb()));
+    EXPECT_FALSE(isItEven(num("-3")));
+    EXPECT_EQ(str(abs(num("-12"))), "12");
+    EXPECT_TRUE(!mb());
+}
+
+TEST(MbArithmetic, CarriesBorrowsAndShifts) {
+    mb r;
+    add(r, num("4294967295"), num("1"));
+    EXPECT_EQ(r.size, 2);
+    EXPECT_EQ(r.words[0], 0u);
+    EXPECT_EQ(r.words[1], 1u);
+    sub(r, num("4294967296"), num("1"));
+    EXPECT_EQ(r.size, 1);
+    EXPECT_EQ(r.words[0], 0xFFFFFFFFu);
+    sub(r, num("3"), num("10"));
+    EXPECT_EQ(str(r), "-7");
+    sub(r, num("-3"), num("10"));
+    EXPECT_EQ(str(r), "-13");
+    sub(r, mb(), num("4"));
+    EXPECT_EQ(str(r), "-4");
+
+    mbShiftRight(r, num("-7"), 1);
+    EXPECT_EQ(str(r), "-3");
+    mbShiftRight(r, num("-7"), -1);
+    EXPECT_EQ(str(r), "-3");
+    mbShiftRight(r, num("18446744073709551615"), 64);
+    EXPECT_TRUE(isEmptyZero(r));
+    mbShiftLeft(r, num("-1"), 33);
+    EXPECT_EQ(str(r), "-8589934592");
+    mb s;
+    mbShiftLeft(s, num("5"), -5);
+    mbShiftLeft(r, num("5"), 5);
+    EXPECT_EQ(compare(r, s), 0);
+
+    mul(r, num("4294967295"), num("4294967295"));
+    EXPECT_EQ(r.words[0], 1u);
+    EXPECT_EQ(r.words[1], 0xFFFFFFFEu);
+    mul(r, num("-3"), num("-5"));
+    EXPECT_EQ(str(r), "15");
+    mulByScalarAbs(r, num("-3"), 7);
+    EXPECT_EQ(str(r), "-21");
+}
+
+TEST(MbArithmetic, ShortDivisionAndPowerRules) {
+    mb q = num("99");
+    EXPECT_EQ(mbShortDiv(q, num("-7"), 2u), 1u);
+    EXPECT_EQ(str(q), "-3");
+    EXPECT_EQ(mbShortDiv(q, num("7"), num("-2")), 1u);
+    EXPECT_EQ(str(q), "-3");
+    EXPECT_EQ(mbShortDiv(q, num("5000000007"), 1000000000u), 7u);
+    EXPECT_EQ(str(q), "5");
+    q = num("99");
+    EXPECT_EQ(mbShortDiv(q, num("5"), num("4294967296")), 0u);
+    EXPECT_EQ(str(q), "99") << "a two-word divisor leaves q alone";
+    EXPECT_EQ(mbShortDiv(q, mb(), 10u), 0u);
+    EXPECT_EQ(q.size, 0);
+
+    mb r;
+    EXPECT_TRUE(power(r, num("1"), -5));
+    EXPECT_EQ(str(r), "1");
+    EXPECT_TRUE(power(r, num("5"), -1));
+    EXPECT_EQ(str(r), "0");
+    EXPECT_FALSE(power(r, mb(), -1));
+    EXPECT_EQ(str(r), "0");
+    EXPECT_FALSE(power(r, mb(), 0));
+    EXPECT_EQ(str(r), "1");
+    EXPECT_TRUE(power(r, num("7"), 0));
+    EXPECT_EQ(str(r), "1");
+    EXPECT_TRUE(power(r, num("-1"), -3));
+    EXPECT_EQ(str(r), "-1") << "the integer part of 1/(-1)^3";
+    EXPECT_TRUE(power(r, num("-2"), 3));
+    EXPECT_EQ(str(r), "-8");
+}
+
+TEST(MbDivision, PinnedCases) {
+    mb q;
+    ASSERT_TRUE(div(q, num("18446744073709551616"), num("4294967297")));
+    EXPECT_EQ(str(q), "4294967295");
+    ASSERT_TRUE(div(q, num("79228162514264337593543950335"), num("18446744073709551615")));
+    EXPECT_EQ(str(q), "4294967296") << "2^96-1 by 2^64-1: second digit estimated as 0";
+    mb a, b;
+    div(a, num("-1000000000000000000000000000000"), num("10000000007"));
+    div(b, num("1000000000000000000000000000000"), num("-10000000007"));
+    EXPECT_EQ(compare(a, b), 0);
+    EXPECT_EQ(str(a), "-99999999930000000048");
+    mb x = num("123456789012345678901234567890");
+    div(q, x, x);
+    EXPECT_EQ(str(q), "1");
+    mb negX = x;
+    negX.size = -negX.size;
+    div(q, x, negX);
+    EXPECT_EQ(str(q), "-1");
+    div(q, num("3"), num("100000000000000000000"));
+    EXPECT_TRUE(isEmptyZero(q));
+    q = num("42");
+    EXPECT_FALSE(div(q, x, mb()));
+    EXPECT_EQ(str(q), "42");
+
+    mb r;
+    divRem(q, r, num("-7"), num("2"));
+    EXPECT_EQ(str(q) + " " + str(r), "-3 -1");
+    divRem(q, r, num("7"), num("-2"));
+    EXPECT_EQ(str(q) + " " + str(r), "-3 1");
+    divRem(q, r, num("6"), num("3"));
+    EXPECT_EQ(str(q) + " " + str(r), "2 0");
+    EXPECT_EQ(r.size, 0);
+
+    myModulus(r, num("-7"), num("3"));
+    EXPECT_EQ(str(r), "2");
+    myModulus(r, num("-6"), num("3"));
+    EXPECT_EQ(str(r), "0");
+    myModulus(r, num("7"), num("-3"));
+    EXPECT_EQ(str(r), "1");
+    myModulus(r, num("7"), mb());
+    EXPECT_EQ(str(r), "1") << "modulus 0 leaves r unchanged";
+
+    mb a3, b2;
+    a3.size = 3;
+    update(a3);
+    b2.size = 2;
+    update(b2);
+    a3.words[0] = 0, a3.words[1] = 1, a3.words[2] = 0;
+    b2.words[0] = 0, b2.words[1] = 1;
+    EXPECT_EQ(ThreeByTwo(a3, b2), 1u);
+    a3.words[1] = 0, a3.words[2] = 1;
+    EXPECT_EQ(ThreeByTwo(a3, b2), 0xFFFFFFFFu) << "a quotient of 2^32 is capped";
+}
+
+TEST(MbText, LenientReaderRules) {
+    struct Case {
+        char const* text;
+        bool ok;
+        char const* value;
+    };
+    Case const cases[] = {
+        {"4294967296", true, "4294967296"},
+        {"-4294967295", true, "-4294967295"},
+        {" - 1 2 3 ", true, "-123"},
+        {"+007", true, "7"},
+        {"000", true, "0"},
+        {"-0", true, "0"},
+        {"", true, "0"},
+        {"0", true, "0"},
+        {"   ", false, "0"},
+        {"12a", false, "0"},
+        {"1-2", false, "0"},
+        {"--1", false, "0"},
+        {"1e5", false, "0"},
+        {"12.5e3", true, "12"},
+        {"12.x", true, "12"},
+        {".5", true, "0"},
+        {"-.5", true, "0"},
+        {"abc.7", true, "0"},
+        {"+", true, "0"},
+        {"-", true, "0"},
+        {"x", false, "0"},
+    };
+    for (auto const& c : cases) {
+        mb x = num("99");
+        EXPECT_EQ(mbConvFromStr(x, c.text), c.ok) << '"' << c.text << '"';
+        EXPECT_EQ(str(x), c.value) << '"' << c.text << '"';
+    }
+    mb three = num("18446744073709551616");
+    EXPECT_EQ(three.size, 3);
+    EXPECT_EQ(three.words[2], 1u);
+
+    mb fromCtor("12x");
+    EXPECT_EQ(fromCtor.size, 0) << "an unreadable text constructs zero";
+    mb e;
+    EXPECT_TRUE(init(e, ""));
+    EXPECT_FALSE(equate(e, "1-1"));
+    EXPECT_TRUE(equate(e, "-98765432109876543210"));
+    EXPECT_EQ(str(e), "-98765432109876543210");
+}
+
+TEST(MbText, WriterGroupsAndStack) {
+    EXPECT_EQ(str(num("1000000000")), "1000000000");
+    EXPECT_EQ(str(num("1000000005")), "1000000005");
+    EXPECT_EQ(str(num("-1")), "-1");
+    EXPECT_EQ(str(mb()), "0");
+    std::string big = "9" + std::string(1999, '0') + "7";  // over 100 groups of nine
+    EXPECT_EQ(str(num(big.c_str())), big);
+
+    std::ostringstream os;
+    os << num("-42");
+    EXPECT_EQ(os.str(), "-42\n");
+
+    char out[32];
+    sIndex = 0;
+    PrintDigits(out, 42, 1);
+    PrintDigits(out, 7, 0);
+    out[sIndex] = '\0';
+    EXPECT_STREQ(out, "0000000427");
+
+    lstack s;
+    for (i32 i = 0; i < 250; ++i) s.push(i);
+    EXPECT_EQ(s.capacity, 400);
+    EXPECT_EQ(s.items[s.top], 249);
+}
+
+TEST(MbMachine, RangesOfEveryType) {
+    mb x;
+    short sh = 1;
+    EXPECT_TRUE(equate(sh, num("-32768")));
+    EXPECT_EQ(sh, -32768);
+    EXPECT_FALSE(equate(sh, num("32768")));
+    EXPECT_EQ(sh, 0);
+    unsigned short us;
+    EXPECT_TRUE(equate(us, num("65535")));
+    EXPECT_FALSE(equate(us, num("-1")));
+    char c;
+    EXPECT_TRUE(equate(c, num("-128")));
+    EXPECT_FALSE(equate(c, num("128")));
+    unsigned char uc;
+    EXPECT_TRUE(equate(uc, num("255")));
+    EXPECT_FALSE(equate(uc, num("256")));
+
+    i32 l = 5;
+    EXPECT_TRUE(equate(l, num("2147483647")));
+    EXPECT_TRUE(equate(l, num("-2147483647")));
+    EXPECT_FALSE(equate(l, num("-2147483648")));
+    EXPECT_EQ(u32(l), 0x80000000u) << "the refused word's bit pattern is left";
+    EXPECT_FALSE(equate(l, num("4294967296")));
+    EXPECT_EQ(l, 0);
+    u32 ul;
+    EXPECT_TRUE(equate(ul, num("4294967295")));
+    EXPECT_FALSE(equate(ul, num("-1")));
+
+    long long ll;
+    EXPECT_TRUE(equate(ll, num("9223372036854775807")));
+    EXPECT_FALSE(equate(ll, num("-9223372036854775808")));
+    EXPECT_EQ(ll, 0);
+    unsigned long long ull;
+    EXPECT_TRUE(equate(ull, num("18446744073709551615")));
+    EXPECT_EQ(ull, 18446744073709551615ull);
+    EXPECT_FALSE(equate(ull, num("-1")));
+    EXPECT_FALSE(equate(ull, num("18446744073709551616")));
+
+    // The machine's 64-bit long keeps its own range.
+    long native;
+    EXPECT_TRUE(equate(native, num("-9223372036854775807")));
+    EXPECT_EQ(native, -9223372036854775807L);
+    equate(x, LONG_MIN);
+    EXPECT_EQ(str(x), "-9223372036854775808");
+    equate(x, ULLONG_MAX);
+    EXPECT_EQ(str(x), "18446744073709551615");
+    equate(x, INT32_MIN);
+    EXPECT_EQ(x.size, -1);
+    EXPECT_EQ(x.words[0], 0x80000000u);
+    equate(x, static_cast<unsigned char>(200));
+    EXPECT_EQ(str(x), "200");
+    equate(x, 5LL);
+    EXPECT_EQ(x.alloc, 2u) << "64-bit sources take two words before normalising";
+    EXPECT_EQ(x.size, 1);
+    equate(x, (signed char)-3);
+    EXPECT_EQ(str(x), "-3");
+}
+
+}  // namespace
+}  // namespace korvel
