@@ -23,6 +23,7 @@ public:
             std::string key = name.substr(0, first) + "/" + name.substr(second + 1);
             std::string impl = name.substr(first + 1, second - first - 1);
             double t = run.GetAdjustedCPUTime();
+            units_[key] = benchmark::GetTimeUnitString(run.time_unit);
             if (impl == "ours")
                 ours_[key] = t;
             else
@@ -39,13 +40,14 @@ public:
             if (shown[key] || !ours_.count(key) || !reference_.count(key)) continue;
             shown[key] = true;
             auto const& [impl, ref] = reference_[key];
-            std::printf("%-28s %14.0f %14.0f %10.2f  (%s, ns)\n", key.c_str(), ours_[key], ref,
-                        ours_[key] / ref, impl.c_str());
+            std::printf("%-28s %14.3f %14.3f %10.2f  (%s, %s)\n", key.c_str(), ours_[key], ref,
+                        ours_[key] / ref, impl.c_str(), units_[key]);
         }
     }
 
 private:
     std::map<std::string, double> ours_;
+    std::map<std::string, char const*> units_;
     std::map<std::string, std::pair<std::string, double>> reference_;
     std::vector<std::string> order_;
 };

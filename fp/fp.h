@@ -1,0 +1,128 @@
+// Binary floating point of any precision: value = mantissa * 2^exponent.
+//
+// The working precision `blockPrec` (B) is a number of 32-bit words; every
+// arithmetic result is rounded to B words by fpNormalize, to nearest with ties
+// away from zero. A mantissa of at most B words is kept exactly as computed,
+// so a value has many forms (1 is mantissa 1, exponent 0 or mantissa 2,
+// exponent -1) and everything that looks at a value accepts any form.
+//
+// The exponent is a signed 32-bit count of bits. A result whose exponent would
+// fall below its range is truncated toward zero (to zero, in practice); one
+// whose exponent would rise above it is saturated to the largest magnitude of
+// B words and raises the sticky flag read by fpOverflowed(). Exponents never wrap.
+#pragma once
+
+#include <iosfwd>
+
+#include "mb/mb.h"
+
+namespace korvel {
+
+struct fp {
+    mb mantissa;
+    i32 exponent = 0;
+
+    fp() = default;
+    fp(fp const&) = default;
+    fp(fp&&) noexcept = default;
+    fp(double d);                     // through the decimal text of d ("%.14e")
+    explicit fp(char const* text);    // zero when the text cannot be read
+    ~fp() = default;
+    fp& operator=(fp const& y);       // exact storage; a zero source releases it
+    fp& operator=(fp&& y) noexcept = default;
+    fp& operator=(mb const& y);       // equate(fp&, mb const&)
+    fp& operator=(double d);
+    bool operator!() const { return mantissa.size == 0; }
+};
+
+// ---- precision -------------------------------------------------------------------
+extern i32 blockPrec;  // working precision in words (initially 5)
+extern i32 decPrec;    // digits written by operator<< (initially 16)
+void setBlockPrec(i32 v);  // stored as given
+i32 getBlockPrec();
+void setDecPrec(i32 v);    // |v|; 0 gives 16
+i32 getDecPrec();
+
+// Raises (or sets) blockPrec for a scope and puts the old value back on exit.
+class ScopedBlockPrec {
+public:
+    explicit ScopedBlockPrec(i32 precision) : saved_(blockPrec) { blockPrec = precision; }
+    ScopedBlockPrec(ScopedBlockPrec const&) = delete;
+    ScopedBlockPrec& operator=(ScopedBlockPrec const&) = delete;
+    ~ScopedBlockPrec() { blockPrec = saved_; }
+
+private:
+    i32 saved_;
+};
+
+// ---- exponent range --------------------------------------------------------------
+bool fpOverflowed();        // a result's exponent rose above its range since the last clear
+void fpClearOverflow();
+
+// ---- representation ----------------------------------------------------------------
+i32 init(fp& x);                          // zero, nothing released; returns 1
+template <MachineInteger T>
+i32 init(fp& x, T n);                     // x = n, normalised; returns 1
+template <MachineInteger T>
+void equate(fp& r, T n);                  // r = n, exponent 0
+void equate(fp& r, fp const& x);          // copy, exact storage, no normalisation
+void equateWithCare(fp& r, fp const& x);  // copy, storage reused when large enough
+void equate(fp& r, mb const& x);          // r = x, exponent 0
+void equate(mb& r, fp const& x);          // r = integer part of x, toward zero
+void fpNormalize(fp& x);                  // round to at most B words, ties away from zero
+fp abs(fp const& x);                      // |x|
+void sqr(fp& r, fp const& x);             // r = x * x
+fp sqr(fp const& x);
+i32 Lg2(fp const& x);                     // floor(log2 |x|); 0 for zero
+
+// ---- arithmetic --------------------------------------------------------------------
+void add(fp& r, fp const& x, fp const& y);   // r = x + y
+void sub(fp& r, fp const& x, fp const& y);   // r = x - y
+void mul(fp& r, fp const& x, fp const& y);   // r = x * y (short product)
+bool div(fp& r, fp const& x, fp const& y);   // r = x / y; false for y = 0, r unchanged
+i32 fpCompareAbs(fp const& x, fp const& y);  // sign(|x| - |y|)
+i32 compare(fp const& x, fp const& y);       // sign(x - y)
+bool power(fp& r, fp const& x, i32 n);       // r = x^n; false for 0^n, n <= 0
+
+void add(fp& r, mb const& x, fp const& y);
+void add(fp& r, fp const& x, mb const& y);
+void sub(fp& r, mb const& x, fp const& y);
+void sub(fp& r, fp const& x, mb const& y);
+void mul(fp& r, mb const& x, fp const& y);
+void mul(fp& r, fp const& x, mb const& y);
+bool div(fp& r, mb const& x, fp const& y);
+bool div(fp& r, fp const& x, mb const& y);
+
+// ---- text and machine numbers ----------------------------------------------------
+bool fpConvFromString(fp& r, char const* s);  // decimal text; false when unreadable
+bool init(fp& r, char const* s);              // read s into a fresh r, normalised
+bool equate(fp& r, char const* s);
+char* fpToStr(fp const& x, i32 digits);       // at most `digits` significant digits, malloc'd
+char* equate(char*& t, fp const& x, i32 digits);
+std::ostream& operator<<(std::ostream& os, fp const& x);  // fpToStr(x, decPrec)
+
+bool init(fp& r, double d);              // through the text "%.14e" of d
+bool equate(fp& r, double d);
+bool equate(double& d, fp const& x);     // through fpToStr(x, 16)
+i32 to_long(fp const& x);                // low 32 bits of the integer part, signed
+bool equate(i32& v, fp const& x);        // v = x when x is an integer that fits
+void floor(fp& r, fp const& x);          // integer part, toward zero
+fp floor(fp const& x);
+bool isItInteger(fp const& x);
+bool isItEven(fp const& x);              // for integer values
+
+template <MachineInteger T>
+void equate(fp& r, T n) {
+    equate(r.mantissa, n);
+    r.exponent = 0;
+}
+
+template <MachineInteger T>
+i32 init(fp& x, T n) {
+    init(x);
+    equate(x.mantissa, n);
+    fpNormalize(x);
+    return 1;
+}
+
+}  // namespace korvel

@@ -1,0 +1,39 @@
+// Helpers shared by the fp routines; not part of the public interface.
+#pragma once
+
+#include <limits>
+
+#include "fp/fp.h"
+
+namespace korvel::detail {
+
+constexpr i64 minExponent = std::numeric_limits<i32>::min();
+constexpr i64 maxExponent = std::numeric_limits<i32>::max();
+
+inline i32 length(fp const& x) { return x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size; }
+
+// Gives back the mantissa's storage and leaves zero with exponent 0.
+inline void makeZero(fp& x) {
+    x.mantissa = mb();
+    x.exponent = 0;
+}
+
+// Normalises x as if its exponent were e, which may lie outside the 32-bit
+// range; the stored exponent is brought into range as the header describes.
+void normalizeWide(fp& x, i64 e);
+
+// Records for `fpConvFromString` and the like whether an overflow happened
+// inside a scope, without losing an earlier one.
+class OverflowWatch {
+public:
+    OverflowWatch() : earlier_(fpOverflowed()) { fpClearOverflow(); }
+    OverflowWatch(OverflowWatch const&) = delete;
+    OverflowWatch& operator=(OverflowWatch const&) = delete;
+    ~OverflowWatch();
+    bool overflowed() const { return fpOverflowed(); }
+
+private:
+    bool earlier_;
+};
+
+}  // namespace korvel::detail

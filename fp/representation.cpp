@@ -1,0 +1,179 @@
+// Representation: precision globals, copying, rounding to the working precision.
+#include "fp/internal.h"
+
+namespace korvel {
+
+using detail::length;
+
+i32 blockPrec = 5;
+i32 decPrec = 16;
+
+void setBlockPrec(i32 v) { blockPrec = v; }
+i32 getBlockPrec() { return blockPrec; }
+void setDecPrec(i32 v) { decPrec = v == 0 ? 16 : (v < 0 ? -v : v); }
+i32 getDecPrec() { return decPrec; }
+
+namespace {
+bool overflowFlag = false;
+}
+
+bool fpOverflowed() { return overflowFlag; }
+void fpClearOverflow() { overflowFlag = false; }
+
+detail::OverflowWatch::~OverflowWatch() {
+    if (earlier_) overflowFlag = true;
+}
+
+fp& fp::operator=(fp const& y) {
+    if (&y == this) return *this;
+    mantissa = y.mantissa;
+    exponent = y.mantissa.size == 0 ? 0 : y.exponent;
+    return *this;
+}
+
+fp& fp::operator=(mb const& y) {
+    equate(*this, y);
+    return *this;
+}
+
+i32 init(fp& x) {
+    init(x.mantissa);
+    x.exponent = 0;
+    return 1;
+}
+
+void equate(fp& r, fp const& x) {
+    equate(r.mantissa, x.mantissa);
+    r.exponent = x.exponent;
+}
+
+void equateWithCare(fp& r, fp const& x) {
+    equateWithCare(r.mantissa, x.mantissa);
+    r.exponent = x.exponent;
+}
+
+void equate(fp& r, mb const& x) {
+    equate(r.mantissa, x);
+    r.exponent = 0;
+}
+
+void equate(mb& r, fp const& x) {
+    // Both shifts move the magnitude and keep the sign: -2.5 gives -2.
+    if (x.exponent >= 0)
+        mbShiftLeft(r, x.mantissa, x.exponent);
+    else
+        mbShiftRight(r, x.mantissa, x.exponent);
+}
+
+namespace {
+
+// Stores e as x's exponent, bringing it into the 32-bit range: a mantissa with
+// room below B words absorbs an excess exactly; beyond that the value saturates
+// (and raises the overflow flag) or, below the range, is truncated toward zero.
+void fitExponent(fp& x, i64 e) {
+    if (e >= detail::minExponent && e <= detail::maxExponent) {
+        x.exponent = i32(e);
+        return;
+    }
+    mb& m = x.mantissa;
+    i64 const bits = NumBits(m);
+    if (e < detail::minExponent) {
+        i64 const d = detail::minExponent - e;
+        if (d >= bits) {
+            detail::makeZero(x);
+            return;
+        }
+        mbShiftRight(m, m, i32(d));
+        x.exponent = i32(detail::minExponent);
+        return;
+    }
+    i32 const words = blockPrec > length(x) ? blockPrec : length(x);
+    i64 const d = e - detail::maxExponent;
+    if (bits + d <= 32 * i64(words)) {
+        mbShiftLeft(m, m, i32(d));
+        x.exponent = i32(detail::maxExponent);
+        return;
+    }
+    i32 const sign = m.size < 0 ? -1 : 1;
+    m.size = blockPrec > 0 ? blockPrec : 1;
+    update(m);
+    for (i32 i = 0; i < m.size; ++i) m.words[i] = 0xFFFFFFFFu;
+    m.size *= sign;
+    x.exponent = i32(detail::maxExponent);
+    overflowFlag = true;
+}
+
+}  // namespace
+
+void detail::normalizeWide(fp& x, i64 e) {
+    mb& m = x.mantissa;
+    mbNormalize(m);  // drops high zero words; zero gives back its storage
+    if (m.size == 0) {
+        x.exponent = 0;
+        return;
+    }
+    i32 const sign = m.size < 0 ? -1 : 1;
+    i32 n = m.size * sign;
+    if (n <= blockPrec) {
+        fitExponent(x, e);
+        return;
+    }
+    m.size = n;
+    e -= alignLeft(m);
+    i32 low = 0;
+    while (m.words[low] == 0) ++low;
+    if (low > 0) {
+        mbShiftRight(m, m, 32 * low);
+        e += 32 * i64(low);
+        n -= low;
+    }
+    if (n > blockPrec) {
+        i32 const drop = n - blockPrec;
+        if (m.words[drop - 1] & 0x80000000u) {
+            // The first dropped bit is set: round the magnitude up.
+            bool allOnes = true;
+            for (i32 i = drop; i < n && allOnes; ++i) allOnes = m.words[i] == 0xFFFFFFFFu;
+            if (allOnes) {
+                m.size = 1;
+                update(m);
+                m.words[0] = 1;
+                m.size = sign;
+                fitExponent(x, e + 32 * i64(n));
+                return;
+            }
+            for (i32 i = drop; ++m.words[i] == 0; ++i) {
+            }
+        }
+        mbShiftRight(m, m, 32 * drop);
+        e += 32 * i64(drop);
+    }
+    m.size *= sign;
+    fitExponent(x, e);
+}
+
+void fpNormalize(fp& x) { detail::normalizeWide(x, x.exponent); }
+
+fp abs(fp const& x) {
+    fp r(x);
+    r.mantissa.size = length(r);
+    return r;
+}
+
+void sqr(fp& r, fp const& x) { mul(r, x, x); }
+
+fp sqr(fp const& x) {
+    fp r;
+    mul(r, x, x);
+    return r;
+}
+
+i32 Lg2(fp const& x) {
+    if (x.mantissa.size == 0) return 0;
+    i32 const n = length(x);
+    i64 const top = i64(x.exponent) + 32 * i64(n) - 1 - (32 - NumBits(x.mantissa.words[n - 1]));
+    if (top > detail::maxExponent) return i32(detail::maxExponent);
+    if (top < detail::minExponent) return i32(detail::minExponent);
+    return i32(top);
+}
+
+}  // namespace korvel

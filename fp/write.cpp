@@ -1,0 +1,125 @@
+// Writing decimal text with a chosen number of significant digits.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+#include "fp/internal.h"
+
+namespace korvel {
+
+namespace {
+
+char* copyText(std::string const& s) {
+    auto* out = static_cast<char*>(std::malloc(s.size() + 1));
+    if (out == nullptr) std::exit(1);
+    std::memcpy(out, s.c_str(), s.size() + 1);
+    return out;
+}
+
+// The digits D (no trailing zeros) of |x| = D * 10^q in the layout the user reads:
+// scientific when q > 3 or more than three zeros would follow the point.
+std::string layout(bool negative, std::string const& D, i64 q) {
+    i64 const n = i64(D.size());
+    std::string out = negative ? "-" : "";
+    if (q > 3 || q < -n - 3) {
+        out += D[0];
+        out += '.';
+        out.append(D, 1, std::string::npos);
+        out += 'e';
+        out += std::to_string(q + n - 1);
+    } else if (q >= 0) {
+        out += D;
+        out.append(std::size_t(q), '0');
+    } else if (q > -n) {
+        out.append(D, 0, std::size_t(n + q));
+        out += '.';
+        out.append(D, std::size_t(n + q), std::string::npos);
+    } else {
+        out += "0.";
+        out.append(std::size_t(-n - q), '0');
+        out += D;
+    }
+    return out;
+}
+
+}  // namespace
+
+char* fpToStr(fp const& x, i32 digits) {
+    if (x.mantissa.size == 0 || digits <= 0) return copyText("0");
+    ScopedBlockPrec restore(blockPrec);
+
+    static fp xt, log_2_10, temp, tenToDecPrec, approxX, ten, pointFive;
+    static mb xtInt;
+    static bool const initGood = [] {
+        init(ten, 10);
+        init(pointFive, 1);
+        pointFive.exponent = -1;
+        return true;
+    }();
+    (void)initGood;
+
+    equateWithCare(xt, x);
+    i32 const lg = Lg2(x);
+    i32 const estimateBits = NumBits(digits) > NumBits(lg) ? NumBits(digits) : NumBits(lg);
+    blockPrec = (estimateBits + 10) / 32 > 1 ? (estimateBits + 10) / 32 : 1;
+
+    // Estimates in a word or so: the working precision W and the decimal exponent.
+    fp ln2, ln10, factor;
+    init(ln2, std::log(2.0));
+    init(ln10, std::log(10.0));
+    div(log_2_10, ln10, ln2);
+    init(factor, double(digits));
+    mul(temp, log_2_10, factor);
+    init(factor, 32.0);
+    div(temp, temp, factor);
+    i32 const W = to_long(temp) + 2;
+    init(factor, double(lg));
+    div(temp, factor, log_2_10);
+    i32 const e = to_long(temp);
+
+    blockPrec = W;
+    bool const negative = xt.mantissa.size < 0;
+    if (negative) xt.mantissa.size = -xt.mantissa.size;
+
+    // Scale to 10^(d-1) <= xt < 10^d, so that xt is about |x| * 10^k.
+    i64 k = i64(digits) - e;
+    power(tenToDecPrec, ten, digits);
+    power(approxX, ten, e);
+    div(xt, xt, approxX);
+    mul(xt, xt, tenToDecPrec);
+    while (compare(xt, tenToDecPrec) < 0) {
+        mul(xt, xt, ten);
+        ++k;
+    }
+    while (compare(xt, tenToDecPrec) >= 0) {
+        div(xt, xt, ten);
+        --k;
+    }
+    add(xt, xt, pointFive);  // round half up; may reach 10^d
+    equate(xtInt, xt);
+
+    char* text = mb2Str(xtInt);
+    std::string D(text);
+    std::free(text);
+    std::size_t const kept = D.find_last_not_of('0') + 1;
+    i64 const q = i64(D.size() - kept) - k;
+    D.resize(kept);
+    return copyText(layout(negative, D, q));
+}
+
+char* equate(char*& t, fp const& x, i32 digits) {
+    t = fpToStr(x, digits);
+    return t;
+}
+
+std::ostream& operator<<(std::ostream& os, fp const& x) {
+    char* text = fpToStr(x, decPrec);
+    os << text;
+    std::free(text);
+    return os;
+}
+
+}  // namespace korvel

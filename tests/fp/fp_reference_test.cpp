@@ -1,0 +1,223 @@
+// add, sub, mul, div and fpNormalize against exact rational results, within the
+// error that each algorithm allows.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../support/mp_bridge.h"
+#include "../support/random_fp.h"
+#include "fp/fp.h"
+
+namespace korvel {
+namespace {
+
+using testing::Mpq;
+using testing::Mpz;
+using testing::RandomWords;
+
+constexpr std::uint64_t seed = 77031;
+constexpr i32 precisions[] = {1, 2, 3, 5, 9};
+
+i32 wordCount(fp const& x) { return x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size; }
+
+// Half a unit in the last place of r at B words: the final rounding's error.
+void halfUlp(mpq_t out, fp const& r, i32 B) {
+    if (r.mantissa.size == 0) {
+        mpq_set_ui(out, 0, 1);
+        return;
+    }
+    testing::powerOfTwo(out, (long long)Lg2(r) - 32LL * B);
+}
+
+std::string show(fp const& x) {
+    char* t = fpToStr(x, 40);
+    std::string s = std::string(t) + " [" + std::to_string(wordCount(x)) + " words, e " + std::to_string(x.exponent) + "]";
+    std::free(t);
+    return s;
+}
+
+::testing::AssertionResult within(fp const& got, mpq_srcptr exact, mpq_srcptr bound) {
+    Mpq g, d;
+    testing::toMpq(g, got);
+    mpq_sub(d, g, exact);
+    mpq_abs(d, d);
+    if (mpq_cmp(d, bound) <= 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "error " << mpq_get_d(d) << " exceeds bound " << mpq_get_d(bound);
+}
+
+::testing::AssertionResult fitsPrecision(fp const& r, i32 B) {
+    if (wordCount(r) <= B) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wordCount(r) << " words at B = " << B;
+}
+
+// add/sub: the operand with the larger exponent, L, is kept whole in a window of
+// at least B words whose lowest bit lies at most 32(B - 1) bits below L's top
+// bit; the other loses less than one unit of that bit. Then one rounding.
+void addBound(mpq_t out, fp const& x, fp const& y, fp const& r, i32 B) {
+    fp const& L = x.exponent >= y.exponent ? x : y;
+    testing::powerOfTwo(out, (long long)Lg2(L) - 32LL * (B - 1));
+    Mpq h;
+    halfUlp(h, r, B);
+    mpq_add(out, out, h);
+}
+
+// mul: partial products below word n - 2 are never formed, where n is the
+// number of words of the product beyond B (from the operands' bit lengths);
+// column c holds at most min(lx, ly) products below 2^64 * 2^(32c), so all of
+// them sum to less than min(lx, ly) + 1 units of word n - 1. Then one rounding.
+void mulBound(mpq_t out, fp const& x, fp const& y, fp const& r, i32 B) {
+    i32 const lx = wordCount(x), ly = wordCount(y);
+    i32 const n = (NumBits(x.mantissa) + NumBits(y.mantissa) + 31) / 32 - B;
+    mpq_set_ui(out, 0, 1);
+    if (n > 0) {
+        testing::powerOfTwo(out, (long long)x.exponent + y.exponent + 32LL * (n - 1));
+        Mpq count;
+        mpq_set_ui(count, (lx < ly ? lx : ly) + 1, 1);
+        mpq_mul(out, out, count);
+    }
+    Mpq h;
+    halfUlp(h, r, B);
+    mpq_add(out, out, h);
+}
+
+// div: the quotient is truncated at its word of weight 2^(ex - ey - 32k) with
+// k = max(0, B + 1 + ly - lx). Then one rounding.
+void divBound(mpq_t out, fp const& x, fp const& y, fp const& r, i32 B) {
+    long long k = (long long)B + 1 + wordCount(y) - wordCount(x);
+    if (k < 0) k = 0;
+    testing::powerOfTwo(out, (long long)x.exponent - y.exponent - 32 * k);
+    Mpq h;
+    halfUlp(h, r, B);
+    mpq_add(out, out, h);
+}
+
+TEST(FpReference, ArithmeticWithinAlgorithmBounds) {
+    RandomWords rng(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    for (i32 B : precisions) {
+        ScopedBlockPrec precision(B);
+        for (int i = 0; i < 1500; ++i) {
+            fp x = testing::randomFp(rng, 12, rng.coin() ? 40 : 400);
+            fp y = testing::randomFp(rng, 12, rng.coin() ? 40 : 400);
+            Mpq qx, qy, exact, bound;
+            testing::toMpq(qx, x);
+            testing::toMpq(qy, y);
+            fp r;
+
+            add(r, x, y);
+            mpq_add(exact, qx, qy);
+            addBound(bound, x, y, r, B);
+            EXPECT_TRUE(within(r, exact, bound)) << "add B=" << B << " x=" << show(x) << " y=" << show(y);
+            EXPECT_TRUE(fitsPrecision(r, B)) << "add";
+
+            sub(r, x, y);
+            mpq_sub(exact, qx, qy);
+            addBound(bound, x, y, r, B);
+            EXPECT_TRUE(within(r, exact, bound)) << "sub B=" << B << " x=" << show(x) << " y=" << show(y);
+
+            mul(r, x, y);
+            mpq_mul(exact, qx, qy);
+            mulBound(bound, x, y, r, B);
+            EXPECT_TRUE(within(r, exact, bound)) << "mul B=" << B << " x=" << show(x) << " y=" << show(y);
+            EXPECT_TRUE(fitsPrecision(r, B)) << "mul";
+
+            ASSERT_TRUE(div(r, x, y));
+            mpq_div(exact, qx, qy);
+            divBound(bound, x, y, r, B);
+            EXPECT_TRUE(within(r, exact, bound)) << "div B=" << B << " x=" << show(x) << " y=" << show(y);
+            EXPECT_TRUE(fitsPrecision(r, B)) << "div";
+
+            i32 const c = compare(x, y);
+            i32 const want = mpq_cmp(qx, qy) < 0 ? -1 : (mpq_cmp(qx, qy) > 0 ? 1 : 0);
+            if (wordCount(x) <= B && wordCount(y) <= B) {
+                EXPECT_EQ(c, want) << "compare";
+            }
+        }
+    }
+}
+
+// Every form with the result aliased to an operand gives the unaliased result.
+TEST(FpReference, AliasedResultsMatch) {
+    RandomWords rng(seed + 1);
+    SCOPED_TRACE("seed " + std::to_string(seed + 1));
+    using Op = void (*)(fp&, fp const&, fp const&);
+    Op const ops[] = {
+        [](fp& r, fp const& a, fp const& b) { add(r, a, b); },
+        [](fp& r, fp const& a, fp const& b) { sub(r, a, b); },
+        [](fp& r, fp const& a, fp const& b) { mul(r, a, b); },
+        [](fp& r, fp const& a, fp const& b) { div(r, a, b); },
+    };
+    for (i32 B : precisions) {
+        ScopedBlockPrec precision(B);
+        for (int i = 0; i < 300; ++i) {
+            fp x = testing::randomFp(rng, 12, 100), y = testing::randomFp(rng, 12, 100);
+            for (int k = 0; k < 4; ++k) {
+                fp want, wantSame;
+                ops[k](want, x, y);
+                ops[k](wantSame, x, x);
+                fp r1(x), r2(y), r3(x);
+                ops[k](r1, r1, y);
+                ops[k](r2, x, r2);
+                ops[k](r3, r3, r3);
+                EXPECT_EQ(compare(r1, want), 0) << "op " << k << " r = x";
+                EXPECT_EQ(compare(r2, want), 0) << "op " << k << " r = y";
+                EXPECT_EQ(compare(r3, wantSame), 0) << "op " << k << " r = x = y";
+            }
+        }
+    }
+}
+
+// fpNormalize alone rounds to nearest with ties away from zero, at 32B bits
+// counted from the top bit.
+TEST(FpReference, NormalizeRoundsToNearestTiesAway) {
+    RandomWords rng(seed + 2);
+    SCOPED_TRACE("seed " + std::to_string(seed + 2));
+    for (i32 B : precisions) {
+        ScopedBlockPrec precision(B);
+        for (int i = 0; i < 2000; ++i) {
+            fp x = testing::randomFp(rng, 20, 100);
+            if (rng.below(4) == 0 && wordCount(x) > B) {  // an exact tie below the kept bits
+                i32 bits = NumBits(x.mantissa) - 32 * B;
+                mb m = abs(x.mantissa);
+                mbShiftRight(m, m, bits);
+                mbShiftLeft(m, m, 1);
+                mb one;
+                init(one, 1);
+                add(m, m, one);
+                mbShiftLeft(m, m, bits - 1);
+                m.size = x.mantissa.size < 0 ? -m.size : m.size;
+                x.mantissa = m;
+            }
+            Mpz m;
+            testing::toMpz(m, x.mantissa);
+            long long const e = x.exponent;
+            long long const drop = (long long)NumBits(x.mantissa) - 32LL * B;
+            Mpq exact;
+            if (drop > 0 && wordCount(x) > B) {
+                // round(|m| / 2^drop), ties away, with m's sign.
+                Mpz a, q, rem, half;
+                mpz_abs(a, m);
+                mpz_tdiv_q_2exp(q, a, mp_bitcnt_t(drop));
+                mpz_tdiv_r_2exp(rem, a, mp_bitcnt_t(drop));
+                mpz_setbit(half, mp_bitcnt_t(drop - 1));
+                if (mpz_cmp(rem, half) >= 0) mpz_add_ui(q, q, 1);
+                if (mpz_sgn(m.v) < 0) mpz_neg(q, q);
+                mpq_set_z(exact, q);
+                Mpq scale;
+                testing::powerOfTwo(scale, e + drop);
+                mpq_mul(exact, exact, scale);
+            } else {
+                testing::toMpq(exact, x);
+            }
+            fp r(x);
+            fpNormalize(r);
+            Mpq got;
+            testing::toMpq(got, r);
+            EXPECT_TRUE(mpq_equal(got, exact)) << "B=" << B << " x=" << show(x);
+            EXPECT_TRUE(fitsPrecision(r, B));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvel
