@@ -9,7 +9,7 @@ bool power(fp& r, fp const& x, i32 n) {
         return n > 0;
     }
     if (n == 0) {
-        init(r, 1);
+        equate(r, 1);
         return true;
     }
     u32 const m = n < 0 ? 0u - u32(n) : u32(n);

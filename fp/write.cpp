@@ -73,10 +73,10 @@ char* fpToStr(fp const& x, i32 digits) {
     div(log_2_10, ln10, ln2);
     init(factor, double(digits));
     mul(temp, log_2_10, factor);
-    init(factor, 32.0);
+    equate(factor, 32.0);
     div(temp, temp, factor);
     i32 const W = to_long(temp) + 2;
-    init(factor, double(lg));
+    equate(factor, double(lg));
     div(temp, factor, log_2_10);
     i32 const e = to_long(temp);
 

@@ -1,0 +1,229 @@
+// The small exact cases that pin the design down, the edge of the exponent
+// range, and the integer helpers on every form of a value.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+#include "fp/fp.h"
+
+namespace korvel {
+namespace {
+
+fp make(std::initializer_list<u32> lowFirst, i32 exponent, bool negative = false) {
+    fp x;
+    x.mantissa.size = i32(lowFirst.size());
+    update(x.mantissa);
+    i32 i = 0;
+    for (u32 w : lowFirst) x.mantissa.words[i++] = w;
+    if (negative) x.mantissa.size = -x.mantissa.size;
+    x.exponent = exponent;
+    return x;
+}
+
+fp value(char const* s) {
+    fp x;
+    EXPECT_TRUE(init(x, s)) << s;
+    return x;
+}
+
+std::string text(fp const& x, i32 digits = 16) {
+    char* t = fpToStr(x, digits);
+    std::string s(t);
+    std::free(t);
+    return s;
+}
+
+void expectForm(fp const& x, std::initializer_list<u32> lowFirst, i32 exponent, char const* what) {
+    i32 n = x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size;
+    ASSERT_EQ(n, i32(lowFirst.size())) << what;
+    i32 i = 0;
+    for (u32 w : lowFirst) EXPECT_EQ(x.mantissa.words[i++], w) << what << " word " << i - 1;
+    EXPECT_EQ(x.exponent, exponent) << what;
+}
+
+TEST(FpExact, NormalizeRoundsAtTheFirstDroppedBit) {
+    ScopedBlockPrec B1(1);
+    fp x = make({0x80000000u, 0x80000000u}, 0);
+    fpNormalize(x);
+    expectForm(x, {0x80000001u}, 32, "an exact half rounds up");
+    x = make({0x80000000u, 0x80000000u}, 0, true);
+    fpNormalize(x);
+    expectForm(x, {0x80000001u}, 32, "negative half");
+    EXPECT_LT(x.mantissa.size, 0);
+    x = make({0x7FFFFFFFu, 0x80000000u}, 0);
+    fpNormalize(x);
+    expectForm(x, {0x80000000u}, 32, "below half is cut");
+    x = make({0x80000000u, 0xFFFFFFFFu}, 0);
+    fpNormalize(x);
+    expectForm(x, {1u}, 64, "all ones carry out");
+    x = make({7u, 0u, 0u}, 3);
+    fpNormalize(x);
+    expectForm(x, {7u}, 3, "high zero words dropped");
+    x = make({}, 12);
+    fpNormalize(x);
+    EXPECT_EQ(x.exponent, 0);
+    ScopedBlockPrec B5(5);
+    x = make({4u}, 0);
+    fpNormalize(x);
+    expectForm(x, {4u}, 0, "a short mantissa is kept as it is");
+}
+
+TEST(FpExact, ArithmeticPinnedCases) {
+    {
+        ScopedBlockPrec B1(1);
+        fp r;
+        add(r, make({1u}, 0), make({1u}, -40));
+        EXPECT_EQ(compare(r, make({1u}, 0)), 0) << "B = 1 cuts the small operand";
+        add(r, make({0xFFFFFFFFu}, 0), make({1u}, -1));
+        EXPECT_EQ(compare(r, make({1u}, 32)), 0) << "(2^32 - 1) + 0.5 rounds away";
+        mul(r, make({0xFFFFFFFFu}, 0), make({0xFFFFFFFFu}, 0));
+        expectForm(r, {0xFFFFFFFEu}, 32, "(2^32-1)^2");
+        div(r, make({1u}, 0), make({3u}, 0));
+        expectForm(r, {0xAAAAAAABu}, -33, "1/3");
+    }
+    {
+        ScopedBlockPrec B2(2);
+        fp r;
+        add(r, make({1u}, 0), make({1u}, -40));
+        fp exact = make({1u, 0x100u}, -40);
+        EXPECT_EQ(compare(r, exact), 0) << "B = 2 keeps 1 + 2^-40";
+    }
+    fp x = value("-123.25"), r;
+    sub(r, x, x);
+    EXPECT_TRUE(!r);
+    EXPECT_EQ(r.exponent, 0);
+    fp y = make({6u}, -3);
+    sub(r, fp(), y);
+    expectForm(r, {6u}, -3, "0 - y keeps y's form");
+    EXPECT_LT(r.mantissa.size, 0);
+    r = value("5");
+    EXPECT_FALSE(div(r, x, fp()));
+    EXPECT_EQ(text(r), "5");
+    EXPECT_TRUE(div(r, fp(), x));
+    EXPECT_TRUE(!r);
+
+    EXPECT_EQ(compare(make({2u}, -1), make({1u}, 0)), 0) << "equal values in different forms";
+    EXPECT_EQ(compare(make({1u, 0u}, 0), make({1u}, 0)), 0);
+    EXPECT_EQ(compare(fp(), value("-1")), 1);
+    EXPECT_EQ(compare(value("-1"), fp()), -1);
+
+    EXPECT_TRUE(power(r, value("2"), 10));
+    EXPECT_EQ(text(r), "1024");
+    EXPECT_TRUE(power(r, value("2"), -2));
+    EXPECT_EQ(text(r), "0.25");
+    EXPECT_TRUE(power(r, fp(), 3));
+    EXPECT_TRUE(!r);
+    EXPECT_FALSE(power(r, fp(), 0));
+    EXPECT_TRUE(power(r, value("5"), 0));
+    EXPECT_EQ(text(r), "1");
+}
+
+TEST(FpExact, RepresentationHelpers) {
+    setDecPrec(-20);
+    EXPECT_EQ(getDecPrec(), 20);
+    setDecPrec(0);
+    EXPECT_EQ(getDecPrec(), 16);
+
+    EXPECT_EQ(Lg2(value("1")), 0);
+    EXPECT_EQ(Lg2(value("0.75")), -1);
+    EXPECT_EQ(Lg2(value("1024")), 10);
+    EXPECT_EQ(Lg2(value("-3")), 1);
+    EXPECT_EQ(Lg2(make({2u}, -1)), 0);
+    EXPECT_EQ(Lg2(fp()), 0);
+
+    mb m;
+    equate(m, make({5u}, -1, true));
+    EXPECT_EQ(m.size, -1);
+    EXPECT_EQ(m.words[0], 2u);
+    equate(m, make({3u}, 4));
+    EXPECT_EQ(m.words[0], 48u);
+
+    fp self = value("2.5");
+    u32* before = self.mantissa.words;
+    self = *&self;
+    EXPECT_EQ(self.mantissa.words, before);
+    fp a = value("7");
+    a = fp();
+    EXPECT_EQ(a.mantissa.alloc, 0u);
+    EXPECT_EQ(text(abs(value("-2.5"))), "2.5");
+}
+
+// Exponents never wrap: a value out of reach of the 32-bit exponent is refused
+// by the reader, saturates with the overflow flag in arithmetic, or underflows
+// toward zero.
+TEST(FpExponentRange, NoWrapAround) {
+    fp x;
+    EXPECT_FALSE(fpConvFromString(x, "1e999999999"));
+    EXPECT_FALSE(fpConvFromString(x, "1e-999999999"));
+    EXPECT_FALSE(fpConvFromString(x, "1e99999999999999"));
+    fpClearOverflow();
+    ASSERT_TRUE(fpConvFromString(x, "1e600000000"));
+    EXPECT_FALSE(fpOverflowed()) << "2^1993156642 is within range";
+    EXPECT_EQ(text(x, 5), "1.e600000000");
+
+    fp big = make({0x80000000u}, INT_MAX - 40), r;
+    fpClearOverflow();
+    mul(r, big, big);
+    EXPECT_TRUE(fpOverflowed());
+    EXPECT_GT(r.mantissa.size, 0);
+    EXPECT_EQ(r.exponent, INT_MAX) << "saturated, not wrapped";
+    EXPECT_GT(compare(r, big), 0);
+    fpClearOverflow();
+    add(r, big, big);  // the sum needs one more bit than the exponent allows
+    EXPECT_FALSE(fpOverflowed()) << "a short mantissa absorbs the excess";
+    EXPECT_GT(compare(r, big), 0);
+
+    fp tiny = make({1u}, INT_MIN + 10);
+    mul(r, tiny, tiny);
+    EXPECT_TRUE(!r) << "underflow goes to zero";
+    EXPECT_TRUE(div(r, tiny, big));
+    EXPECT_TRUE(!r);
+    EXPECT_TRUE(div(r, big, tiny));
+    EXPECT_EQ(r.exponent, INT_MAX);
+    EXPECT_GT(r.mantissa.size, 0);
+    fpClearOverflow();
+    fp negBig = make({1u}, INT_MAX, true);
+    mul(r, negBig, big);
+    EXPECT_LT(r.mantissa.size, 0) << "the sign survives saturation";
+    fpClearOverflow();
+}
+
+TEST(FpInteger, PartsAndTestsOnEveryForm) {
+    EXPECT_EQ(to_long(value("-2.7")), -2);
+    EXPECT_EQ(to_long(value("4294967301")), 5) << "only the low 32 bits survive";
+    EXPECT_EQ(to_long(make({1u}, 100)), 0);
+
+    i32 v = 99;
+    EXPECT_TRUE(equate(v, value("7")));
+    EXPECT_EQ(v, 7);
+    EXPECT_FALSE(equate(v, value("7.5")));
+    EXPECT_EQ(v, 7);
+    EXPECT_FALSE(equate(v, value("0.5")));
+    EXPECT_EQ(v, 0);
+    EXPECT_TRUE(equate(v, fp()));
+    EXPECT_FALSE(equate(v, value("2147483648")));
+    EXPECT_TRUE(equate(v, value("-2147483647")));
+    EXPECT_EQ(v, -2147483647);
+    EXPECT_FALSE(equate(v, make({1u}, 1000000)));
+
+    EXPECT_EQ(text(floor(value("-1.5"))), "-1");
+    EXPECT_EQ(text(floor(value("2.5"))), "2");
+    EXPECT_EQ(text(floor(value("3"))), "3");
+
+    EXPECT_TRUE(isItInteger(value("3")));
+    EXPECT_FALSE(isItInteger(value("2.5")));
+    EXPECT_TRUE(isItInteger(fp()));
+    EXPECT_TRUE(isItInteger(make({0u, 1u}, -32))) << "1 held with a zero low word";
+    EXPECT_TRUE(isItInteger(make({1u}, 40)));
+    EXPECT_TRUE(isItEven(value("4")));
+    EXPECT_FALSE(isItEven(value("3")));
+    EXPECT_TRUE(isItEven(fp()));
+    EXPECT_TRUE(isItEven(make({1u}, 40)));
+    EXPECT_FALSE(isItEven(make({2u}, -1))) << "1 held as 2 * 2^-1 is odd";
+    EXPECT_TRUE(isItEven(make({4u}, -1)));
+}
+
+}  // namespace
+}  // namespace korvel
