@@ -113,42 +113,46 @@ void detail::normalizeWide(fp& x, i64 e) {
         return;
     }
     i32 const sign = m.size < 0 ? -1 : 1;
-    i32 n = m.size * sign;
+    i32 const n = m.size * sign;
     if (n <= blockPrec) {
         fitExponent(x, e);
         return;
     }
-    m.size = n;
-    e -= alignLeft(m);
+    // Left-align into a scratch copy: bit 31 of the top word set.
+    static mb aligned;
+    aligned.size = n;
+    updateWithCare(aligned);
+    u32* a = aligned.words;
+    i32 const shift = 32 - NumBits(m.words[n - 1]);
+    for (i32 i = n - 1; i >= 0; --i)
+        a[i] = shift == 0 ? m.words[i] : (m.words[i] << shift) | (i > 0 ? m.words[i - 1] >> (32 - shift) : 0);
+    e -= shift;
+
     i32 low = 0;
-    while (m.words[low] == 0) ++low;
-    if (low > 0) {
-        mbShiftRight(m, m, 32 * low);
-        e += 32 * i64(low);
-        n -= low;
-    }
-    if (n > blockPrec) {
-        i32 const drop = n - blockPrec;
-        if (m.words[drop - 1] & 0x80000000u) {
-            // The first dropped bit is set: round the magnitude up.
-            bool allOnes = true;
-            for (i32 i = drop; i < n && allOnes; ++i) allOnes = m.words[i] == 0xFFFFFFFFu;
-            if (allOnes) {
-                m.size = 1;
-                update(m);
-                m.words[0] = 1;
-                m.size = sign;
-                fitExponent(x, e + 32 * i64(n));
-                return;
-            }
-            for (i32 i = drop; ++m.words[i] == 0; ++i) {
-            }
+    while (a[low] == 0) ++low;
+    i32 drop = n - blockPrec;
+    if (n - low <= blockPrec) {
+        drop = low;  // exact once the low zero words are gone
+    } else if (a[drop - 1] & 0x80000000u) {
+        // The first dropped bit is set: round the magnitude up.
+        bool allOnes = true;
+        for (i32 i = drop; i < n && allOnes; ++i) allOnes = a[i] == 0xFFFFFFFFu;
+        if (allOnes) {
+            m.size = 1;
+            update(m);
+            m.words[0] = 1;
+            m.size = sign;
+            fitExponent(x, e + 32 * i64(n));
+            return;
         }
-        mbShiftRight(m, m, 32 * drop);
-        e += 32 * i64(drop);
+        for (i32 i = drop; ++a[i] == 0; ++i) {
+        }
     }
+    m.size = n - drop;
+    update(m);
+    for (i32 i = drop; i < n; ++i) m.words[i - drop] = a[i];
     m.size *= sign;
-    fitExponent(x, e);
+    fitExponent(x, e + 32 * i64(drop));
 }
 
 void fpNormalize(fp& x) { detail::normalizeWide(x, x.exponent); }

@@ -70,6 +70,7 @@ void update(mb& x) {
         detail::makeEmptyZero(x);
         return;
     }
+    if (x.words != nullptr && x.alloc == u32(length(x))) return;  // already exact
     if (x.alloc != 0 && x.words != nullptr) words::release(x.words);
     x.alloc = u32(length(x));
     x.words = words::allocate(x.alloc);
