@@ -2,7 +2,9 @@
 //
 // The operand with the larger exponent is kept whole and widened with zero words
 // up to B words; of the other only the bits inside that window survive, cut
-// rather than rounded; the exact sum of what is left is rounded once.
+// rather than rounded; the exact sum of what is left is rounded once. The window
+// always reaches at least 32B bits below the kept operand's top bit: a short top
+// word would otherwise let the cut fall inside the B words of the result.
 #include "fp/internal.h"
 
 namespace korvel {
@@ -32,7 +34,8 @@ void align(fp& xt, fp& yt) {
     i64 const w = difference / 32;
     if (w == 0) return;
     i64 const room = blockPrec - length(L);
-    i64 const widen = room <= 0 ? 0 : (w <= room ? w : room);
+    i64 widen = room <= 0 ? 0 : (w <= room ? w : room);
+    if (widen < w && NumBits(L.mantissa) + 32 * widen < 32 * i64(blockPrec)) ++widen;
     shiftMantissa(L, 32 * widen);
     i64 const cut = w - widen;
     shiftMantissa(S, -32 * cut);

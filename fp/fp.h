@@ -33,7 +33,74 @@ struct fp {
     fp& operator=(mb const& y);       // equate(fp&, mb const&)
     fp& operator=(double d);
     bool operator!() const { return mantissa.size == 0; }
+
+    // Shift the binary point: exponent += n (or -= n) in place, exact.
+    fp& operator<<(i32 n);
+    fp& operator>>(i32 n);
+
+    fp& operator+=(fp const& y);
+    fp& operator+=(mb const& y);
+    fp& operator+=(double y);
+    fp& operator-=(fp const& y);
+    fp& operator-=(mb const& y);
+    fp& operator-=(double y);
+    fp& operator*=(fp const& y);
+    fp& operator*=(mb const& y);
+    fp& operator*=(double y);
+    fp& operator/=(fp const& y);  // division by zero leaves the value unchanged
+    fp& operator/=(mb const& y);
+    fp& operator/=(double y);
+    fp& operator^=(fp const& y);  // pow
+    fp& operator^=(double y);
+    fp& operator++();
+    fp& operator--();
+    void operator++(int);
+    void operator--(int);
+
+    fp operator+(fp const& y) const;
+    fp operator+(mb const& y) const;
+    fp operator+(double y) const;
+    fp operator-(fp const& y) const;
+    fp operator-(mb const& y) const;
+    fp operator-(double y) const;
+    fp operator*(fp const& y) const;
+    fp operator*(mb const& y) const;
+    fp operator*(double y) const;
+    fp operator/(fp const& y) const;  // zero for division by zero
+    fp operator/(mb const& y) const;
+    fp operator/(double y) const;
+    fp operator^(fp const& y) const;
+    fp operator^(double y) const;
+    fp operator-() const;
 };
+
+fp operator+(double x, fp const& y);
+fp operator-(double x, fp const& y);
+fp operator*(double x, fp const& y);
+fp operator/(double x, fp const& y);
+fp operator+(mb const& x, fp const& y);
+fp operator-(mb const& x, fp const& y);
+fp operator*(mb const& x, fp const& y);
+fp operator/(mb const& x, fp const& y);
+
+bool operator==(fp const& x, fp const& y);
+bool operator!=(fp const& x, fp const& y);
+bool operator<(fp const& x, fp const& y);
+bool operator<=(fp const& x, fp const& y);
+bool operator>(fp const& x, fp const& y);
+bool operator>=(fp const& x, fp const& y);
+bool operator==(fp const& x, mb const& y);
+bool operator!=(fp const& x, mb const& y);
+bool operator<(fp const& x, mb const& y);
+bool operator<=(fp const& x, mb const& y);
+bool operator>(fp const& x, mb const& y);
+bool operator>=(fp const& x, mb const& y);
+bool operator==(fp const& x, double y);
+bool operator!=(fp const& x, double y);
+bool operator<(fp const& x, double y);
+bool operator<=(fp const& x, double y);
+bool operator>(fp const& x, double y);
+bool operator>=(fp const& x, double y);
 
 // ---- precision -------------------------------------------------------------------
 extern i32 blockPrec;  // working precision in words (initially 5)
@@ -92,6 +159,36 @@ void mul(fp& r, mb const& x, fp const& y);
 void mul(fp& r, fp const& x, mb const& y);
 bool div(fp& r, mb const& x, fp const& y);
 bool div(fp& r, fp const& x, mb const& y);
+
+// A double operand enters through its 15-digit decimal text.
+void add(fp& r, double x, fp const& y);
+void add(fp& r, fp const& x, double y);
+void sub(fp& r, double x, fp const& y);
+void sub(fp& r, fp const& x, double y);
+void mul(fp& r, double x, fp const& y);
+void mul(fp& r, fp const& x, double y);
+bool div(fp& r, double x, fp const& y);
+bool div(fp& r, fp const& x, double y);
+
+// ---- elementary functions ------------------------------------------------------
+void sqrt(fp& r, fp const& x);            // r = sqrt(x), B words truncated; x < 0 leaves r
+fp sqrt(fp const& x);
+void power2(fp& r, i32 n);                // r = 2^n exactly
+fp power2(i32 n);
+bool pow(fp& r, fp const& x, i32 n);      // r = x^n; false (r = 0) when out of range
+fp pow(fp const& x, i32 n);
+bool pow(fp& r, fp const& x, fp const& y);  // r = x^y; false for x < 0 with y not an integer
+bool pow(fp& r, double x, fp const& y);
+bool pow(fp& r, fp const& x, double y);
+fp pow(fp const& x, fp const& y);
+fp pow(double x, fp const& y);
+fp pow(fp const& x, double y);
+void log(fp& r, fp const& x);             // natural logarithm; x <= 0 leaves r
+fp log(fp const& x);
+void exp(fp& r, fp const& x);             // e^x
+fp exp(fp const& x);
+void ComputeLn2(fp& r);                   // ln 2 at B, cached per precision
+void ComputeE(fp& r);                     // e at B, cached per precision
 
 // ---- text and machine numbers ----------------------------------------------------
 bool fpConvFromString(fp& r, char const* s);  // decimal text; false when unreadable

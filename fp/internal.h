@@ -18,6 +18,10 @@ inline void makeZero(fp& x) {
     x.exponent = 0;
 }
 
+// Stores e as x's exponent; an e outside the 32-bit range is absorbed by the
+// mantissa where it can be, else saturates (raising the flag) or underflows.
+void fitExponent(fp& x, i64 e);
+
 // Normalises x as if its exponent were e, which may lie outside the 32-bit
 // range; the stored exponent is brought into range as the header describes.
 void normalizeWide(fp& x, i64 e);

@@ -65,12 +65,10 @@ void equate(mb& r, fp const& x) {
         mbShiftRight(r, x.mantissa, x.exponent);
 }
 
-namespace {
-
 // Stores e as x's exponent, bringing it into the 32-bit range: a mantissa with
 // room below B words absorbs an excess exactly; beyond that the value saturates
 // (and raises the overflow flag) or, below the range, is truncated toward zero.
-void fitExponent(fp& x, i64 e) {
+void detail::fitExponent(fp& x, i64 e) {
     if (e >= detail::minExponent && e <= detail::maxExponent) {
         x.exponent = i32(e);
         return;
@@ -103,8 +101,6 @@ void fitExponent(fp& x, i64 e) {
     overflowFlag = true;
 }
 
-}  // namespace
-
 void detail::normalizeWide(fp& x, i64 e) {
     mb& m = x.mantissa;
     mbNormalize(m);  // drops high zero words; zero gives back its storage
@@ -115,7 +111,7 @@ void detail::normalizeWide(fp& x, i64 e) {
     i32 const sign = m.size < 0 ? -1 : 1;
     i32 const n = m.size * sign;
     if (n <= blockPrec) {
-        fitExponent(x, e);
+        detail::fitExponent(x, e);
         return;
     }
     // Left-align into a scratch copy: bit 31 of the top word set.
@@ -142,7 +138,7 @@ void detail::normalizeWide(fp& x, i64 e) {
             update(m);
             m.words[0] = 1;
             m.size = sign;
-            fitExponent(x, e + 32 * i64(n));
+            detail::fitExponent(x, e + 32 * i64(n));
             return;
         }
         for (i32 i = drop; ++a[i] == 0; ++i) {
@@ -152,7 +148,7 @@ void detail::normalizeWide(fp& x, i64 e) {
     update(m);
     for (i32 i = drop; i < n; ++i) m.words[i - drop] = a[i];
     m.size *= sign;
-    fitExponent(x, e + 32 * i64(drop));
+    detail::fitExponent(x, e + 32 * i64(drop));
 }
 
 void fpNormalize(fp& x) { detail::normalizeWide(x, x.exponent); }

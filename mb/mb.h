@@ -96,6 +96,12 @@ u32 ThreeByTwo(mb& a, mb& b);                         // digit estimate (a2 a1 a
 bool divRem(mb& q, mb& r, mb const& x, mb const& y);  // q = x / y toward 0, r = x - q*y; q, r distinct
 void myModulus(mb& r, mb const& x, mb const& n);      // r = x mod |n| in [0, |n|); n = 0 leaves r
 
+// ---- roots -------------------------------------------------------------------
+void sqrt(mb& r, mb const& x);            // r = floor(sqrt(x)); r unchanged for x < 0
+mb sqrt(mb const& x);
+void nthRoot(mb& r, mb const& x, i32 n);  // r = sign(x) floor(|x|^(1/n)); 0 for n < 1 or an even root of x < 0
+mb nthRoot(mb const& x, i32 n);
+
 // ---- decimal text ----------------------------------------------------------
 bool mbConvFromStr(mb& x, char const* text);  // x = integer in text; false on a syntax error
 bool init(mb& x, char const* text);           // x = text, nothing freed first

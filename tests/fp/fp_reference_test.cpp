@@ -50,12 +50,12 @@ std::string show(fp const& x) {
     return ::testing::AssertionFailure() << wordCount(r) << " words at B = " << B;
 }
 
-// add/sub: the operand with the larger exponent, L, is kept whole in a window of
-// at least B words whose lowest bit lies at most 32(B - 1) bits below L's top
-// bit; the other loses less than one unit of that bit. Then one rounding.
+// add/sub: the operand with the larger exponent, L, is kept whole in a window
+// whose lowest bit lies at least 32B - 1 bits below L's top bit; the other
+// loses less than one unit of that bit. Then one rounding.
 void addBound(mpq_t out, fp const& x, fp const& y, fp const& r, i32 B) {
     fp const& L = x.exponent >= y.exponent ? x : y;
-    testing::powerOfTwo(out, (long long)Lg2(L) - 32LL * (B - 1));
+    testing::powerOfTwo(out, (long long)Lg2(L) - 32LL * B + 1);
     Mpq h;
     halfUlp(h, r, B);
     mpq_add(out, out, h);

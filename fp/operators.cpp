@@ -1,0 +1,111 @@
+// The operator surface: thin wrappers over the free functions.
+#include "fp/internal.h"
+
+namespace korvel {
+
+namespace {
+// A double operand as an fp, kept in the form's static so its storage is reused.
+fp const& leftDouble(double d) {
+    static fp xt;
+    equateWithCare(xt, fp(d));
+    return xt;
+}
+fp const& rightDouble(double d) {
+    static fp yt;
+    equateWithCare(yt, fp(d));
+    return yt;
+}
+fp fromMb(mb const& m) {
+    fp t;
+    equate(t, m);
+    return t;
+}
+}  // namespace
+
+void add(fp& r, double x, fp const& y) { add(r, leftDouble(x), y); }
+void add(fp& r, fp const& x, double y) { add(r, x, rightDouble(y)); }
+void sub(fp& r, double x, fp const& y) { sub(r, leftDouble(x), y); }
+void sub(fp& r, fp const& x, double y) { sub(r, x, rightDouble(y)); }
+void mul(fp& r, double x, fp const& y) { mul(r, leftDouble(x), y); }
+void mul(fp& r, fp const& x, double y) { mul(r, x, rightDouble(y)); }
+bool div(fp& r, double x, fp const& y) { return div(r, leftDouble(x), y); }
+bool div(fp& r, fp const& x, double y) { return div(r, x, rightDouble(y)); }
+
+fp& fp::operator<<(i32 n) {
+    detail::fitExponent(*this, i64(exponent) + n);
+    return *this;
+}
+fp& fp::operator>>(i32 n) {
+    detail::fitExponent(*this, i64(exponent) - n);
+    return *this;
+}
+
+fp& fp::operator+=(fp const& y) { add(*this, *this, y); return *this; }
+fp& fp::operator+=(mb const& y) { add(*this, *this, y); return *this; }
+fp& fp::operator+=(double y) { add(*this, *this, y); return *this; }
+fp& fp::operator-=(fp const& y) { sub(*this, *this, y); return *this; }
+fp& fp::operator-=(mb const& y) { sub(*this, *this, y); return *this; }
+fp& fp::operator-=(double y) { sub(*this, *this, y); return *this; }
+fp& fp::operator*=(fp const& y) { mul(*this, *this, y); return *this; }
+fp& fp::operator*=(mb const& y) { mul(*this, *this, y); return *this; }
+fp& fp::operator*=(double y) { mul(*this, *this, y); return *this; }
+fp& fp::operator/=(fp const& y) { div(*this, *this, y); return *this; }
+fp& fp::operator/=(mb const& y) { div(*this, *this, y); return *this; }
+fp& fp::operator/=(double y) { div(*this, *this, y); return *this; }
+fp& fp::operator^=(fp const& y) { pow(*this, *this, y); return *this; }
+fp& fp::operator^=(double y) { pow(*this, *this, y); return *this; }
+fp& fp::operator++() { add(*this, *this, 1.0); return *this; }
+fp& fp::operator--() { sub(*this, *this, 1.0); return *this; }
+void fp::operator++(int) { add(*this, *this, 1.0); }
+void fp::operator--(int) { sub(*this, *this, 1.0); }
+
+fp fp::operator+(fp const& y) const { fp r; add(r, *this, y); return r; }
+fp fp::operator+(mb const& y) const { fp r; add(r, *this, y); return r; }
+fp fp::operator+(double y) const { fp r; add(r, *this, y); return r; }
+fp fp::operator-(fp const& y) const { fp r; sub(r, *this, y); return r; }
+fp fp::operator-(mb const& y) const { fp r; sub(r, *this, y); return r; }
+fp fp::operator-(double y) const { fp r; sub(r, *this, y); return r; }
+fp fp::operator*(fp const& y) const { fp r; mul(r, *this, y); return r; }
+fp fp::operator*(mb const& y) const { fp r; mul(r, *this, y); return r; }
+fp fp::operator*(double y) const { fp r; mul(r, *this, y); return r; }
+fp fp::operator/(fp const& y) const { fp r; div(r, *this, y); return r; }
+fp fp::operator/(mb const& y) const { fp r; div(r, *this, y); return r; }
+fp fp::operator/(double y) const { fp r; div(r, *this, y); return r; }
+fp fp::operator^(fp const& y) const { fp r; pow(r, *this, y); return r; }
+fp fp::operator^(double y) const { fp r; pow(r, *this, y); return r; }
+
+fp fp::operator-() const {
+    fp r(*this);
+    r.mantissa.size = -r.mantissa.size;
+    return r;
+}
+
+fp operator+(double x, fp const& y) { fp r; add(r, fp(x), y); return r; }
+fp operator-(double x, fp const& y) { fp r; sub(r, fp(x), y); return r; }
+fp operator*(double x, fp const& y) { fp r; mul(r, fp(x), y); return r; }
+fp operator/(double x, fp const& y) { fp r; div(r, fp(x), y); return r; }
+fp operator+(mb const& x, fp const& y) { fp r; add(r, fromMb(x), y); return r; }
+fp operator-(mb const& x, fp const& y) { fp r; sub(r, fromMb(x), y); return r; }
+fp operator*(mb const& x, fp const& y) { fp r; mul(r, fromMb(x), y); return r; }
+fp operator/(mb const& x, fp const& y) { fp r; div(r, fromMb(x), y); return r; }
+
+bool operator==(fp const& x, fp const& y) { return compare(x, y) == 0; }
+bool operator!=(fp const& x, fp const& y) { return compare(x, y) != 0; }
+bool operator<(fp const& x, fp const& y) { return compare(x, y) == -1; }
+bool operator<=(fp const& x, fp const& y) { return compare(x, y) != 1; }
+bool operator>(fp const& x, fp const& y) { return compare(x, y) == 1; }
+bool operator>=(fp const& x, fp const& y) { return compare(x, y) != -1; }
+bool operator==(fp const& x, mb const& y) { return x == fromMb(y); }
+bool operator!=(fp const& x, mb const& y) { return x != fromMb(y); }
+bool operator<(fp const& x, mb const& y) { return x < fromMb(y); }
+bool operator<=(fp const& x, mb const& y) { return x <= fromMb(y); }
+bool operator>(fp const& x, mb const& y) { return x > fromMb(y); }
+bool operator>=(fp const& x, mb const& y) { return x >= fromMb(y); }
+bool operator==(fp const& x, double y) { return x == fp(y); }
+bool operator!=(fp const& x, double y) { return x != fp(y); }
+bool operator<(fp const& x, double y) { return x < fp(y); }
+bool operator<=(fp const& x, double y) { return x <= fp(y); }
+bool operator>(fp const& x, double y) { return x > fp(y); }
+bool operator>=(fp const& x, double y) { return x >= fp(y); }
+
+}  // namespace korvel

@@ -1,0 +1,138 @@
+// Powers with an integer, an fp or a double exponent.
+#include <cmath>
+
+#include "fp/internal.h"
+
+namespace korvel {
+
+using detail::length;
+
+namespace {
+
+fp const& one() {
+    static fp v;
+    static bool const initGood = init(v, 1) != 0;
+    (void)initGood;
+    return v;
+}
+
+// log2 |x| to double precision, for range checks.
+double log2Magnitude(fp const& x) {
+    i32 const n = length(x);
+    u32 const top = x.mantissa.words[n - 1];
+    u32 const next = n >= 2 ? x.mantissa.words[n - 2] : 0;
+    double const fraction = (double(top) * 4294967296.0 + double(next)) / std::ldexp(1.0, NumBits(top) + 32);
+    return double(Lg2(x)) + 1.0 + std::log2(fraction);
+}
+
+}  // namespace
+
+bool pow(fp& r, fp const& x, i32 n) {
+    if (compare(x, one()) == 0) {
+        equate(r, 1);
+        return true;
+    }
+    if (x.mantissa.size == 0) {
+        detail::makeZero(r);
+        return true;
+    }
+    if (n == 0) {
+        equate(r, 1);
+        return true;
+    }
+    u32 const m = n < 0 ? 0u - u32(n) : u32(n);
+    if (i64(Lg2(x)) * i64(m) > detail::maxExponent) {
+        detail::makeZero(r);
+        return false;
+    }
+    fp t;
+    init(t, 1);
+    for (i32 bit = NumBits(m) - 1; bit >= 0; --bit) {
+        mul(t, t, t);
+        if ((m >> bit) & 1u) mul(t, t, x);
+    }
+    if (n < 0) div(t, one(), t);
+    equate(r, t);
+    return true;
+}
+
+fp pow(fp const& x, i32 n) {
+    fp r;
+    pow(r, x, n);
+    return r;
+}
+
+bool pow(fp& r, fp const& x, fp const& y) {
+    if (y.mantissa.size == 0 || compare(x, one()) == 0) {
+        equate(r, 1);
+        return true;
+    }
+    if (x.mantissa.size == 0) {
+        detail::makeZero(r);
+        return true;
+    }
+    i32 n = 0;
+    if (equate(n, y)) return pow(r, x, n);
+    bool const negative = x.mantissa.size < 0;
+    bool const integer = isItInteger(y);
+    if (negative && !integer) {
+        detail::makeZero(r);
+        return false;
+    }
+    // |y log2 |x|| beyond the exponent's range: the result cannot be held.
+    fp bits;
+    init(bits, log2Magnitude(x));
+    mul(bits, bits, y);
+    bits.mantissa.size = length(bits);
+    fp limit;
+    init(limit, 2147483647.0);
+    if (compare(bits, limit) > 0) {
+        detail::makeZero(r);
+        return false;
+    }
+    // x^y = exp(y ln |x|), negated for a negative x and an odd integer y (which
+    // here is too large for 32 bits, so only its parity matters).
+    bool const negate = negative && !isItEven(y);
+    {
+        ScopedBlockPrec guard(blockPrec + 1);
+        fp a = abs(x), t;
+        log(t, a);
+        mul(t, t, y);
+        exp(r, t);
+    }
+    fpNormalize(r);
+    if (negate) r.mantissa.size = -r.mantissa.size;
+    return true;
+}
+
+bool pow(fp& r, double x, fp const& y) {
+    fp xt;
+    equate(xt, x);
+    return pow(r, xt, y);
+}
+
+bool pow(fp& r, fp const& x, double y) {
+    fp yt;
+    equate(yt, y);
+    return pow(r, x, yt);
+}
+
+fp pow(fp const& x, fp const& y) {
+    fp r;
+    pow(r, x, y);
+    return r;
+}
+
+fp pow(double x, fp const& y) {
+    fp r;
+    pow(r, x, y);
+    return r;
+}
+
+fp pow(fp const& x, double y) {
+    fp r;
+    pow(r, x, y);
+    return r;
+}
+
+}  // namespace korvel

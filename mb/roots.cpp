@@ -1,0 +1,108 @@
+// Integer square and n-th roots by Newton's iteration.
+#include "mb/internal.h"
+
+namespace korvel {
+
+using detail::length;
+
+void sqrt(mb& r, mb const& x) {
+    if (x.size < 0) return;
+    if (x.size == 0) {
+        detail::makeEmptyZero(r);
+        return;
+    }
+    static mb s, s1, t1, ss;
+    static mb one;
+    static bool const initGood = init(one, 1);
+    (void)initGood;
+    // Start within a factor of two of the root.
+    mbShiftRight(s1, x, NumBits(x) / 2);
+    equateWithCare(t1, s1);
+    for (int step = 0; step < 10000; ++step) {
+        div(s, x, s1);
+        add(s, s, s1);
+        mbShiftRight(s, s, 1);
+        if (compare(s, s1) == 0) break;
+        if (compare(s, t1) == 0) {
+            // The estimates alternate between the root and the root + 1.
+            mul(ss, s, s);
+            if (compare(ss, x) > 0) sub(s, s, one);
+            break;
+        }
+        equateWithCare(t1, s1);
+        equateWithCare(s1, s);
+    }
+    equate(r, s);
+}
+
+mb sqrt(mb const& x) {
+    mb r;
+    sqrt(r, x);
+    return r;
+}
+
+void nthRoot(mb& r, mb const& x, i32 n) {
+    if (n < 1) {
+        r.size = 0;
+        return;
+    }
+    if (n == 1) {
+        equate(r, x);
+        return;
+    }
+    static mb one, two;
+    static bool const initGood = init(one, 1) && init(two, 2);
+    (void)initGood;
+    bool const negative = x.size < 0;
+    mb A = abs(x), B, P, Q;
+    if (negative && n % 2 == 0) {
+        detail::makeEmptyZero(r);
+        return;
+    }
+    if (compare(A, one) == 0) {
+        equate(r, x);
+        return;
+    }
+    power(P, two, n);
+    if (compare(A, P) < 0) {  // 1 <= root < 2
+        equate(r, one);
+        if (negative) r.size = -r.size;
+        return;
+    }
+    // 2^floor(lg A / n) is not above the root; Newton's steps then land above it
+    // and come down until they stand still.
+    power(B, two, Lg2(A) / n);
+    for (;;) {
+        power(Q, B, n - 1);
+        mul(P, Q, B);
+        mulByScalarAbs(Q, Q, u32(n));
+        sub(P, A, P);
+        div(P, P, Q);
+        add(P, P, B);
+        if (compare(P, B) == 0) break;
+        equate(B, P);
+    }
+    power(P, B, n);
+    if (compare(P, A) > 0) {
+        do {
+            sub(B, B, one);
+            power(P, B, n);
+        } while (compare(P, A) > 0);
+    } else if (compare(P, A) < 0) {
+        do {
+            add(B, B, one);
+            power(P, B, n);
+        } while (compare(P, A) < 0);
+        if (compare(P, A) > 0) sub(B, B, one);
+    }
+    equate(r, B);
+    if (negative) r.size = -r.size;
+}
+
+mb nthRoot(mb const& x, i32 n) {
+    mb r;
+    nthRoot(r, x, n);
+    return r;
+}
+
+}  // namespace korvel

@@ -1,0 +1,160 @@
+// sqrt, exp, log and pow against MPFR, in units of the last place of B words,
+// within bounds measured for these algorithms.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "../support/mp_bridge.h"
+#include "../support/random_fp.h"
+#include "fp/fp.h"
+
+namespace korvel {
+namespace {
+
+using testing::Mpfr;
+using testing::RandomWords;
+
+constexpr std::uint64_t seed = 90210;
+constexpr i32 precisions[] = {1, 3, 9, 32, 126};
+
+// A B-word value with bit 31 of its top word set, of magnitude 2^(e ...).
+fp fullValue(RandomWords& rng, i32 B, i32 lowExponent, i32 highExponent) {
+    fp x;
+    x.mantissa.size = B;
+    update(x.mantissa);
+    for (i32 i = 0; i < B; ++i) x.mantissa.words[i] = rng.word();
+    x.mantissa.words[B - 1] |= 0x80000000u;
+    i32 const e = lowExponent + rng.below(highExponent - lowExponent + 1);
+    x.exponent = e - 32 * B;
+    return x;
+}
+
+// |ours - reference| in units of 2^(floor(log2 |reference|) - 32B + 1).
+double ulpError(fp const& ours, mpfr_srcptr reference, i32 B) {
+    Mpfr o(32 * B + 64), d(32 * B + 64);
+    testing::toMpfr(o, ours);
+    mpfr_sub(d, o, reference, MPFR_RNDN);
+    mpfr_abs(d, d, MPFR_RNDN);
+    if (mpfr_zero_p(reference)) return mpfr_zero_p(d) ? 0.0 : 1e300;
+    long const e = mpfr_get_exp(reference) - 1;  // floor(log2 |reference|)
+    mpfr_mul_2si(d, d, -(e - 32 * long(B) + 1), MPFR_RNDN);
+    return mpfr_get_d(d, MPFR_RNDN);
+}
+
+struct Worst {
+    double ulps = 0;
+    std::string where;
+    void see(double u, std::string const& w) {
+        if (u > ulps) ulps = u, where = w;
+    }
+};
+
+std::string show(fp const& x) {
+    char* t = fpToStr(x, 30);
+    std::string s(t);
+    std::free(t);
+    return s;
+}
+
+TEST(FpFunctions, SqrtWithinOneUlp) {
+    RandomWords rng(seed);
+    for (i32 B : precisions) {
+        ScopedBlockPrec precision(B);
+        Worst worst;
+        for (int i = 0; i < 200; ++i) {
+            fp x = fullValue(rng, B, -3000, 3000), r;
+            sqrt(r, x);
+            Mpfr xv(32 * B), ref(32 * B + 64);
+            testing::toMpfr(xv, x);
+            mpfr_sqrt(ref, xv, MPFR_RNDN);
+            worst.see(ulpError(r, ref, B), show(x));
+        }
+        // The root is truncated: below one unit.
+        EXPECT_LT(worst.ulps, 1.0) << "B=" << B << " worst at " << worst.where;
+        RecordProperty("sqrt_ulps_B" + std::to_string(B), std::to_string(worst.ulps));
+    }
+}
+
+struct FunctionCase {
+    char const* name;
+    std::function<void(fp&, fp const&)> ours;
+    std::function<void(mpfr_ptr, mpfr_srcptr)> reference;
+    std::function<fp(RandomWords&, i32)> argument;
+    // The bound in ulps for argument x at precision B (stated with each test).
+    std::function<double(fp const&, i32)> bound;
+};
+
+void checkFunction(FunctionCase const& c) {
+    RandomWords rng(seed + 1);
+    for (i32 B : precisions) {
+        ScopedBlockPrec precision(B);
+        Worst worst, worstOfBound;
+        int const count = B >= 32 ? 60 : 300;
+        for (int i = 0; i < count; ++i) {
+            fp x = c.argument(rng, B), r;
+            c.ours(r, x);
+            EXPECT_EQ(blockPrec, B) << c.name << " restores the precision";
+            Mpfr xv(32 * B), ref(32 * B + 64);
+            testing::toMpfr(xv, x);
+            c.reference(ref, xv);
+            double const error = ulpError(r, ref, B);
+            worst.see(error, show(x));
+            worstOfBound.see(error / c.bound(x, B), show(x));
+            EXPECT_LE(error, c.bound(x, B)) << c.name << " B=" << B << " x=" << show(x);
+        }
+        if (::testing::Test::HasFailure())
+            std::printf("%s B=%d: worst %.3g ulps at %s; %.2f of the bound at %s\n", c.name, B, worst.ulps,
+                        worst.where.c_str(), worstOfBound.ulps, worstOfBound.where.c_str());
+    }
+}
+
+// log and exp round every term and partial sum to B words, with no guard word,
+// so their errors grow with the length of the series (about 32B terms for log).
+// Measured worst cases: log 1.2, 1.0, 1.4, 17, 29 ulps at B = 1, 3, 9, 32, 126;
+// exp 548, 948, 645, 211, 1590 ulps over |x| < 512 (at most 0.9 of (4 + B/8)(1 + |x|)).
+TEST(FpFunctions, LogWithinMeasuredBound) {
+    checkFunction({"log", [](fp& r, fp const& x) { log(r, x); },
+                   [](mpfr_ptr r, mpfr_srcptr x) { mpfr_log(r, x, MPFR_RNDN); },
+                   [](RandomWords& rng, i32 B) { return fullValue(rng, B, -2000, 2000); },
+                   [](fp const&, i32 B) { return 3.0 + 0.8 * B; }});
+}
+
+TEST(FpFunctions, ExpWithinMeasuredBound) {
+    checkFunction({"exp", [](fp& r, fp const& x) { exp(r, x); },
+                   [](mpfr_ptr r, mpfr_srcptr x) { mpfr_exp(r, x, MPFR_RNDN); },
+                   [](RandomWords& rng, i32 B) {
+                       fp x = fullValue(rng, B, -20, 9);
+                       if (rng.coin()) x.mantissa.size = -x.mantissa.size;
+                       return x;
+                   },
+                   // e^n = power(e, n) carries n times the error of e: the bound grows with |x|.
+                   [](fp const& x, i32 B) {
+                       double d = 0;
+                       equate(d, x);
+                       return (6.0 + B / 5.0) * (1.0 + std::abs(d));
+                   }});
+}
+
+TEST(FpFunctions, PowWithinMeasuredBound) {
+    RandomWords exponents(seed + 2);
+    static fp y;
+    checkFunction({"pow",
+                   [](fp& r, fp const& x) { pow(r, x, y); },
+                   [](mpfr_ptr r, mpfr_srcptr x) {
+                       Mpfr yv(32 * blockPrec);
+                       testing::toMpfr(yv, y);
+                       mpfr_pow(r, x, yv, MPFR_RNDN);
+                   },
+                   [&exponents](RandomWords& rng, i32 B) {
+                       y = fullValue(exponents, B, -3, 6);
+                       if (exponents.coin()) y.mantissa.size = -y.mantissa.size;
+                       return fullValue(rng, B, -6, 7);
+                   },
+                   // exp(y log |x|) one word above B, then rounded: half an ulp and a little.
+                   [](fp const&, i32) { return 0.6; }});
+}
+
+}  // namespace
+}  // namespace korvel
