@@ -108,6 +108,45 @@ void FromTextMpfr(benchmark::State& state) {
     }
 }
 
+// Elementary functions on an argument near 1.5.
+template <class Op>
+void unaryOurs(benchmark::State& state, Op op) {
+    i32 const B = i32(state.range(0));
+    ScopedBlockPrec precision(B);
+    fp x = operand(B, 1), r;
+    x.exponent = -32 * B + 1;
+    for (auto _ : state) {
+        op(r, x);
+        benchmark::DoNotOptimize(r.mantissa.words);
+    }
+}
+template <class Op>
+void unaryMpfr(benchmark::State& state, Op op) {
+    i32 const B = i32(state.range(0));
+    Mpfr x(32 * B), r(32 * B);
+    fp v = operand(B, 1);
+    v.exponent = -32 * B + 1;
+    korvel::testing::toMpfr(x, v);
+    for (auto _ : state) {
+        op(r, x);
+        benchmark::DoNotOptimize(r.v);
+    }
+}
+void SqrtOurs(benchmark::State& s) { unaryOurs(s, [](fp& r, fp const& x) { sqrt(r, x); }); }
+void ExpOurs(benchmark::State& s) { unaryOurs(s, [](fp& r, fp const& x) { exp(r, x); }); }
+void LogOurs(benchmark::State& s) { unaryOurs(s, [](fp& r, fp const& x) { log(r, x); }); }
+void SqrtMpfr(benchmark::State& s) { unaryMpfr(s, [](mpfr_ptr r, mpfr_srcptr x) { mpfr_sqrt(r, x, MPFR_RNDN); }); }
+void ExpMpfr(benchmark::State& s) { unaryMpfr(s, [](mpfr_ptr r, mpfr_srcptr x) { mpfr_exp(r, x, MPFR_RNDN); }); }
+void LogMpfr(benchmark::State& s) { unaryMpfr(s, [](mpfr_ptr r, mpfr_srcptr x) { mpfr_log(r, x, MPFR_RNDN); }); }
+
+#define KORVEL_FUNCTION_PRECISIONS ->Arg(9)->Arg(32)->Arg(126)->Unit(benchmark::kMicrosecond)
+BENCHMARK(SqrtOurs)->Name("fp_sqrt/ours") KORVEL_FUNCTION_PRECISIONS;
+BENCHMARK(SqrtMpfr)->Name("fp_sqrt/mpfr") KORVEL_FUNCTION_PRECISIONS;
+BENCHMARK(ExpOurs)->Name("fp_exp/ours") KORVEL_FUNCTION_PRECISIONS;
+BENCHMARK(ExpMpfr)->Name("fp_exp/mpfr") KORVEL_FUNCTION_PRECISIONS;
+BENCHMARK(LogOurs)->Name("fp_log/ours") KORVEL_FUNCTION_PRECISIONS;
+BENCHMARK(LogMpfr)->Name("fp_log/mpfr") KORVEL_FUNCTION_PRECISIONS;
+
 #define KORVEL_PRECISIONS ->Arg(3)->Arg(9)->Arg(32)->Arg(126)->Unit(benchmark::kNanosecond)
 BENCHMARK(AddOurs)->Name("fp_add/ours") KORVEL_PRECISIONS;
 BENCHMARK(AddMpfr)->Name("fp_add/mpfr") KORVEL_PRECISIONS;

@@ -22,9 +22,21 @@ inline void makeZero(fp& x) {
 // mantissa where it can be, else saturates (raising the flag) or underflows.
 void fitExponent(fp& x, i64 e);
 
+// x = the largest magnitude of B words with the given sign; raises the flag.
+void saturate(fp& x, i32 sign);
+
 // Normalises x as if its exponent were e, which may lie outside the 32-bit
 // range; the stored exponent is brought into range as the header describes.
 void normalizeWide(fp& x, i64 e);
+
+// A constant kept at the highest precision computed so far.
+struct CachedConstant {
+    fp value;
+    i32 blockPrecCurr = 0;  // the B it was computed at
+    i32 computations = 0;   // how often the series ran
+};
+CachedConstant& ln2Cache();
+CachedConstant& eCache();
 
 // Records for `fpConvFromString` and the like whether an overflow happened
 // inside a scope, without losing an earlier one.

@@ -30,21 +30,30 @@ fp& integerValue(i32 j) {
 // A constant computed at the highest precision asked for so far; a lower
 // precision gets that value rounded.
 template <class Compute>
-void cachedConstant(fp& r, fp& cache, i32& blockPrecCurr, Compute compute) {
-    if (blockPrec > blockPrecCurr) {
-        blockPrecCurr = blockPrec;
-        compute(cache);
+void cachedConstant(fp& r, detail::CachedConstant& cache, Compute compute) {
+    if (blockPrec > cache.blockPrecCurr) {
+        cache.blockPrecCurr = blockPrec;
+        ++cache.computations;
+        compute(cache.value);
     }
-    equate(r, cache);
+    equate(r, cache.value);
     fpNormalize(r);
 }
 
 }  // namespace
 
+detail::CachedConstant& detail::ln2Cache() {
+    static CachedConstant Ln2;
+    return Ln2;
+}
+
+detail::CachedConstant& detail::eCache() {
+    static CachedConstant e;
+    return e;
+}
+
 void ComputeLn2(fp& r) {
-    static fp Ln2;
-    static i32 blockPrecCurr = 0;
-    cachedConstant(r, Ln2, blockPrecCurr, [](fp& out) {
+    cachedConstant(r, detail::ln2Cache(), [](fp& out) {
         // ln 2 = sum over j >= 1 of 2^-j / j
         static fp pw;
         fp half;
@@ -59,9 +68,7 @@ void ComputeLn2(fp& r) {
 }
 
 void ComputeE(fp& r) {
-    static fp e;
-    static i32 blockPrecCurr = 0;
-    cachedConstant(r, e, blockPrecCurr, [](fp& out) {
+    cachedConstant(r, detail::eCache(), [](fp& out) {
         // e = 1 + sum over j >= 1 of 1/j!
         fp one;
         init(one, 1);
@@ -128,8 +135,7 @@ void exp(fp& r, fp const& x) {
         if (x.mantissa.size < 0) {
             detail::makeZero(r);
         } else {
-            equate(r, 1);
-            detail::fitExponent(r, detail::maxExponent + 1);
+            detail::saturate(r, 1);
         }
         return;
     }

@@ -92,7 +92,11 @@ void detail::fitExponent(fp& x, i64 e) {
         x.exponent = i32(detail::maxExponent);
         return;
     }
-    i32 const sign = m.size < 0 ? -1 : 1;
+    detail::saturate(x, m.size < 0 ? -1 : 1);
+}
+
+void detail::saturate(fp& x, i32 sign) {
+    mb& m = x.mantissa;
     m.size = blockPrec > 0 ? blockPrec : 1;
     update(m);
     for (i32 i = 0; i < m.size; ++i) m.words[i] = 0xFFFFFFFFu;

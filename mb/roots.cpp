@@ -1,4 +1,6 @@
 // Integer square and n-th roots by Newton's iteration.
+#include <cmath>
+
 #include "mb/internal.h"
 
 namespace korvel {
@@ -15,8 +17,15 @@ void sqrt(mb& r, mb const& x) {
     static mb one;
     static bool const initGood = init(one, 1);
     (void)initGood;
-    // Start within a factor of two of the root.
-    mbShiftRight(s1, x, NumBits(x) / 2);
+    // Start from the root of the leading 52 bits or so, taken in double
+    // precision: Newton's steps then double some 50 correct bits each time.
+    i32 const k = NumBits(x);
+    i32 const shift = k > 52 ? ((k - 52 + 1) & ~1) : 0;  // even, so the root's shift is exact
+    mbShiftRight(s1, x, shift);
+    u64 top = 0;
+    equate(top, s1);
+    equate(s1, u64(std::sqrt(double(top))) + 1);
+    mbShiftLeft(s1, s1, shift / 2);
     equateWithCare(t1, s1);
     for (int step = 0; step < 10000; ++step) {
         div(s, x, s1);

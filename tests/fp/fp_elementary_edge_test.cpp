@@ -1,0 +1,239 @@
+// Pinned cases of the elementary functions and the operators, the caching of
+// ln 2 and e, and the integer roots against GMP.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../support/gmp_bridge.h"
+#include "../support/random_words.h"
+#include "fp/fp.h"
+#include "fp/internal.h"
+
+namespace korvel {
+namespace {
+
+using testing::Mpz;
+
+fp make(u32 word, i32 exponent) {
+    fp x;
+    equate(x.mantissa, word);
+    x.exponent = exponent;
+    return x;
+}
+
+std::string text(fp const& x, i32 digits = 16) {
+    char* t = fpToStr(x, digits);
+    std::string s(t);
+    std::free(t);
+    return s;
+}
+
+TEST(FpElementary, PinnedCases) {
+    ScopedBlockPrec B5(5);
+    fp r;
+    sqrt(r, make(4, 0));
+    EXPECT_EQ(r, 2.0);
+    {
+        ScopedBlockPrec B1(1);
+        sqrt(r, make(2, 0));
+        EXPECT_EQ(r, make(92681, -16)) << "a small top word gives a short root";
+        sqrt(r, make(0x80000000u, -30));
+        EXPECT_EQ(r, make(0xB504F333u, -31));
+    }
+    sqrt(r, fp());
+    EXPECT_TRUE(!r);
+    r = 7.0;
+    sqrt(r, make(1, 0).operator-());
+    EXPECT_EQ(r, 7.0) << "sqrt of a negative value leaves the result";
+
+    power2(r, -3);
+    EXPECT_EQ(r.mantissa.size, 1);
+    EXPECT_EQ(r.exponent, -3);
+
+    EXPECT_TRUE(pow(r, fp(2.0), 10));
+    EXPECT_EQ(r, 1024.0);
+    EXPECT_TRUE(pow(r, fp(2.0), -1));
+    EXPECT_EQ(r, 0.5);
+    EXPECT_TRUE(pow(r, fp(), -1));
+    EXPECT_TRUE(!r);
+    EXPECT_TRUE(pow(r, fp(1.0), -77));
+    EXPECT_EQ(r, 1.0);
+    EXPECT_FALSE(pow(r, fp(4.0), 1 << 30)) << "2 * 2^30 bits is out of range";
+    EXPECT_TRUE(!r);
+
+    EXPECT_TRUE(pow(r, fp(), fp()));
+    EXPECT_EQ(r, 1.0);
+    EXPECT_TRUE(pow(r, fp(), fp(-2.0)));
+    EXPECT_TRUE(!r);
+    fp third;
+    div(third, fp(1.0), fp(3.0));
+    EXPECT_FALSE(pow(r, fp(-8.0), third));
+    EXPECT_TRUE(!r);
+    EXPECT_TRUE(pow(r, fp(-2.0), fp(3.0)));
+    EXPECT_EQ(r, -8.0);
+    EXPECT_TRUE(pow(r, fp(100.0), fp(0.5)));
+    EXPECT_EQ(text(r, 40), "10");
+    // An integer exponent beyond 32 bits with a base near 1 (its parity decides the sign).
+    fp big = make(1, 40);  // 2^40
+    big += 1.0;
+    fp base(-1.0);
+    base -= power2(-45);
+    EXPECT_TRUE(pow(r, base, big));
+    EXPECT_LT(r, 0.0);
+    EXPECT_EQ(text(r, 6), "-1.03174");
+
+    log(r, fp(1.0));
+    EXPECT_TRUE(!r) << "log 1 is exactly 0";
+    fp ln2;
+    ComputeLn2(ln2);
+    log(r, fp(2.0));
+    EXPECT_EQ(text(r, 45), text(ln2, 45));
+    log(r, fp(0.5));
+    EXPECT_EQ(text(r, 45), text(-ln2, 45));
+    r = 3.0;
+    log(r, fp());
+    log(r, fp(-1.0));
+    EXPECT_EQ(r, 3.0) << "log outside its domain leaves the result";
+
+    exp(r, fp());
+    EXPECT_EQ(r, 1.0);
+    fp e;
+    ComputeE(e);
+    exp(r, fp(1.0));
+    EXPECT_EQ(text(r, 45), text(e, 45));
+    exp(r, fp(-1.5));
+    EXPECT_EQ(text(r, 20), "0.22313016014842982893");
+    exp(r, make(1, -2000000000));
+    EXPECT_EQ(r, 1.0) << "a tiny argument gives exactly 1";
+    exp(r, make(1, 40).operator-());
+    EXPECT_TRUE(!r) << "e^(-2^40) underflows to zero";
+    fpClearOverflow();
+    exp(r, make(1, 40));
+    EXPECT_TRUE(fpOverflowed()) << "e^(2^40) saturates and says so";
+    fpClearOverflow();
+}
+
+TEST(FpElementary, ConstantsAreCachedPerHighestPrecision) {
+    auto& ln2 = detail::ln2Cache();
+    auto& e = detail::eCache();
+    i32 const top = (ln2.blockPrecCurr > e.blockPrecCurr ? ln2.blockPrecCurr : e.blockPrecCurr) + 1;
+    fp atTop, atLower, again;
+    {
+        ScopedBlockPrec p(top + 3);
+        i32 const before = ln2.computations;
+        ComputeLn2(atTop);
+        EXPECT_EQ(ln2.computations, before + 1) << "a new highest precision sums the series";
+        ComputeLn2(again);
+        EXPECT_EQ(ln2.computations, before + 1) << "the same precision reuses it";
+        EXPECT_EQ(blockPrec, top + 3);
+    }
+    {
+        ScopedBlockPrec p(top + 1);
+        i32 const before = ln2.computations;
+        ComputeLn2(atLower);
+        EXPECT_EQ(ln2.computations, before) << "a lower precision reuses the cached value";
+        fp rounded(atTop);
+        fpNormalize(rounded);
+        EXPECT_EQ(compare(atLower, rounded), 0);
+        EXPECT_LE(atLower.mantissa.size, top + 1);
+        EXPECT_EQ(blockPrec, top + 1);
+    }
+    {
+        ScopedBlockPrec p(top + 4);
+        i32 const before = e.computations;
+        ComputeE(atTop);
+        ComputeE(again);
+        EXPECT_EQ(e.computations, before + 1);
+        ComputeLn2(again);
+        EXPECT_EQ(ln2.blockPrecCurr, top + 4) << "a higher precision sums again";
+    }
+}
+
+TEST(FpOperators, DoublesEnterThroughTheirText) {
+    ScopedBlockPrec B5(5);
+    fp tenth(0.1), fromText("1.e-01");
+    EXPECT_EQ(compare(tenth, fromText), 0) << "fp(0.1) is the decimal 0.1, not the binary double";
+    EXPECT_TRUE(make(1, 1) == 2.0);
+    EXPECT_TRUE(make(2, 0) == 2.0);
+    EXPECT_TRUE(fp() == 0.0);
+    fp x(1.5);
+    x << 3;
+    EXPECT_EQ(x, 12.0);
+    fp one(1.0);
+    one >> 1;
+    EXPECT_EQ(one, 0.5);
+    fp y(6.0);
+    y /= fp();
+    EXPECT_EQ(y, 6.0) << "division by zero leaves /='s target";
+    EXPECT_TRUE(!(y / fp()));
+    y /= 4.0;
+    EXPECT_EQ(y, 1.5);
+    ++y;
+    y++;
+    EXPECT_EQ(y, 3.5);
+    --y;
+    EXPECT_EQ(y, 2.5);
+    EXPECT_EQ(2.0 * y - 1.0, 4.0);
+    EXPECT_EQ(y ^ 2.0, 6.25);
+    mb three;
+    init(three, 3);
+    EXPECT_EQ(y + three, 5.5);
+    EXPECT_EQ(three / fp(2.0), 1.5);
+    EXPECT_TRUE(fp(3.0) == three);
+    EXPECT_TRUE(fp(2.9) < three);
+    EXPECT_EQ(-y, -2.5);
+    fp z;
+    add(z, 0.25, y);
+    EXPECT_EQ(z, 2.75);
+    EXPECT_FALSE(div(z, y, 0.0));
+    EXPECT_EQ(z, 2.75);
+}
+
+TEST(MbRoots, AgainstGmp) {
+    testing::RandomWords rng(424242);
+    for (int i = 0; i < 400; ++i) {
+        auto w = rng.magnitude(1 + rng.below(12));
+        mb x;
+        x.size = i32(w.size());
+        update(x);
+        for (std::size_t k = 0; k < w.size(); ++k) x.words[k] = w[k];
+        i32 const n = 1 + rng.below(9);
+        mb root = nthRoot(x, n);
+        // Its power and the neighbours of that power.
+        for (int d = -1; d <= 1; ++d) {
+            mb p, step;
+            power(p, root, n);
+            init(step, d);
+            add(p, p, step);
+            if (p.size <= 0) continue;
+            Mpz gp, want, wantSqrt;
+            testing::toMpz(gp, p);
+            mpz_root(want, gp, unsigned(n));
+            EXPECT_TRUE(testing::sameValue(nthRoot(p, n), want)) << "n=" << n << " of " << testing::decimal(p);
+            mpz_sqrt(wantSqrt, gp);
+            EXPECT_TRUE(testing::sameValue(sqrt(p), wantSqrt)) << testing::decimal(p);
+            mb negative(p), r;
+            negative.size = -negative.size;
+            nthRoot(r, negative, n);
+            if (n % 2 == 1) {
+                mpz_neg(want, want);
+                EXPECT_TRUE(testing::sameValue(r, want));
+            } else if (n > 1) {
+                EXPECT_EQ(r.size, 0) << "an even root of a negative value is 0";
+            }
+        }
+    }
+    mb x, r;
+    mbConvFromStr(x, "-4");
+    mbConvFromStr(r, "9");
+    sqrt(r, x);
+    EXPECT_EQ(testing::decimal(r), "9") << "sqrt of a negative value leaves r";
+    mbConvFromStr(x, "1000");
+    sqrt(x, x);
+    EXPECT_EQ(testing::decimal(x), "31");
+    EXPECT_EQ(testing::decimal(nthRoot(x, 0)), "0");
+    EXPECT_EQ(testing::decimal(nthRoot(x, -2)), "0");
+}
+
+}  // namespace
+}  // namespace korvel
