@@ -1,0 +1,74 @@
+// Complex mul, div and sqrt beside MPC at the same number of bits.
+#include <benchmark/benchmark.h>
+#include <mpc.h>
+
+#include "../tests/support/mp_bridge.h"
+#include "../tests/support/random_words.h"
+#include "complex/complex.h"
+
+namespace {
+
+using namespace korvel;
+
+fp part(i32 words, std::uint64_t seed) {
+    korvel::testing::RandomWords rng(seed);
+    fp x;
+    x.mantissa.size = words;
+    update(x.mantissa);
+    for (i32 i = 0; i < words; ++i) x.mantissa.words[i] = rng.word();
+    x.mantissa.words[words - 1] |= 0x80000000u;
+    x.exponent = -32 * words + 1;
+    return x;
+}
+
+fpComplex value(i32 B, std::uint64_t seed) { return fpComplex(part(B, seed), part(B, seed + 7)); }
+
+struct Mpc {
+    mpc_t v;
+    explicit Mpc(mpfr_prec_t bits) { mpc_init2(v, bits); }
+    ~Mpc() { mpc_clear(v); }
+};
+
+void set(Mpc& out, fpComplex const& z) {
+    korvel::testing::toMpfr(mpc_realref(out.v), z.re);
+    korvel::testing::toMpfr(mpc_imagref(out.v), z.im);
+}
+
+template <class Op>
+void ours(benchmark::State& state, Op op) {
+    i32 const B = i32(state.range(0));
+    ScopedBlockPrec precision(B);
+    fpComplex a = value(B, 1), b = value(B, 2), r;
+    for (auto _ : state) {
+        op(r, a, b);
+        benchmark::DoNotOptimize(r.re.mantissa.words);
+    }
+}
+template <class Op>
+void mpc(benchmark::State& state, Op op) {
+    i32 const B = i32(state.range(0));
+    Mpc a(32 * B), b(32 * B), r(32 * B);
+    set(a, value(B, 1));
+    set(b, value(B, 2));
+    for (auto _ : state) {
+        op(r.v, a.v, b.v);
+        benchmark::DoNotOptimize(r.v);
+    }
+}
+
+void MulOurs(benchmark::State& s) { ours(s, [](fpComplex& r, fpComplex const& a, fpComplex const& b) { mul(r, a, b); }); }
+void DivOurs(benchmark::State& s) { ours(s, [](fpComplex& r, fpComplex const& a, fpComplex const& b) { div(r, a, b); }); }
+void SqrtOurs(benchmark::State& s) { ours(s, [](fpComplex& r, fpComplex const& a, fpComplex const&) { sqrt(r, a); }); }
+void MulMpc(benchmark::State& s) { mpc(s, [](mpc_ptr r, mpc_ptr a, mpc_ptr b) { mpc_mul(r, a, b, MPC_RNDNN); }); }
+void DivMpc(benchmark::State& s) { mpc(s, [](mpc_ptr r, mpc_ptr a, mpc_ptr b) { mpc_div(r, a, b, MPC_RNDNN); }); }
+void SqrtMpc(benchmark::State& s) { mpc(s, [](mpc_ptr r, mpc_ptr a, mpc_ptr) { mpc_sqrt(r, a, MPC_RNDNN); }); }
+
+#define KORVEL_COMPLEX_PRECISIONS ->Arg(9)->Arg(126)->Unit(benchmark::kMicrosecond)
+BENCHMARK(MulOurs)->Name("complex_mul/ours") KORVEL_COMPLEX_PRECISIONS;
+BENCHMARK(MulMpc)->Name("complex_mul/mpc") KORVEL_COMPLEX_PRECISIONS;
+BENCHMARK(DivOurs)->Name("complex_div/ours") KORVEL_COMPLEX_PRECISIONS;
+BENCHMARK(DivMpc)->Name("complex_div/mpc") KORVEL_COMPLEX_PRECISIONS;
+BENCHMARK(SqrtOurs)->Name("complex_sqrt/ours") KORVEL_COMPLEX_PRECISIONS;
+BENCHMARK(SqrtMpc)->Name("complex_sqrt/mpc") KORVEL_COMPLEX_PRECISIONS;
+
+}  // namespace

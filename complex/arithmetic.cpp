@@ -1,0 +1,120 @@
+// The four operations. Each reads every operand part it needs before it writes
+// any part of the result, so the result may be any operand.
+#include <utility>
+
+#include "complex/complex.h"
+
+namespace korvel {
+
+namespace {
+fpComplex realValue(fp const& x) { return fpComplex(x, fp()); }
+fpComplex realValue(mb const& x) {
+    fpComplex z;
+    equate(z, x);
+    return z;
+}
+}  // namespace
+
+void add(fpComplex& r, fpComplex const& a, fpComplex const& b) {
+    add(r.re, a.re, b.re);
+    add(r.im, a.im, b.im);
+}
+void sub(fpComplex& r, fpComplex const& a, fpComplex const& b) {
+    sub(r.re, a.re, b.re);
+    sub(r.im, a.im, b.im);
+}
+
+// The real operand changes only the real part; the imaginary part is copied
+// (or negated for x - z).
+void add(fpComplex& r, fp const& x, fpComplex const& z) { equate(r, x + z.re, z.im); }
+void add(fpComplex& r, mb const& x, fpComplex const& z) { equate(r, x + z.re, z.im); }
+void add(fpComplex& r, double x, fpComplex const& z) { equate(r, x + z.re, z.im); }
+void add(fpComplex& r, fpComplex const& z, fp const& x) { equate(r, z.re + x, z.im); }
+void add(fpComplex& r, fpComplex const& z, mb const& x) { equate(r, z.re + x, z.im); }
+void add(fpComplex& r, fpComplex const& z, double x) { equate(r, z.re + x, z.im); }
+void sub(fpComplex& r, fp const& x, fpComplex const& z) { equate(r, x - z.re, -z.im); }
+void sub(fpComplex& r, mb const& x, fpComplex const& z) { equate(r, x - z.re, -z.im); }
+void sub(fpComplex& r, double x, fpComplex const& z) { equate(r, x - z.re, -z.im); }
+void sub(fpComplex& r, fpComplex const& z, fp const& x) { equate(r, z.re - x, z.im); }
+void sub(fpComplex& r, fpComplex const& z, mb const& x) { equate(r, z.re - x, z.im); }
+void sub(fpComplex& r, fpComplex const& z, double x) { equate(r, z.re - x, z.im); }
+
+void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) {
+    // Zero parts first: two products instead of three, and exact zeros.
+    fp re, im;
+    if (!a.re) {
+        mul(re, -a.im, b.im);
+        mul(im, a.im, b.re);
+    } else if (!a.im) {
+        mul(re, a.re, b.re);
+        mul(im, a.re, b.im);
+    } else if (!b.re) {
+        mul(re, -a.im, b.im);
+        mul(im, a.re, b.im);
+    } else if (!b.im) {
+        mul(re, a.re, b.re);
+        mul(im, a.im, b.re);
+    } else {
+        fp k1, k2, s, t, p;
+        mul(k1, a.re, b.re);
+        mul(k2, a.im, b.im);
+        add(s, b.re, b.im);
+        add(t, a.re, a.im);
+        mul(p, t, s);
+        sub(im, p, k1);
+        sub(im, im, k2);
+        sub(re, k1, k2);
+    }
+    r.im = std::move(im);
+    r.re = std::move(re);
+}
+
+void div(fpComplex& r, fpComplex const& a, fpComplex const& b) {
+    fp re, im;
+    if (!b) {
+        // re and im stay zero
+    } else if (a == b) {
+        re = 1.0;
+    } else if (!a.im && !b.im) {
+        div(re, a.re, b.re);
+    } else if (!a.re && !b.re) {
+        div(re, a.im, b.im);
+    } else if (!a.re && !b.im) {
+        div(im, a.im, b.re);
+    } else if (!a.im && !b.re) {
+        div(im, -a.re, b.im);
+    } else {
+        // (a conj(b)) / |b|^2, the numerator by three multiplications.
+        fp d1, d2, den, k1, k2, u, t, p;
+        mul(d2, b.im, b.im);
+        mul(d1, b.re, b.re);
+        add(den, d1, d2);
+        mul(k1, a.re, b.re);
+        mul(k2, a.im, b.im);
+        sub(u, b.re, b.im);
+        add(t, a.re, a.im);
+        mul(p, t, u);
+        sub(im, p, k1);
+        add(im, im, k2);
+        div(im, im, den);
+        add(re, k1, k2);
+        div(re, re, den);
+    }
+    r.im = std::move(im);
+    r.re = std::move(re);
+}
+
+void mul(fpComplex& r, fp const& x, fpComplex const& z) { mul(r, realValue(x), z); }
+void mul(fpComplex& r, mb const& x, fpComplex const& z) { mul(r, realValue(x), z); }
+void mul(fpComplex& r, double x, fpComplex const& z) { mul(r, fpComplex(x), z); }
+void mul(fpComplex& r, fpComplex const& z, fp const& x) { mul(r, z, realValue(x)); }
+void mul(fpComplex& r, fpComplex const& z, mb const& x) { mul(r, z, realValue(x)); }
+void mul(fpComplex& r, fpComplex const& z, double x) { mul(r, z, fpComplex(x)); }
+void div(fpComplex& r, fp const& x, fpComplex const& z) { div(r, realValue(x), z); }
+void div(fpComplex& r, mb const& x, fpComplex const& z) { div(r, realValue(x), z); }
+void div(fpComplex& r, double x, fpComplex const& z) { div(r, fpComplex(x), z); }
+void div(fpComplex& r, fpComplex const& z, fp const& x) { div(r, z, realValue(x)); }
+void div(fpComplex& r, fpComplex const& z, mb const& x) { div(r, z, realValue(x)); }
+void div(fpComplex& r, fpComplex const& z, double x) { div(r, z, fpComplex(x)); }
+
+}  // namespace korvel

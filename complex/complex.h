@@ -1,0 +1,141 @@
+// Complex numbers: two fp parts at the working precision. All rounding happens
+// in the fp operations; a complex result is the exact composition of the fp
+// operations named in each routine. Division by zero gives 0 + 0i silently.
+#pragma once
+
+#include <iosfwd>
+
+#include "fp/fp.h"
+
+namespace korvel {
+
+struct fpComplex {
+    fp re;
+    fp im;
+
+    fpComplex() = default;
+    fpComplex(double x);
+    fpComplex(double x, double y);
+    fpComplex(fp const& x, fp const& y);
+    explicit fpComplex(char const* text);                    // 0 + 0i when unreadable
+    fpComplex(char const* realText, char const* imagText);   // 0 + 0i when unreadable
+
+    fpComplex& operator=(fp const& x);    // (x, 0)
+    fpComplex& operator=(mb const& x);
+    fpComplex& operator=(double x);
+    fpComplex& operator=(char const* text);
+
+    fpComplex operator+(fpComplex const& z) const;
+    fpComplex operator-(fpComplex const& z) const;
+    fpComplex operator*(fpComplex const& z) const;
+    fpComplex operator/(fpComplex const& z) const;
+    fpComplex operator+(fp const& x) const;
+    fpComplex operator+(mb const& x) const;
+    fpComplex operator+(double x) const;
+    fpComplex operator-(fp const& x) const;
+    fpComplex operator-(mb const& x) const;
+    fpComplex operator-(double x) const;
+    fpComplex operator*(fp const& x) const;
+    fpComplex operator*(mb const& x) const;
+    fpComplex operator*(double x) const;
+    fpComplex operator/(fp const& x) const;  // 0 + 0i for a zero divisor
+    fpComplex operator/(mb const& x) const;
+    fpComplex operator/(double x) const;
+    fpComplex operator-() const;
+
+    fpComplex& operator+=(fpComplex const& z);
+    fpComplex& operator-=(fpComplex const& z);
+    fpComplex& operator*=(fpComplex const& z);
+    fpComplex& operator/=(fpComplex const& z);
+    fpComplex& operator+=(fp const& x);
+    fpComplex& operator+=(mb const& x);
+    fpComplex& operator+=(double x);
+    fpComplex& operator-=(fp const& x);
+    fpComplex& operator-=(mb const& x);
+    fpComplex& operator-=(double x);
+    fpComplex& operator*=(fp const& x);
+    fpComplex& operator*=(mb const& x);
+    fpComplex& operator*=(double x);
+    fpComplex& operator/=(fp const& x);  // 0 + 0i for a zero divisor
+    fpComplex& operator/=(mb const& x);
+    fpComplex& operator/=(double x);
+
+    bool operator==(fpComplex const& z) const;
+    bool operator!=(fpComplex const& z) const;
+    bool operator==(fp const& x) const;  // re == x and im == 0
+    bool operator!=(fp const& x) const;
+    bool operator==(mb const& x) const;
+    bool operator!=(mb const& x) const;
+    bool operator==(double x) const;
+    bool operator!=(double x) const;
+    bool operator!() const;  // both parts zero
+};
+
+fpComplex operator+(double x, fpComplex const& z);
+fpComplex operator-(double x, fpComplex const& z);
+fpComplex operator*(double x, fpComplex const& z);
+fpComplex operator/(double x, fpComplex const& z);
+fpComplex operator+(mb const& x, fpComplex const& z);
+fpComplex operator-(mb const& x, fpComplex const& z);
+fpComplex operator*(mb const& x, fpComplex const& z);
+fpComplex operator/(mb const& x, fpComplex const& z);
+fpComplex operator+(fp const& x, fpComplex const& z);
+fpComplex operator-(fp const& x, fpComplex const& z);
+fpComplex operator*(fp const& x, fpComplex const& z);
+fpComplex operator/(fp const& x, fpComplex const& z);
+
+// ---- assignment ----------------------------------------------------------------------
+bool init(fpComplex& z);  // both parts zero, nothing released (for raw storage)
+void equate(fpComplex& r, fpComplex const& z);
+void equate(fpComplex& r, fp const& x);           // (x, 0)
+void equate(fpComplex& r, mb const& x);
+void equate(fpComplex& r, double x);
+void equate(fpComplex& r, fp const& x, fp const& y);  // (x, y)
+void equate(fpComplex& r, mb const& x, mb const& y);
+void equate(fpComplex& r, double x, double y);
+
+// ---- arithmetic (r may be any operand) ----------------------------------------------
+void add(fpComplex& r, fpComplex const& a, fpComplex const& b);
+void add(fpComplex& r, fp const& x, fpComplex const& z);
+void add(fpComplex& r, mb const& x, fpComplex const& z);
+void add(fpComplex& r, double x, fpComplex const& z);
+void add(fpComplex& r, fpComplex const& z, fp const& x);
+void add(fpComplex& r, fpComplex const& z, mb const& x);
+void add(fpComplex& r, fpComplex const& z, double x);
+void sub(fpComplex& r, fpComplex const& a, fpComplex const& b);
+void sub(fpComplex& r, fp const& x, fpComplex const& z);
+void sub(fpComplex& r, mb const& x, fpComplex const& z);
+void sub(fpComplex& r, double x, fpComplex const& z);
+void sub(fpComplex& r, fpComplex const& z, fp const& x);
+void sub(fpComplex& r, fpComplex const& z, mb const& x);
+void sub(fpComplex& r, fpComplex const& z, double x);
+void mul(fpComplex& r, fpComplex const& a, fpComplex const& b);
+void mul(fpComplex& r, fp const& x, fpComplex const& z);
+void mul(fpComplex& r, mb const& x, fpComplex const& z);
+void mul(fpComplex& r, double x, fpComplex const& z);
+void mul(fpComplex& r, fpComplex const& z, fp const& x);
+void mul(fpComplex& r, fpComplex const& z, mb const& x);
+void mul(fpComplex& r, fpComplex const& z, double x);
+void div(fpComplex& r, fpComplex const& a, fpComplex const& b);  // 0 + 0i for b = 0
+void div(fpComplex& r, fp const& x, fpComplex const& z);
+void div(fpComplex& r, mb const& x, fpComplex const& z);
+void div(fpComplex& r, double x, fpComplex const& z);
+void div(fpComplex& r, fpComplex const& z, fp const& x);
+void div(fpComplex& r, fpComplex const& z, mb const& x);
+void div(fpComplex& r, fpComplex const& z, double x);
+
+// ---- functions -------------------------------------------------------------------------
+fp abs(fpComplex const& z);                     // modulus
+void sqrt(fpComplex& r, fpComplex const& z);    // principal root, cut on the negative reals
+fpComplex sqrt(fpComplex const& z);
+fpComplex conj(fpComplex const& z);
+void sqr(fpComplex& r, fpComplex const& z);
+fpComplex sqr(fpComplex const& z);
+
+// ---- text --------------------------------------------------------------------------------
+bool fpConvFromString(fpComplex& z, char const* s);  // "re", "re,im", "(re, im)"
+bool fpConvFromString(fpComplex& z, char const* realText, char const* imagText);
+char* fpComplexToStr(fpComplex const& z, i32 digits);  // "(re , im)", malloc'd
+std::ostream& operator<<(std::ostream& os, fpComplex const& z);  // "(re, im)" at decPrec digits
+
+}  // namespace korvel
