@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build make
   libgtest-dev libbenchmark-dev
   libgmp-dev libmpfr-dev libmpc-dev
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,42 @@
+// One complex coefficient: a fraction, or a pair of fractions for re and im.
+#include <cstring>
+
+#include "input/input.h"
+#include "input/text.h"
+
+namespace korvel {
+
+using detail::OwnedText;
+
+namespace {
+
+// part = numerator / denominator, read from a fraction text.
+bool readFraction(fp& part, char const* text) {
+    OwnedText numerator(nullptr), denominator(nullptr);
+    if (!VerifyNumFracString2(numerator.slot(), denominator.slot(), text)) return false;
+    fp top, bottom;
+    if (!equate(top, numerator.get()) || !equate(bottom, denominator.get())) return false;
+    if (!bottom) return false;
+    div(part, top, bottom);
+    return true;
+}
+
+}  // namespace
+
+bool getTheNumber(fpComplex& z, char const* s) {
+    if (s[0] == '\0' || std::strcmp(s, "+") == 0) {
+        equate(z, 1.0);
+        return true;
+    }
+    if (std::strcmp(s, "-") == 0) {
+        equate(z, -1.0);
+        return true;
+    }
+    for (char const* p = s; *p != '\0'; ++p)
+        if (!detail::isDigit(*p) && std::strchr(" (),/^+-.eE", *p) == nullptr) return false;
+    OwnedText realText(nullptr), imagText(nullptr);
+    if (!VerifyNumComplexFracString2(realText.slot(), imagText.slot(), s)) return false;
+    return readFraction(z.re, realText.get()) && readFraction(z.im, imagText.get());
+}
+
+}  // namespace korvel

@@ -1,0 +1,131 @@
+// The two polynomial forms: x-notation and one coefficient per line.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "input/input.h"
+#include "input/text.h"
+
+namespace korvel {
+
+using detail::OwnedText;
+
+namespace {
+
+bool isSign(char c) { return c == '+' || c == '-'; }
+
+// Skips the bytes that, read as signed bytes, are at most 32.
+int skipControlBytes(char const* text, int p, int len) {
+    while (p < len && static_cast<signed char>(text[p]) <= 32) ++p;
+    return p;
+}
+
+// The exponent text from p: an optional sign, then every byte up to the next
+// sign or the end. p moves past it.
+std::string exponentText(char const* text, int& p, int len) {
+    std::string out;
+    if (p < len && isSign(text[p])) out.push_back(text[p++]);
+    while (p < len && !isSign(text[p])) out.push_back(text[p++]);
+    return out;
+}
+
+// False for a zero or constant polynomial.
+bool notConstant(fpComplex const* a, int n) {
+    for (int m = n; m >= 0; --m)
+        if (!!a[m]) return m > 0;
+    return false;
+}
+
+}  // namespace
+
+bool xPresence(int& n, char const* text) {
+    n = 0;
+    int const len = int(std::strlen(text));
+    if (len == 0 || std::strchr(text, 'x') == nullptr) return false;
+    int p = 0;
+    for (;;) {
+        char const* x = std::strchr(text + p, 'x');
+        if (x == nullptr) return true;
+        p = skipControlBytes(text, int(x - text) + 1, len);
+        if (p == len) {
+            n = std::max(n, 1);
+            return true;
+        }
+        if (text[p] != '^') {
+            n = std::max(n, 1);
+            ++p;
+            continue;
+        }
+        if (p == len - 1) break;
+        p = skipControlBytes(text, p + 1, len);
+        if (p == len) break;
+        int power = 0;
+        if (!detail::readInt(exponentText(text, p, len).c_str(), power) || power > maxDegree) break;
+        n = std::max(n, power);
+    }
+    n = 0;
+    return false;
+}
+
+bool xNoPresence(int& n, char const* sep, char const* text) {
+    int const c = CountFields(text, sep);
+    n = c - 1;
+    OwnedText last(NthField(text, sep, c));
+    if (last.get()[0] == '\0') --n;
+    return n >= 1 && n <= maxDegree;
+}
+
+bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text) {
+    for (int k = 1; k <= n + 1; ++k) {
+        OwnedText field(NthField(text, sep, k));
+        if (!getTheNumber(a[n + 1 - k], field.get())) return false;
+    }
+    return notConstant(a, n);
+}
+
+bool inputPoly_x(fpComplex*& a, int n, char const* text) {
+    int const len = int(std::strlen(text));
+    if (n <= 0 || n > maxDegree || len == 0) return false;
+    for (char const* q = text; *q != '\0'; ++q)
+        if (!detail::isDigit(*q) && std::strchr("\n\rx ()/,^+-.eE", *q) == nullptr) return false;
+    for (int k = 0; k <= n; ++k) equate(a[k], 0.0, 0.0);
+
+    fpComplex t;
+    int p = 0;
+    for (;;) {
+        // One term: sign, coefficient (parenthesised or up to the x), then its power.
+        std::string coefficient;
+        if (isSign(text[p])) coefficient.push_back(text[p++]);
+        if (p < len && text[p] == '(') {
+            char const* close = std::strchr(text + p + 1, ')');
+            if (close == nullptr) return false;
+            coefficient.append(text + p + 1, close);
+            p = int(close - text) + 1;
+        } else {
+            while (p < len && text[p] != 'x' && text[p] != '\n' && text[p] != '\r') coefficient.push_back(text[p++]);
+        }
+        if (!getTheNumber(t, coefficient.c_str())) return false;
+
+        if (p < len && text[p] == 'x') {
+            ++p;
+            int power = 1;
+            if (p < len && text[p] == '^') {
+                if (p == len - 1) return false;
+                ++p;
+                if (!detail::readInt(exponentText(text, p, len).c_str(), power)) return false;
+                if (power < 0 || power > n) return false;
+            }
+            add(a[power], a[power], t);
+            if (p < len - 1) continue;
+            break;
+        }
+        // A term without x ends the text or is followed by a sign.
+        bool const atEnd = p >= len - 1;
+        if (atEnd || isSign(text[p])) add(a[0], a[0], t);
+        if (atEnd) break;
+        if (!isSign(text[p])) return false;
+    }
+    return notConstant(a, n);
+}
+
+}  // namespace korvel

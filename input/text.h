@@ -1,0 +1,55 @@
+// Text helpers private to the input readers.
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace korvel::detail {
+
+// A malloc'd copy, as every text handed to a caller is.
+inline char* newText(std::string_view s) {
+    auto* out = static_cast<char*>(std::malloc(s.size() + 1));
+    if (out == nullptr) std::exit(1);
+    std::memcpy(out, s.data(), s.size());
+    out[s.size()] = '\0';
+    return out;
+}
+
+// Replaces an owned text, releasing the old one.
+inline void replaceText(char*& slot, std::string_view s) {
+    std::free(slot);
+    slot = newText(s);
+}
+
+// Takes ownership of a malloc'd text and releases it at scope exit.
+class OwnedText {
+public:
+    explicit OwnedText(char* text) : text_(text) {}
+    OwnedText(OwnedText const&) = delete;
+    OwnedText& operator=(OwnedText const&) = delete;
+    ~OwnedText() { std::free(text_); }
+    char const* get() const { return text_; }
+    char*& slot() { return text_; }
+
+private:
+    char* text_;
+};
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// s without any of the bytes in drop.
+inline std::string without(char const* s, char const* drop) {
+    std::string out;
+    for (; *s != '\0'; ++s)
+        if (std::strchr(drop, *s) == nullptr) out.push_back(*s);
+    return out;
+}
+
+// Reads a decimal integer as "%d" does (leading white space, an optional sign,
+// at least one digit, anything after the digits ignored), refusing a value that
+// does not fit an int instead of leaving it undefined.
+bool readInt(char const* s, int& value);
+
+}  // namespace korvel::detail
