@@ -1,0 +1,122 @@
+// The driver: working copy, scaling, extraction with deflation, clean-up,
+// ordering and the values at the roots.
+#include <vector>
+
+#include "roots/roots.h"
+
+namespace korvel {
+
+namespace {
+
+// True when the part cleared by `clear` is negligible at root z: the polynomial's
+// value, in the kept part's component, is no larger (or about as large) without it.
+template <class Component>
+bool negligible(fpComplex*& a, int n, fpComplex& z, fpComplex withoutPart, Component component) {
+    fpComplex v, w;
+    Evaluate(a, n, z, v);
+    Evaluate(a, n, withoutPart, w);
+    fp const& vc = component(v);
+    fp const& wc = component(w);
+    if (fpCompareAbs(wc, vc) <= 0) return true;
+    i64 const gap = i64(Lg2(vc)) - Lg2(wc);
+    return gap >= -1 && gap <= 1;
+}
+
+void snapToAxis(fpComplex*& a, int n, fpComplex& z) {
+    if (!z.re || !z.im) return;
+    // 56 bits: a part that small beside the other is a candidate for rounding residue.
+    if (i64(Lg2(z.re)) - Lg2(z.im) > 56 &&
+        negligible(a, n, z, fpComplex(z.re, fp()), [](fpComplex const& v) -> fp const& { return v.re; }))
+        z.im = fp();
+    if (!z.re || !z.im) return;
+    if (i64(Lg2(z.im)) - Lg2(z.re) > 56 &&
+        negligible(a, n, z, fpComplex(fp(), z.im), [](fpComplex const& v) -> fp const& { return v.im; }))
+        z.re = fp();
+}
+
+}  // namespace
+
+void forwardDeflation(fpComplex*& a, i32& n, fpComplex& z) {
+    if (n <= 0) return;
+    fpComplex b = a[n], t;
+    equate(a[n], 0.0, 0.0);
+    for (i32 i = n - 1; i >= 0; --i) {
+        t = a[i];
+        a[i] = b;
+        mul(b, b, z);
+        add(b, b, t);
+    }
+    --n;
+}
+
+bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n) {
+    fp scratch, f;
+    fpComplex z;
+    for (i32 k = 0; n > 0; ++k) {
+        // Roots at the origin come first and exactly.
+        if (!a[0])
+            equate(z, 0.0, 0.0);
+        else
+            equate(z, 0.271828, 0.031416);
+        f = 1.0;
+        if (!Laguerre(a, n, z, scratch, f)) return false;
+        roots[k] = z;
+        forwardDeflation(a, n, z);
+    }
+    return true;
+}
+
+bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes) {
+    std::vector<fpComplex> copy(coefficients, coefficients + n + 1);
+    fpComplex* work = copy.data();
+
+    // A very large constant term: scale x by R = |a0|^(1/n), so that the constant
+    // term gets modulus 1 and the roots shrink by R.
+    fp const s = abs(work[0]);
+    bool const scaled = s > fp(1e20);
+    fp R;
+    if (scaled) {
+        pow(R, s, 1.0 / n);
+        fp const b = 1.0 / R;
+        fp d = b;
+        for (int i = n - 1; i >= 0; --i) {
+            mul(work[i], d, work[i]);
+            mul(d, b, d);
+        }
+    }
+    bool const found = myKorvel(roots, work, n);
+    if (scaled)
+        for (int k = 0; k < n; ++k) mul(roots[k], R, roots[k]);
+    if (!found) return false;
+    if (snapToAxes)
+        for (int k = 0; k < n; ++k) snapToAxis(coefficients, n, roots[k]);
+    orderRoots(roots, n);
+    for (int k = 0; k < n; ++k) Evaluate(coefficients, n, roots[k], values[k]);
+    return true;
+}
+
+void orderRoots(fpComplex*& r, int n) {
+    // Selection by real part, largest first; the earliest wins among equals.
+    std::vector<fpComplex> unplaced(r, r + n), placed;
+    placed.reserve(std::size_t(n));
+    while (!unplaced.empty()) {
+        std::size_t best = 0;
+        for (std::size_t i = 1; i < unplaced.size(); ++i)
+            if (compare(unplaced[i].re, unplaced[best].re) > 0) best = i;
+        placed.push_back(std::move(unplaced[best]));
+        unplaced.erase(unplaced.begin() + std::ptrdiff_t(best));
+    }
+    // Adjacent pairs with equal real parts: the larger imaginary part first.
+    for (int k = 0; k < n - 1;) {
+        if (compare(placed[std::size_t(k)].re, placed[std::size_t(k) + 1].re) != 0) {
+            ++k;
+            continue;
+        }
+        if (compare(placed[std::size_t(k)].im, placed[std::size_t(k) + 1].im) < 0)
+            std::swap(placed[std::size_t(k)], placed[std::size_t(k) + 1]);
+        k += 2;
+    }
+    for (int k = 0; k < n; ++k) r[k] = std::move(placed[std::size_t(k)]);
+}
+
+}  // namespace korvel
