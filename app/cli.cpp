@@ -1,0 +1,153 @@
+// korvel-cli: the controller over a text window.
+//
+//   korvel-cli [--shown N] [--carried N] [--no-cleanup] [-e TEXT | FILE]
+//
+// On success the output view's text goes to standard output and the time to
+// standard error; a failure's message goes to standard error with status 1;
+// bad options give a usage line and status 2.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "app/korvel.h"
+
+namespace {
+
+using korvel::KorvelWindow;
+
+char const* const usage = "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [-e TEXT | FILE]";
+
+char const* const help = R"(korvel-cli finds every root, real and complex, of a polynomial with complex
+coefficients, to the precision you choose.
+
+  --shown N      significant figures shown (default 16)
+  --carried N    significant figures carried in the computation (default 64);
+                 it may not be smaller than --shown
+  --no-cleanup   keep negligible real and imaginary parts of the roots as found
+  -e TEXT        the polynomial given on the command line
+  FILE           read the polynomial from FILE ("-" or none: standard input)
+  --help         show this text
+  --version      show the version
+
+The polynomial is written in x-notation, such as 3x^2-x+(1,2), or as a list of
+coefficients, one per line from the highest power down. A coefficient is a
+number, a fraction such as 1/3, or a complex pair such as (1,2) for 1 + 2i.
+
+The roots are written one per line as "real part , imaginary part", then the
+line "Polynomial(root):" and the polynomial's value at each root. The processor
+time goes to standard error as "time: <seconds> s".
+)";
+
+// A window whose fields are texts, read as a text field reads them.
+class TextWindow : public KorvelWindow {
+public:
+    std::string shown, carried, input, output, time;
+    int row = 0;
+
+    int selectedRow() const override { return row; }
+    int internalFigures() const override { return korvel::fieldInteger(carried); }
+    void setInternalFigures(int figures) override { carried = std::to_string(figures); }
+    int externalFigures() const override { return korvel::fieldInteger(shown); }
+    void setExternalFigures(int figures) override { shown = std::to_string(figures); }
+    std::string inputText() const override { return input; }
+    void setOutputText(std::string const& text) override { output = text; }
+    void setTimeText(std::string const& text) override { time = text; }
+};
+
+bool isInteger(std::string const& s) {
+    std::size_t p = (s.size() > 1 && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
+    if (p == s.size()) return false;
+    for (; p < s.size(); ++p)
+        if (s[p] < '0' || s[p] > '9') return false;
+    return true;
+}
+
+int usageError(std::string const& problem) {
+    std::cerr << "korvel-cli: " << problem << '\n' << usage << '\n';
+    return 2;
+}
+
+std::optional<std::string> readAll(std::istream& in) {
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return text.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TextWindow window;
+    std::optional<std::string> expression, file;
+    for (int i = 1; i < argc; ++i) {
+        std::string const arg = argv[i];
+        auto value = [&](std::string const& name) -> std::optional<std::string> {
+            if (arg.rfind(name + "=", 0) == 0) return arg.substr(name.size() + 1);
+            if (i + 1 < argc) return std::string(argv[++i]);
+            return std::nullopt;
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::cout << usage << "\n\n" << help;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "korvel-cli " << KORVEL_VERSION << '\n';
+            return 0;
+        }
+        if (arg == "--no-cleanup") {
+            window.row = 1;
+        } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
+                   arg.rfind("--carried=", 0) == 0) {
+            bool const shown = arg.rfind("--shown", 0) == 0;
+            auto const v = value(shown ? "--shown" : "--carried");
+            if (!v) return usageError(arg + " needs a number");
+            if (!isInteger(*v)) return usageError("not a whole number: " + *v);
+            (shown ? window.shown : window.carried) = *v;
+        } else if (arg == "-e") {
+            if (i + 1 >= argc) return usageError("-e needs the polynomial text");
+            if (expression || file) return usageError("give the polynomial once");
+            expression = argv[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usageError("unknown option " + arg);
+        } else {
+            if (expression || file) return usageError("give the polynomial once");
+            file = arg;
+        }
+    }
+
+    if (expression) {
+        window.input = *expression;
+    } else {
+        std::optional<std::string> text;
+        if (!file || *file == "-") {
+            text = readAll(std::cin);
+        } else {
+            std::ifstream in(*file, std::ios::binary);
+            if (!in) {
+                std::cerr << "korvel-cli: cannot read " << *file << ": " << std::strerror(errno) << '\n';
+                return 1;
+            }
+            text = readAll(in);
+        }
+        if (!text) {
+            std::cerr << "korvel-cli: cannot read the polynomial\n";
+            return 1;
+        }
+        window.input = *text;
+    }
+
+    korvel::Korvel controller(window);
+    if (!controller.korvel()) {
+        std::cerr << window.output << '\n';
+        return 1;
+    }
+    std::cout << window.output;
+    std::cerr << "time: " << window.time << " s\n";
+    return 0;
+}

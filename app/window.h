@@ -1,0 +1,27 @@
+// What the controller needs of a window: the six outlets' roles.
+#pragma once
+
+#include <string>
+
+namespace korvel {
+
+class KorvelWindow {
+public:
+    virtual ~KorvelWindow() = default;
+
+    virtual int selectedRow() const = 0;              // myRadio: 0 = clean up negligible parts
+    virtual int internalFigures() const = 0;          // TextFieldSFint as an integer, 0 when none
+    virtual void setInternalFigures(int figures) = 0;
+    virtual int externalFigures() const = 0;          // TextFieldSFext
+    virtual void setExternalFigures(int figures) = 0;
+    virtual std::string inputText() const = 0;        // TextViewCoeffs
+    virtual void setOutputText(std::string const& text) = 0;  // TextViewRoots, replaced whole
+    virtual void setTimeText(std::string const& text) = 0;    // TextFieldTime
+};
+
+// A precision field's text as an integer, the way a text field reads one:
+// leading blanks, an optional sign, then digits; 0 when there is no number.
+// Values beyond the int range are clamped.
+int fieldInteger(std::string const& text);
+
+}  // namespace korvel
