@@ -37,6 +37,22 @@ double processorSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
 
 }  // namespace
 
+bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients) {
+    if (xPresence(n, text.c_str())) {
+        std::string const cleaned = keepOnly(text, "x^()eE,.+-/0123456789");
+        coefficients.assign(std::size_t(n) + 1, fpComplex());
+        fpComplex* a = coefficients.data();
+        return inputPoly_x(a, n, cleaned.c_str());
+    }
+    std::string cleaned;
+    for (char c : text)
+        if (c != ' ') cleaned.push_back(c);
+    if (!xNoPresence(n, "\n", cleaned.c_str())) return false;
+    coefficients.assign(std::size_t(n) + 1, fpComplex());
+    fpComplex* a = coefficients.data();
+    return inputPoly(a, n, "\n", cleaned.c_str());
+}
+
 bool Korvel::korvel() {
     auto fail = [this](char const* message) {
         window_.setOutputText(message);
@@ -64,20 +80,7 @@ bool Korvel::korvel() {
 
     int n = 0;
     std::vector<fpComplex> coefficients;
-    if (xPresence(n, text.c_str())) {
-        std::string const cleaned = keepOnly(text, "x^()eE,.+-/0123456789");
-        coefficients.resize(std::size_t(n) + 1);
-        fpComplex* a = coefficients.data();
-        if (!inputPoly_x(a, n, cleaned.c_str())) return fail(entryMessage);
-    } else {
-        std::string cleaned;
-        for (char c : text)
-            if (c != ' ') cleaned.push_back(c);
-        if (!xNoPresence(n, "\n", cleaned.c_str())) return fail(entryMessage);
-        coefficients.resize(std::size_t(n) + 1);
-        fpComplex* a = coefficients.data();
-        if (!inputPoly(a, n, "\n", cleaned.c_str())) return fail(entryMessage);
-    }
+    if (!readPolynomial(text, n, coefficients)) return fail(entryMessage);
 
     std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));
     double const start = processorSeconds();

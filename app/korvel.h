@@ -1,7 +1,11 @@
 // The controller: one press of the button runs one whole computation.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/window.h"
+#include "complex/complex.h"
 
 namespace korvel {
 
@@ -16,6 +20,12 @@ inline constexpr char const* tooManyFiguresMessage = "Cannot carry more than 100
 
 inline constexpr int defaultInternalFigures = 64;
 inline constexpr int defaultExternalFigures = 16;
+
+// Reads a typed polynomial in the form its text shows: x-notation, keeping only
+// the characters of that notation, or a list of lines with the spaces dropped.
+// n is the degree and coefficients[k] the coefficient of x^k. False on an
+// entry problem.
+bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients);
 
 class Korvel {
 public:

@@ -1,38 +1,21 @@
 // Complex mul, div and sqrt beside MPC at the same number of bits.
 #include <benchmark/benchmark.h>
-#include <mpc.h>
 
-#include "../tests/support/mp_bridge.h"
-#include "../tests/support/random_words.h"
+#include "../tests/support/mpc_bridge.h"
+#include "../tests/support/random_fp.h"
 #include "complex/complex.h"
 
 namespace {
 
 using namespace korvel;
+using korvel::testing::Mpc;
 
 fp part(i32 words, std::uint64_t seed) {
     korvel::testing::RandomWords rng(seed);
-    fp x;
-    x.mantissa.size = words;
-    update(x.mantissa);
-    for (i32 i = 0; i < words; ++i) x.mantissa.words[i] = rng.word();
-    x.mantissa.words[words - 1] |= 0x80000000u;
-    x.exponent = -32 * words + 1;
-    return x;
+    return korvel::testing::fullFp(rng, words, 1);
 }
 
 fpComplex value(i32 B, std::uint64_t seed) { return fpComplex(part(B, seed), part(B, seed + 7)); }
-
-struct Mpc {
-    mpc_t v;
-    explicit Mpc(mpfr_prec_t bits) { mpc_init2(v, bits); }
-    ~Mpc() { mpc_clear(v); }
-};
-
-void set(Mpc& out, fpComplex const& z) {
-    korvel::testing::toMpfr(mpc_realref(out.v), z.re);
-    korvel::testing::toMpfr(mpc_imagref(out.v), z.im);
-}
 
 template <class Op>
 void ours(benchmark::State& state, Op op) {
@@ -48,8 +31,8 @@ template <class Op>
 void mpc(benchmark::State& state, Op op) {
     i32 const B = i32(state.range(0));
     Mpc a(32 * B), b(32 * B), r(32 * B);
-    set(a, value(B, 1));
-    set(b, value(B, 2));
+    korvel::testing::toMpc(a, value(B, 1));
+    korvel::testing::toMpc(b, value(B, 2));
     for (auto _ : state) {
         op(r.v, a.v, b.v);
         benchmark::DoNotOptimize(r.v);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "../tests/support/mp_bridge.h"
-#include "../tests/support/random_words.h"
+#include "../tests/support/random_fp.h"
 #include "fp/fp.h"
 
 namespace {
@@ -13,16 +13,10 @@ namespace {
 using namespace korvel;
 using korvel::testing::Mpfr;
 
-// A full B-word operand with its top bit set, near 1 in magnitude.
+// A full B-word operand near 1 in magnitude.
 fp operand(i32 words, std::uint64_t seed) {
     korvel::testing::RandomWords rng(seed);
-    fp x;
-    x.mantissa.size = words;
-    update(x.mantissa);
-    for (i32 i = 0; i < words; ++i) x.mantissa.words[i] = rng.word();
-    x.mantissa.words[words - 1] |= 0x80000000u;
-    x.exponent = -32 * words + 1 + i32(seed % 5);
-    return x;
+    return korvel::testing::fullFp(rng, words, 1 + i32(seed % 5));
 }
 
 template <class Op>
@@ -113,8 +107,7 @@ template <class Op>
 void unaryOurs(benchmark::State& state, Op op) {
     i32 const B = i32(state.range(0));
     ScopedBlockPrec precision(B);
-    fp x = operand(B, 1), r;
-    x.exponent = -32 * B + 1;
+    fp x = operand(B, 5), r;
     for (auto _ : state) {
         op(r, x);
         benchmark::DoNotOptimize(r.mantissa.words);
@@ -124,9 +117,7 @@ template <class Op>
 void unaryMpfr(benchmark::State& state, Op op) {
     i32 const B = i32(state.range(0));
     Mpfr x(32 * B), r(32 * B);
-    fp v = operand(B, 1);
-    v.exponent = -32 * B + 1;
-    korvel::testing::toMpfr(x, v);
+    korvel::testing::toMpfr(x, operand(B, 5));
     for (auto _ : state) {
         op(r, x);
         benchmark::DoNotOptimize(r.v);

@@ -1,52 +1,34 @@
 // fpComplex against MPC, aliasing of every arithmetic form, and the exact rules.
 #include <gtest/gtest.h>
-#include <mpc.h>
 
 #include <cstdlib>
 #include <sstream>
 #include <string>
 
-#include "../support/mp_bridge.h"
+#include "../support/mpc_bridge.h"
 #include "../support/random_fp.h"
 #include "complex/complex.h"
 
 namespace korvel {
 namespace {
 
+using testing::Mpc;
 using testing::Mpfr;
+using testing::toMpc;
 using testing::RandomWords;
 
 constexpr std::uint64_t seed = 31415;
 constexpr i32 precisions[] = {1, 3, 9, 32};
 
-struct Mpc {
-    mpc_t v;
-    explicit Mpc(mpfr_prec_t bits) { mpc_init2(v, bits); }
-    Mpc(Mpc const&) = delete;
-    Mpc& operator=(Mpc const&) = delete;
-    ~Mpc() { mpc_clear(v); }
-    operator mpc_ptr() { return v; }
-};
-
 // A B-word part with a full top word, or (one time in eight) an exact zero.
 fp part(RandomWords& rng, i32 B) {
     if (rng.below(8) == 0) return fp();
-    fp x;
-    x.mantissa.size = B;
-    update(x.mantissa);
-    for (i32 i = 0; i < B; ++i) x.mantissa.words[i] = rng.word();
-    x.mantissa.words[B - 1] |= 0x80000000u;
-    x.exponent = rng.below(41) - 20 - 32 * B;
+    fp x = testing::fullFp(rng, B, rng.below(41) - 20);
     if (rng.coin()) x.mantissa.size = -x.mantissa.size;
     return x;
 }
 
 fpComplex value(RandomWords& rng, i32 B) { return fpComplex(part(rng, B), part(rng, B)); }
-
-void toMpc(mpc_ptr out, fpComplex const& z) {
-    testing::toMpfr(mpc_realref(out), z.re);
-    testing::toMpfr(mpc_imagref(out), z.im);
-}
 
 // max(|re - ref.re|, |im - ref.im|) in units of the last place of B words of
 // the larger part of the reference.

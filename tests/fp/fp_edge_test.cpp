@@ -6,10 +6,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "../support/fp_text.h"
 #include "fp/fp.h"
 
 namespace korvel {
 namespace {
+
+using testing::text;
+using testing::value;
 
 fp make(std::initializer_list<u32> lowFirst, i32 exponent, bool negative = false) {
     fp x;
@@ -20,19 +24,6 @@ fp make(std::initializer_list<u32> lowFirst, i32 exponent, bool negative = false
     if (negative) x.mantissa.size = -x.mantissa.size;
     x.exponent = exponent;
     return x;
-}
-
-fp value(char const* s) {
-    fp x;
-    EXPECT_TRUE(init(x, s)) << s;
-    return x;
-}
-
-std::string text(fp const& x, i32 digits = 16) {
-    char* t = fpToStr(x, digits);
-    std::string s(t);
-    std::free(t);
-    return s;
 }
 
 void expectForm(fp const& x, std::initializer_list<u32> lowFirst, i32 exponent, char const* what) {

@@ -6,11 +6,15 @@
 
 #include "../support/gmp_bridge.h"
 #include "../support/random_words.h"
+#include "../support/fp_text.h"
 #include "fp/fp.h"
 #include "fp/internal.h"
 
 namespace korvel {
 namespace {
+
+using testing::text;
+using testing::value;
 
 using testing::Mpz;
 
@@ -19,13 +23,6 @@ fp make(u32 word, i32 exponent) {
     equate(x.mantissa, word);
     x.exponent = exponent;
     return x;
-}
-
-std::string text(fp const& x, i32 digits = 16) {
-    char* t = fpToStr(x, digits);
-    std::string s(t);
-    std::free(t);
-    return s;
 }
 
 TEST(FpElementary, PinnedCases) {

@@ -19,16 +19,9 @@ using testing::RandomWords;
 constexpr std::uint64_t seed = 90210;
 constexpr i32 precisions[] = {1, 3, 9, 32, 126};
 
-// A B-word value with bit 31 of its top word set, of magnitude 2^(e ...).
+// A B-word value with a full top word and its top bit between the bounds.
 fp fullValue(RandomWords& rng, i32 B, i32 lowExponent, i32 highExponent) {
-    fp x;
-    x.mantissa.size = B;
-    update(x.mantissa);
-    for (i32 i = 0; i < B; ++i) x.mantissa.words[i] = rng.word();
-    x.mantissa.words[B - 1] |= 0x80000000u;
-    i32 const e = lowExponent + rng.below(highExponent - lowExponent + 1);
-    x.exponent = e - 32 * B;
-    return x;
+    return testing::fullFp(rng, B, lowExponent + rng.below(highExponent - lowExponent + 1));
 }
 
 // |ours - reference| in units of 2^(floor(log2 |reference|) - 32B + 1).

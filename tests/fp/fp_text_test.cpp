@@ -7,10 +7,14 @@
 
 #include "../support/mp_bridge.h"
 #include "../support/random_fp.h"
+#include "../support/fp_text.h"
 #include "fp/fp.h"
 
 namespace korvel {
 namespace {
+
+using testing::text;
+using testing::value;
 
 using testing::Mpfr;
 using testing::Mpq;
@@ -18,19 +22,6 @@ using testing::Mpz;
 using testing::RandomWords;
 
 constexpr std::uint64_t seed = 5151;
-
-std::string text(fp const& x, i32 digits) {
-    char* t = fpToStr(x, digits);
-    std::string s(t);
-    std::free(t);
-    return s;
-}
-
-fp value(char const* s) {
-    fp x;
-    EXPECT_TRUE(init(x, s)) << s;
-    return x;
-}
 
 // The significant digits of a written number, padded with zeros to `digits`,
 // and the decimal exponent of its first digit.

@@ -18,4 +18,16 @@ inline fp randomFp(RandomWords& rng, int maxWords, int exponentSpread = 400) {
     return x;
 }
 
+// A value of exactly `words` uniform words with bit 31 of the top word set (the
+// form arithmetic results take), positive, with its top bit at 2^(topBit - 1).
+inline fp fullFp(RandomWords& rng, i32 words, i32 topBit) {
+    fp x;
+    x.mantissa.size = words;
+    update(x.mantissa);
+    for (i32 i = 0; i < words; ++i) x.mantissa.words[i] = rng.word();
+    x.mantissa.words[words - 1] |= 0x80000000u;
+    x.exponent = topBit - 32 * words;
+    return x;
+}
+
 }  // namespace korvel::testing
