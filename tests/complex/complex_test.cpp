@@ -44,10 +44,7 @@ double ulpError(fpComplex const& ours, mpc_ptr ref, i32 B) {
     mpfr_abs(a, mpc_realref(ref), MPFR_RNDN);
     mpfr_abs(e, mpc_imagref(ref), MPFR_RNDN);
     mpfr_max(a, a, e, MPFR_RNDN);
-    if (mpfr_zero_p(a)) return mpfr_zero_p(d) ? 0 : 1e300;
-    long const top = mpfr_get_exp(a) - 1;
-    mpfr_mul_2si(d, d, -(top - 32 * long(B) + 1), MPFR_RNDN);
-    return mpfr_get_d(d, MPFR_RNDN);
+    return testing::inUlps(d, a, B);
 }
 
 std::string show(fpComplex const& z) {

@@ -56,4 +56,14 @@ inline void powerOfTwo(mpq_t out, long long e) {
         mpq_div_2exp(out, out, mp_bitcnt_t(-e));
 }
 
+// |error| in units of the last place of B words at the magnitude of scale:
+// 2^(floor(log2 |scale|) - 32B + 1). A zero scale counts any error as huge.
+inline double inUlps(mpfr_ptr error, mpfr_srcptr scale, i32 B) {
+    mpfr_abs(error, error, MPFR_RNDN);
+    if (mpfr_zero_p(scale)) return mpfr_zero_p(error) ? 0.0 : 1e300;
+    long const top = mpfr_get_exp(scale) - 1;
+    mpfr_mul_2si(error, error, -(top - 32 * long(B) + 1), MPFR_RNDN);
+    return mpfr_get_d(error, MPFR_RNDN);
+}
+
 }  // namespace korvel::testing
