@@ -122,6 +122,27 @@ TEST(MbDifferential, AddSubMulAgainstGmp) {
     }
 }
 
+// Products long enough for Karatsuba, on both sides of its threshold and with
+// unbalanced lengths, including the product's use in division and text.
+TEST(MbDifferential, LongProductsAgainstGmp) {
+    RandomWords rng(seed + 7);
+    SCOPED_TRACE("seed " + std::to_string(seed + 7));
+    int const sizes[] = {1, 31, 32, 33, 47, 63, 64, 65, 97, 128, 200, 300};
+    for (int i = 0; i < 300; ++i) {
+        mb x = randomMb(rng, sizes[rng.below(12)]), y = randomMb(rng, sizes[rng.below(12)]);
+        Mpz gx, gy, want;
+        testing::toMpz(gx, x);
+        testing::toMpz(gy, y);
+        mpz_mul(want, gx, gy);
+        mb r;
+        mul(r, x, y);
+        EXPECT_TRUE(sameValue(r, want) && normalForm(r)) << "x=" << show(x) << " y=" << show(y);
+        mul(x, x, x);
+        mpz_mul(want, gx, gx);
+        EXPECT_TRUE(sameValue(x, want)) << "square in place";
+    }
+}
+
 TEST(MbDifferential, ShiftsAgainstGmp) {
     RandomWords rng(seed + 1);
     SCOPED_TRACE("seed " + std::to_string(seed + 1));
