@@ -13,7 +13,7 @@ namespace {
 // The bias 0.01 exceeds the rounding error of the three double operations
 // (below 2^-50 relative, so under 1e-5 for quotients below 2^33), so the
 // estimate is never below the quotient of the leading words, and that is never
-// below the true digit: there is no add-back step.
+// below the true digit: a digit is only ever lowered, never raised.
 u32 estimateDigit(u32 a2, u32 a1, u32 a0, u32 b1, u32 b0) {
     constexpr double T = 4294967296.0;  // 2^32
     double const num = (double(a2) * T + double(a1)) * T + double(a0);
@@ -39,7 +39,7 @@ bool div(mb& q, mb const& x, mb const& y) {
         mbShortDiv(q, x, y);
         return true;
     }
-    static mb xt, yt, s, d, t;
+    static mb xt, yt, s, d;
     i32 const sign = detail::signOf(x) * detail::signOf(y);
     equateWithCare(xt, x);
     equateWithCare(yt, y);
@@ -80,22 +80,19 @@ bool div(mb& q, mb const& x, mb const& y) {
 
     s.size = n + 1 - m;
     updateWithCare(s);
-    t.size = m + 1;
-    updateWithCare(t);
     u32 const* Y = yt.words;
-    u32* T = t.words;
     for (i32 i = 0; i <= n - m; ++i) {
         u32* w = d.words + (n - m - i);  // the m + 1 words of this step's window
         u32 digit = estimateDigit(w[m], w[m - 1], w[m - 2], Y[m - 1], Y[m - 2]);
-        // Walk a too-large digit down until digit * Y fits under the window.
-        while (digit != 0) {
-            T[m] = words::mul1(T, Y, m, digit);
-            if (words::compare(w, T, m + 1) >= 0) {
-                words::sub(w, w, T, m + 1);
-                break;
-            }
+        // Subtract digit * Y; while the window went negative the digit was too
+        // large: add Y back and lower it. This keeps the largest digit with
+        // digit * Y <= window, as walking the digit down before subtracting would.
+        i64 top = i64(w[m]) - words::subMul1(w, Y, m, digit);
+        while (top < 0) {
             --digit;
+            top += words::add(w, w, Y, m);
         }
+        w[m] = u32(top);
         s.words[n - m - i] = digit;
     }
     i32 const ns = n + 1 - m;

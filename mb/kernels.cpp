@@ -74,6 +74,17 @@ u32 addMul1(u32* r, u32 const* a, i32 n, u32 w) {
     return u32(carry);
 }
 
+u32 subMul1(u32* r, u32 const* a, i32 n, u32 w) {
+    u64 carry = 0;
+    for (i32 i = 0; i < n; ++i) {
+        u64 const p = u64(a[i]) * w + carry;
+        u32 const low = u32(p), before = r[i];
+        r[i] = before - low;
+        carry = (p >> 32) + (before < low ? 1 : 0);
+    }
+    return u32(carry);
+}
+
 u32 shiftLeft(u32* r, u32 const* a, i32 n, i32 bits) {
     assert(bits > 0 && bits < 32);
     u32 out = 0;

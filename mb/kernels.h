@@ -15,6 +15,7 @@ u32 sub(u32* r, u32 const* a, u32 const* b, i32 n);       // r = a - b, returns 
 u32 subBorrow(u32* r, u32 const* a, i32 n, u32 borrow);   // r = a - borrow, returns the borrow
 u32 mul1(u32* r, u32 const* a, i32 n, u32 w);             // r = a * w, returns the top word
 u32 addMul1(u32* r, u32 const* a, i32 n, u32 w);          // r += a * w, returns the carry word
+u32 subMul1(u32* r, u32 const* a, i32 n, u32 w);          // r -= a * w, returns the word owed above r
 u32 shiftLeft(u32* r, u32 const* a, i32 n, i32 bits);     // r = a << bits (0 < bits < 32), returns the bits out; r >= a
 u32 shiftRight(u32* r, u32 const* a, i32 n, i32 bits);    // r = a >> bits (0 < bits < 32), returns the bits out; r <= a
 u32 divRem1(u32* q, u32 const* a, i32 n, u32 d);          // q = a / d, returns a mod d
