@@ -192,7 +192,9 @@ TEST(RootsHard, CyclingCasesConverge) {
     }
 }
 
-// Hard cases run to completion; the digits they reach are the measured floor.
+// Hard cases run to completion; the digits they reach are the measured floor
+// (Wilkinson 16.5 and 65.6, (x - 1)^5 5.0 and 14.6 at 16 and 64 figures; the
+// roots of unity are compared with double-precision values, good to 15 digits).
 TEST(RootsHard, WilkinsonMultipleRootsAndUnity) {
     std::vector<fpComplex> wilkinson, five, unity;
     for (int k = 1; k <= 20; ++k) wilkinson.emplace_back(double(k));
@@ -208,9 +210,9 @@ TEST(RootsHard, WilkinsonMultipleRootsAndUnity) {
         double digits;  // at least this many correct digits in every root
     };
     Case const cases[] = {
-        {"Wilkinson 20", expand(wilkinson), wilkinson, 16, 5},
-        {"Wilkinson 20", expand(wilkinson), wilkinson, 64, 50},
-        {"(x - 1)^5", expand(five), five, 16, 4},
+        {"Wilkinson 20", expand(wilkinson), wilkinson, 16, 15},
+        {"Wilkinson 20", expand(wilkinson), wilkinson, 64, 62},
+        {"(x - 1)^5", expand(five), five, 16, 4.5},
         {"(x - 1)^5", expand(five), five, 64, 14},
         {"x^64 - 1", sparse({{0, -1.0}, {64, 1.0}}), unity, 16, 14},
         {"x^64 - 1", sparse({{0, -1.0}, {64, 1.0}}), unity, 64, 14},
