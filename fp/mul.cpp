@@ -39,15 +39,19 @@ void mul(fp& r, fp const& x, fp const& y) {
     i32 const rowCount = yOuter ? ly : lx, columnCount = yOuter ? lx : ly;
     i32 const cut = n - 2;
     for (i32 j = 0; j < rowCount; ++j) {
+        // Row j adds rows[j] * columns[first ..] into zt from word first + j - cut.
         i32 const first = cut - j > 0 ? cut - j : 0;
-        u64 carry = 0;
+        u64 const row = rows[j];
+        u32 const* column = columns + first;
         u32* out = zt.words + (first + j - cut);
-        for (i32 i = first; i < columnCount; ++i, ++out) {
-            carry += u64(columns[i]) * rows[j] + *out;
-            *out = u32(carry);
+        i32 const count = columnCount - first;
+        u64 carry = 0;
+        for (i32 k = 0; k < count; ++k) {
+            carry += u64(column[k]) * row + out[k];
+            out[k] = u32(carry);
             carry >>= 32;
         }
-        *out += u32(carry);  // the word above this row is still zero
+        if (count > 0) out[count] += u32(carry);  // the word above this row is still zero
     }
     zt.size = B + 3;
     mbNormalize(zt);

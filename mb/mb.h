@@ -7,6 +7,7 @@
 // result; a failed allocation ends the program with exit(1).
 #pragma once
 
+#include <bit>
 #include <concepts>
 #include <cstdint>
 #include <iosfwd>
@@ -68,9 +69,7 @@ constexpr i32 NumBits(T v) {
     U m = static_cast<U>(v);
     if constexpr (std::is_signed_v<T>)
         if (v < 0) m = static_cast<U>(U(0) - m);
-    i32 n = 0;
-    for (; m != 0; m >>= 1) ++n;
-    return n;
+    return i32(std::bit_width(m));
 }
 
 // ---- addition, subtraction, shifts ----------------------------------------
