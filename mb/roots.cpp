@@ -7,25 +7,16 @@ namespace korvel {
 
 using detail::length;
 
-void sqrt(mb& r, mb const& x) {
-    if (x.size < 0) return;
-    if (x.size == 0) {
-        detail::makeEmptyZero(r);
-        return;
-    }
+namespace {
+
+// Newton's iteration for floor(sqrt(x)) from the estimate s1, stopping when
+// the estimate stands still or alternates between the root and the root + 1.
+void newtonRoot(mb& r, mb const& x, mb const& start) {
     static mb s, s1, t1, ss;
     static mb one;
     static bool const initGood = init(one, 1);
     (void)initGood;
-    // Start from the root of the leading 52 bits or so, taken in double
-    // precision: Newton's steps then double some 50 correct bits each time.
-    i32 const k = NumBits(x);
-    i32 const shift = k > 52 ? ((k - 52 + 1) & ~1) : 0;  // even, so the root's shift is exact
-    mbShiftRight(s1, x, shift);
-    u64 top = 0;
-    equate(top, s1);
-    equate(s1, u64(std::sqrt(double(top))) + 1);
-    mbShiftLeft(s1, s1, shift / 2);
+    equateWithCare(s1, start);
     equateWithCare(t1, s1);
     for (int step = 0; step < 10000; ++step) {
         div(s, x, s1);
@@ -33,7 +24,6 @@ void sqrt(mb& r, mb const& x) {
         mbShiftRight(s, s, 1);
         if (compare(s, s1) == 0) break;
         if (compare(s, t1) == 0) {
-            // The estimates alternate between the root and the root + 1.
             mul(ss, s, s);
             if (compare(ss, x) > 0) sub(s, s, one);
             break;
@@ -42,6 +32,49 @@ void sqrt(mb& r, mb const& x) {
         equateWithCare(s1, s);
     }
     equate(r, s);
+}
+
+// Above this many bits the start is the root of the leading half (fewer
+// full-length divisions); below it, the root of the leading 52 bits (less
+// overhead). Measured with the fp sqrt benchmark.
+constexpr i32 recursiveRootBits = 1024;
+
+// floor(sqrt(x)) for x > 0. A long x starts from the root of its leading half,
+// found the same way, so each level's Newton steps begin with about half the
+// bits right: two or three full-length divisions per level.
+void rootOfPositive(mb& r, mb const& x) {
+    i32 const k = NumBits(x);
+    mb start;
+    if (k <= recursiveRootBits) {
+        // The root of the leading 52 bits or so, in double precision.
+        i32 const shift = k > 52 ? ((k - 52 + 1) & ~1) : 0;  // even, so the root's shift is exact
+        mbShiftRight(start, x, shift);
+        u64 top = 0;
+        equate(top, start);
+        equate(start, u64(std::sqrt(double(top))) + 1);
+        mbShiftLeft(start, start, shift / 2);
+    } else {
+        // (floor(sqrt(x / 4^h)) + 1) 2^h is not below sqrt(x).
+        i32 const h = k / 4;
+        mb head, one;
+        mbShiftRight(head, x, 2 * h);
+        rootOfPositive(start, head);
+        init(one, 1);
+        add(start, start, one);
+        mbShiftLeft(start, start, h);
+    }
+    newtonRoot(r, x, start);
+}
+
+}  // namespace
+
+void sqrt(mb& r, mb const& x) {
+    if (x.size < 0) return;
+    if (x.size == 0) {
+        detail::makeEmptyZero(r);
+        return;
+    }
+    rootOfPositive(r, x);
 }
 
 mb sqrt(mb const& x) {
