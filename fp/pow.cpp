@@ -45,15 +45,7 @@ bool pow(fp& r, fp const& x, i32 n) {
         detail::makeZero(r);
         return false;
     }
-    fp t;
-    init(t, 1);
-    for (i32 bit = NumBits(m) - 1; bit >= 0; --bit) {
-        mul(t, t, t);
-        if ((m >> bit) & 1u) mul(t, t, x);
-    }
-    if (n < 0) div(t, one(), t);
-    equate(r, t);
-    return true;
+    return power(r, x, n);  // the same square and multiply, with 1/t for n < 0
 }
 
 fp pow(fp const& x, i32 n) {
