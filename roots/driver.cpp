@@ -66,7 +66,8 @@ bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n) {
     return true;
 }
 
-bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes) {
+bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
+                   RootSearch search, RootSearchRecord* record) {
     std::vector<fpComplex> copy(coefficients, coefficients + n + 1);
     fpComplex* work = copy.data();
 
@@ -84,7 +85,8 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
             mul(d, b, d);
         }
     }
-    bool const found = myKorvel(roots, work, n);
+    if (record) *record = RootSearchRecord{search, 0, 0, false, {}};
+    bool const found = search == RootSearch::staged ? stagedSearch(roots, work, n, record) : myKorvel(roots, work, n);
     if (scaled)
         for (int k = 0; k < n; ++k) mul(roots[k], R, roots[k]);
     if (!found) return false;
@@ -92,6 +94,7 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
         for (int k = 0; k < n; ++k) snapToAxis(coefficients, n, roots[k]);
     orderRoots(roots, n);
     for (int k = 0; k < n; ++k) Evaluate(coefficients, n, roots[k], values[k]);
+    if (record) record->isolated = inclusionRadii(record->radii, coefficients, n, roots, values);
     return true;
 }
 

@@ -6,9 +6,30 @@
 // root k.
 #pragma once
 
+#include <vector>
+
 #include "complex/complex.h"
 
 namespace korvel {
+
+// How findPolyRoots searches. fullPrecision: Laguerre's method from a fixed
+// start at the working precision on the deflated polynomials, root after root.
+// staged: approximations of all roots at once in double (or a low fp)
+// precision, Newton's method on the input polynomial up to the working
+// precision, then certified inclusion disks; when the disks are not disjoint
+// (a multiple root, a cluster) it tries again with more precision and in the
+// end falls back to the full-precision search.
+enum class RootSearch { staged, fullPrecision };
+
+// What a search did beside its roots.
+struct RootSearchRecord {
+    RootSearch ran = RootSearch::staged;  // fullPrecision when the staged search fell back
+    i32 rounds = 0;                       // stage-1 rounds: doubles first, then fp at doubling precision
+    i32 stage1Bits = 0;                   // precision of the last stage-1 round
+    bool isolated = false;                // the disks below are pairwise disjoint
+    std::vector<fp> radii;                // radius k: a disk about root k (after ordering)
+                                          // that holds a root; -1 when there is no bound
+};
 
 // result = a(x) by Horner's rule.
 void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result);
@@ -21,7 +42,18 @@ bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f);
 // All n roots of coefficients, ordered, with the polynomial's values at them;
 // snapToAxes clears negligible real or imaginary parts. The coefficients are
 // not changed. False when an extraction failed.
-bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes);
+// record, when given, gets the certified disks about the final roots.
+bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
+                   RootSearch search = RootSearch::staged, RootSearchRecord* record = nullptr);
+
+// The staged search for every root of a (not changed) into roots[0 .. n).
+bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
+
+// Certified inclusion disks on coefficients (degree n) about roots, from the
+// values computed there by Evaluate at the working precision; true when they
+// are pairwise disjoint, so that each holds exactly one root.
+bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
+                    fpComplex const* values);
 
 // Extracts the roots of a (deflated in place) in turn into roots[0 .. n).
 bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n);

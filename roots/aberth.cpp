@@ -1,0 +1,174 @@
+// Stage 1: Aberth-Ehrlich iteration with Gauss-Seidel updates (each new
+// approximation used at once), from starting points on circles fitted to the
+// Newton polygon, in double complex or in fp at a low precision.
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "roots/search.h"
+
+namespace korvel::detail {
+
+namespace {
+
+// Sweeps before giving up on the approximations that have not yet settled.
+constexpr int doubleSweeps = 150;
+constexpr int fpSweeps = 60;
+constexpr double unitRoundoff = 0x1p-53;
+
+// A hull edge from i to j holds j - i roots on a circle of radius
+// (|a_i| / |a_j|)^(1/(j - i)); each circle turns by its own offset so that
+// circles of equal radius do not line up.
+std::vector<std::pair<double, double>> startCircles(Poly const& p) {
+    std::vector<std::size_t> hull;  // upper convex hull of (k, log2 |a_k|)
+    for (std::size_t t = 0; t < p.terms.size(); ++t) {
+        while (hull.size() >= 2) {
+            std::size_t const i = hull[hull.size() - 2], j = hull.back();
+            double const cross = (p.terms[j] - p.terms[i]) * (p.logAbs[t] - p.logAbs[i]) -
+                                 (p.logAbs[j] - p.logAbs[i]) * double(p.terms[t] - p.terms[i]);
+            if (cross < 0) break;
+            hull.pop_back();
+        }
+        hull.push_back(t);
+    }
+    std::vector<std::pair<double, double>> starts;  // (log2 radius, angle)
+    for (std::size_t e = 0; e + 1 < hull.size(); ++e) {
+        i32 const i = p.terms[hull[e]], j = p.terms[hull[e + 1]];
+        double const lr = (p.logAbs[hull[e]] - p.logAbs[hull[e + 1]]) / (j - i);
+        for (i32 t = 0; t < j - i; ++t)
+            starts.emplace_back(lr, 2 * std::numbers::pi * t / (j - i) + 0.7 * double(e) + 0.4);
+    }
+    return starts;
+}
+
+// 1 / z without the library's guards against overflow: |z| is moderate here.
+inline dcomplex recip(dcomplex z) {
+    double const m = std::norm(z);
+    return {z.real() / m, -z.imag() / m};
+}
+
+// The Aberth correction for y_i in double: N = p/p' at y from Horner's rule
+// (on the reversed polynomial when |y| > 1), with lv = log2 of a bound on
+// |p(2^s y)|; true when |p| is within the rounding of the evaluation.
+bool doubleCorrection(std::vector<dcomplex> const& b, i64 e, dcomplex y, dcomplex& N, double& lv) {
+    std::size_t const n = b.size() - 1;
+    double const ay = std::abs(y);
+    bool const reversed = ay > 1;
+    dcomplex const x = reversed ? recip(y) : y;
+    double const ax = std::abs(x);
+    dcomplex v = reversed ? b[0] : b[n], d = 0;
+    double mu = std::abs(v);
+    for (std::size_t k = 1; k <= n; ++k) {
+        d = d * x + v;
+        v = v * x + (reversed ? b[k] : b[n - k]);
+        mu = mu * ax + std::abs(v);
+    }
+    double const av = std::abs(v);
+    double const bound = 8.0 * double(n + 2) * unitRoundoff * mu;
+    lv = std::log2(av + bound) + double(e) + (reversed ? double(n) * std::log2(ay) : 0.0);
+    if (av <= 4.0 * double(n + 1) * unitRoundoff * mu) return true;
+    // p'/p = x (n - x R'/R) at x = 1/y for the reversed R.
+    N = reversed ? v / (x * (double(n) * v - x * d)) : v / d;
+    return !std::isfinite(N.real()) || !std::isfinite(N.imag());
+}
+
+// Gauss-Seidel Aberth sweeps over whatever arithmetic C is; correct(i, N)
+// gives the Newton correction of z_i or true when z_i is to stay.
+template <class C, class Correct, class Recip>
+void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Correct correct, Recip reciprocal) {
+    std::size_t const n = z.size();
+    C const zero(0.0), one(1.0);
+    C N, S, t;
+    for (int sweep = 0; sweep < sweeps; ++sweep) {
+        bool moved = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (frozen[i]) continue;
+            if (correct(i, N)) {
+                frozen[i] = 1;
+                continue;
+            }
+            S = zero;
+            for (std::size_t j = 0; j < n; ++j)
+                if (j != i) S += reciprocal(z[i] - z[j]);
+            // z_i -= N / (1 - N S)
+            t = N * S;
+            t = one - t;
+            if (t == zero) t = one;
+            z[i] -= N / t;
+            moved = true;
+        }
+        if (!moved) break;
+    }
+}
+
+}  // namespace
+
+std::vector<dcomplex> startingPoints(Poly const& p, i64 s) {
+    std::vector<dcomplex> y;
+    for (auto [lr, angle] : startCircles(p)) y.push_back(std::polar(std::exp2(lr - double(s)), angle));
+    return y;
+}
+
+std::vector<fpComplex> startingPointsFp(Poly const& p) {
+    std::vector<fpComplex> z;
+    for (auto [lr, angle] : startCircles(p)) {
+        double const whole = std::floor(lr), frac = std::exp2(lr - whole);
+        fpComplex w;
+        fromDouble(w.re, frac * std::cos(angle), i64(whole));
+        fromDouble(w.im, frac * std::sin(angle), i64(whole));
+        z.push_back(w);
+    }
+    return z;
+}
+
+bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<double>& log2Value) {
+    // b_k = a_k 2^(s k - e) with the largest |b_k| near 1; every nonzero b_k and
+    // every starting radius must be a normal double far from the limits.
+    double top = -std::numeric_limits<double>::infinity();
+    for (std::size_t t = 0; t < p.terms.size(); ++t) top = std::max(top, p.logAbs[t] + double(s) * p.terms[t]);
+    i64 const e = i64(std::floor(top));
+    std::vector<dcomplex> b(std::size_t(p.n) + 1);
+    for (std::size_t t = 0; t < p.terms.size(); ++t) {
+        i32 const k = p.terms[t];
+        if (p.logAbs[t] + double(s) * k - double(e) < -900) return false;
+        b[std::size_t(k)] = {scaledDouble(p.a[k].re, e - s * k), scaledDouble(p.a[k].im, e - s * k)};
+    }
+    for (auto const& w : y)
+        if (!(std::abs(w) > 0x1p-400 && std::abs(w) < 0x1p400)) return false;
+
+    std::size_t const n = y.size();
+    std::vector<char> frozen(n, 0);
+    auto correct = [&](std::size_t i, dcomplex& N) { return doubleCorrection(b, e, y[i], N, log2Value[i]); };
+    aberthSweeps(y, frozen, doubleSweeps, correct, recip);
+    dcomplex N;
+    for (std::size_t i = 0; i < n; ++i)
+        if (!frozen[i]) doubleCorrection(b, e, y[i], N, log2Value[i]);
+    return true;
+}
+
+void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value) {
+    double const bits = bitsOf(blockPrec);
+    double const settle = std::log2(4.0 * (p.n + 1)) - bits, round = log2RoundingFactor(p.n, bits);
+    fpComplex v, d;
+    auto correct = [&](std::size_t i, fpComplex& N) {
+        evaluate(p, z[i], v, &d);
+        double const mag = log2Magnitude(p, log2Abs(z[i])), lv = log2Abs(v);
+        log2Value[i] = std::max(lv, mag + round) + 1;  // log2 (|v| + bound) <= log2 max + 1
+        if (lv <= mag + settle || !d) return true;
+        div(N, v, d);
+        return false;
+    };
+    fpComplex const one(1.0);
+    auto reciprocal = [&one](fpComplex const& w) {
+        fpComplex r;
+        div(r, one, w);
+        return r;
+    };
+    std::vector<char> frozen(z.size(), 0);
+    aberthSweeps(z, frozen, fpSweeps, correct, reciprocal);
+    fpComplex N;
+    for (std::size_t i = 0; i < z.size(); ++i)
+        if (!frozen[i]) correct(i, N);
+}
+
+}  // namespace korvel::detail

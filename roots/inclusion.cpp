@@ -1,0 +1,102 @@
+// Stage 3: inclusion disks about approximations z_i of all roots,
+//   r_i = n |p(z_i)| / |a_n prod_{j != i} (z_i - z_j)|,
+// whose union holds every root and each of whose connected components of m
+// disks holds exactly m roots. Every quantity is bounded on the safe side:
+// |p(z_i)| from above with the evaluation's rounding, the distances from below.
+#include <cmath>
+#include <limits>
+
+#include "roots/search.h"
+
+namespace korvel::detail {
+
+namespace {
+
+constexpr double unitRoundoff = 0x1p-53;
+// Slack in log2 units for the roundings of the double logarithms themselves.
+constexpr double logSlack = 1e-6;
+
+// The roots as doubles scaled by 2^-s, each with a bound on its conversion error.
+struct Scaled {
+    i64 s = 0;
+    std::vector<dcomplex> w;
+    std::vector<double> err;
+    std::vector<char> ok;  // normal doubles (or an exact zero)
+};
+
+Scaled scale(std::vector<fpComplex> const& z) {
+    Scaled r;
+    double top = -std::numeric_limits<double>::infinity();
+    for (auto const& x : z) top = std::max(top, log2Abs(x));
+    r.s = std::isfinite(top) ? i64(std::floor(top)) : 0;
+    for (auto const& x : z) {
+        dcomplex const w(scaledDouble(x.re, r.s), scaledDouble(x.im, r.s));
+        r.w.push_back(w);
+        r.err.push_back(4 * unitRoundoff * std::abs(w));
+        r.ok.push_back(!x || std::abs(w) > 0x1p-1000);
+    }
+    return r;
+}
+
+// log2 of a lower bound of |z_i - z_j| (scaled by 2^-s) from the doubles when
+// they carry it to about 20 bits, else false.
+bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, double& eps) {
+    if (!r.ok[i] || !r.ok[j]) return false;
+    d = std::abs(r.w[i] - r.w[j]);
+    double const e = r.err[i] + r.err[j];
+    if (!(d > 0x1p20 * e) || d < 0x1p-1000) return false;
+    eps = e / d + 4 * unitRoundoff;  // relative error of d
+    return true;
+}
+
+// log2 of a lower bound of |z_i - z_j| from a subtraction in fp.
+double fpDistance(fpComplex const& a, fpComplex const& b) {
+    fpComplex d;
+    ScopedBlockPrec wide(blockPrec + 2);
+    sub(d, a, b);
+    return log2Abs(d) - 0x1p-40;
+}
+
+}  // namespace
+
+bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+                    std::vector<double>& log2Radius) {
+    std::size_t const n = z.size();
+    Scaled const r = scale(z);
+    log2Radius.assign(n, 0);
+    double const lead = p.logAbs.back();
+    for (std::size_t i = 0; i < n; ++i) {
+        double prod = 1, logs = 0, epsSum = 0, d = 0, eps = 0;
+        int exponent = 0;
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j == i) continue;
+            if (doubleDistance(r, i, j, d, eps)) {
+                prod *= d;
+                epsSum += eps;
+                if (prod > 0x1p600 || prod < 0x1p-600) {
+                    int e = 0;
+                    prod = std::frexp(prod, &e);
+                    exponent += e;
+                }
+            } else {
+                logs += fpDistance(z[i], z[j]) - double(r.s);
+            }
+        }
+        // log2 prod (1 - eps_j) >= log2 prod - 1.5 sum eps_j while every eps_j < 0.01.
+        double const logProd = std::log2(prod) + exponent + logs + double(r.s) * double(n - 1) - 1.5 * epsSum;
+        log2Radius[i] = std::log2(double(n)) + log2Value[i] - lead - logProd + logSlack;
+        if (std::isnan(log2Radius[i])) log2Radius[i] = std::numeric_limits<double>::infinity();
+    }
+    // Disjoint when every distance exceeds twice the larger radius of its pair.
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) {
+            double const need = std::max(log2Radius[i], log2Radius[j]) + 1;
+            double d = 0, eps = 0;
+            double const have = doubleDistance(r, i, j, d, eps) ? std::log2(d) + double(r.s) - 1.5 * eps
+                                                                : fpDistance(z[i], z[j]);
+            if (!(have > need)) return false;
+        }
+    return true;
+}
+
+}  // namespace korvel::detail

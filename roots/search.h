@@ -1,0 +1,73 @@
+// The staged search's pieces; not part of the public interface.
+//
+// Stage 1 finds approximations of every root by simultaneous (Aberth-Ehrlich)
+// iteration in double complex, or in fp at a low precision; stage 2 refines
+// each by Newton's method with the precision doubling up to blockPrec; stage 3
+// certifies inclusion disks. Everything here works on the calling thread's
+// values only.
+#pragma once
+
+#include <complex>
+#include <vector>
+
+#include "roots/roots.h"
+
+namespace korvel::detail {
+
+using dcomplex = std::complex<double>;
+
+// A polynomial with what the low-precision work needs beside its coefficients:
+// the indices of its nonzero coefficients and log2 of their moduli.
+struct Poly {
+    fpComplex const* a = nullptr;  // a[k] is the coefficient of x^k; a[n] != 0
+    i32 n = 0;
+    std::vector<i32> terms;        // k with a[k] != 0, ascending
+    std::vector<double> logAbs;    // log2 |a[k]| for k in terms, same order
+    bool sparse = false;           // few enough terms for evaluation by powers
+};
+Poly makePoly(fpComplex const* a, i32 n);
+
+// ---- conversions (exact where said) -------------------------------------------------
+double log2Abs(fp const& x);                 // log2 |x|; -inf for zero
+double log2Abs(fpComplex const& z);          // log2 |z|; -inf for zero
+double scaledDouble(fp const& x, i64 s);     // x * 2^-s rounded to double (0 or inf outside)
+void fromDouble(fp& r, double d, i64 s);     // r = d * 2^s exactly
+// log2 of sum over the terms of |a_k| 2^(k lz): the scale of p's rounding at |z| = 2^lz.
+double log2Magnitude(Poly const& p, double lz);
+
+// Bits carried by a result of B words: the top word may hold a single bit.
+inline double bitsOf(i32 words) { return 32.0 * (words - 1) + 1; }
+// log2 of a bound on the rounding of an evaluation of p in `bits`-bit arithmetic,
+// as a multiple of log2Magnitude: Horner's rule (or its sparse form by powers)
+// commits at most about 4(n + 1) complex roundings of relative size 2^-bits
+// per unit of the magnitude; 8(n + 2) leaves room for the coefficients' own.
+double log2RoundingFactor(i32 n, double bits);
+
+// ---- stage 1 ---------------------------------------------------------------------------
+// Starting points on circles fitted to the Newton polygon of log2 |a_k|, in
+// doubles scaled by 2^-s or in fp.
+std::vector<dcomplex> startingPoints(Poly const& p, i64 s);
+std::vector<fpComplex> startingPointsFp(Poly const& p);
+// Aberth iteration in double on p(2^s y) / 2^e; y holds the starts and gets the
+// approximations (scaled by 2^-s); log2Value gets log2 of a bound on |p| at
+// each 2^s y. False when the coefficients do not fit doubles at this scaling.
+bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<double>& log2Value);
+// Aberth iteration in fp at blockPrec from the approximations z.
+void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value);
+
+// ---- stage 2 ---------------------------------------------------------------------------
+// v = p(z), d = p'(z) at blockPrec (d only when wanted); dense Horner or powers.
+void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d);
+// Newton's method from z, good to about `bits` bits, with the precision doubling
+// up to blockPrec; ends when |p(z)| is below the roundoff bound. log2Value gets
+// log2 of a bound on |p| at the final z.
+void refine(Poly const& p, fpComplex& z, double bits, double& log2Value);
+
+// ---- stage 3 ---------------------------------------------------------------------------
+// log2 of the inclusion radius n |p(z_i)| / |a_n prod_{j != i} (z_i - z_j)| of
+// every z_i, from log2 bounds on |p(z_i)|, as upper bounds; true when the disks
+// are pairwise disjoint.
+bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+                    std::vector<double>& log2Radius);
+
+}  // namespace korvel::detail

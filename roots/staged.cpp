@@ -1,0 +1,144 @@
+// The staged search: approximations at low precision, Newton to the working
+// precision, certified disks; more precision in stage 1 while the disks touch,
+// and the full-precision search when nothing else separates the roots.
+#include <cmath>
+
+#include "roots/search.h"
+
+namespace korvel {
+
+using namespace detail;
+
+namespace {
+
+// Stage 1 in fp starts at this precision (after doubles) and doubles it.
+constexpr i32 firstFpWords = 4;
+
+// A root whose disk is wider than its last place by more than the rounding
+// bound's own factor 8n(n + 2) and this many bits is ill-conditioned at the
+// working precision: it is refined again with more.
+constexpr double conditionBits = 10;
+
+// Stages 2 and 3 from the approximations z good to `bits` bits; true (z holding
+// the roots) when the disks are disjoint.
+bool finish(Poly const& p, std::vector<fpComplex>& z, double bits) {
+    std::vector<double> lv(z.size()), lr;
+    for (std::size_t i = 0; i < z.size(); ++i) refine(p, z[i], bits, lv[i]);
+    if (!inclusionDisks(p, z, lv, lr)) return false;
+    // Ill-conditioned roots: Newton at blockPrec + the shortfall + a word, then
+    // rounded to blockPrec, so that they are as good as blockPrec allows.
+    i32 const target = blockPrec;
+    double const want = bitsOf(target), allowed = std::log2(8.0 * p.n * (p.n + 2)) + conditionBits;
+    bool again = false;
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        double const shortfall = lr[i] - (log2Abs(z[i]) - want);
+        if (!(shortfall > allowed)) continue;
+        ScopedBlockPrec more(target + i32(std::ceil(shortfall / 32)) + 1);
+        refine(p, z[i], want, lv[i]);
+        {
+            ScopedBlockPrec back(target);
+            fpNormalize(z[i].re);
+            fpNormalize(z[i].im);
+        }
+        fpComplex v;
+        evaluate(p, z[i], v, nullptr);
+        lv[i] = std::max(log2Abs(v), log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec))) + 1;
+        again = true;
+    }
+    return !again || inclusionDisks(p, z, lv, lr);
+}
+
+}  // namespace
+
+bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record) {
+    RootSearchRecord local;
+    RootSearchRecord& rec = record ? *record : local;
+    rec.ran = RootSearch::staged;
+    rec.rounds = 0;
+    if (n < 1 || !a[n]) {
+        rec.ran = RootSearch::fullPrecision;
+        std::vector<fpComplex> copy(a, a + n + 1);
+        fpComplex* work = copy.data();
+        return myKorvel(roots, work, n);
+    }
+    // Roots at the origin are exact; the rest are those of a / x^m.
+    i32 m = 0;
+    while (!a[m]) equate(roots[m++], 0.0, 0.0);
+    if (m == n) return true;
+    Poly const p = makePoly(a + m, n - m);
+    std::size_t const d = std::size_t(n - m);
+    i32 const target = blockPrec;
+
+    std::vector<fpComplex> z(d);
+    std::vector<double> lv(d), lr;
+    bool isolated = false;
+    double bits = 0;
+    i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(d));
+    if (std::vector<dcomplex> y = startingPoints(p, s); aberthDouble(p, s, y, lv)) {
+        for (std::size_t i = 0; i < d; ++i) {
+            fromDouble(z[i].re, y[i].real(), s);
+            fromDouble(z[i].im, y[i].imag(), s);
+        }
+        bits = 53;
+        rec.rounds = 1;
+        isolated = inclusionDisks(p, z, lv, lr);
+    } else {
+        z = startingPointsFp(p);
+    }
+    for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
+        if (isolated) {
+            std::vector<fpComplex> refined = z;
+            if (finish(p, refined, bits)) {
+                for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
+                rec.stage1Bits = i32(bits);
+                return true;
+            }
+        }
+        if (bits >= bitsOf(target)) break;
+        ScopedBlockPrec stage1(std::min(words, target));
+        aberthFp(p, z, lv);
+        isolated = inclusionDisks(p, z, lv, lr);
+        bits = bitsOf(blockPrec);
+        ++rec.rounds;
+    }
+    rec.stage1Bits = i32(bits);
+    rec.ran = RootSearch::fullPrecision;
+    std::vector<fpComplex> copy(a, a + n + 1);
+    fpComplex* work = copy.data();
+    return myKorvel(roots, work, n);
+}
+
+bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
+                    fpComplex const* values) {
+    radii.assign(std::size_t(n), fp(-1.0));
+    if (n < 1 || !coefficients[n]) return false;
+    // Exact zero roots match the factor x^m; the others get disks on a / x^m,
+    // whose value at z is a(z) / z^m.
+    i32 m = 0;
+    while (!coefficients[m]) ++m;
+    std::vector<std::size_t> zeros, others;
+    for (int k = 0; k < n; ++k) (!roots[k] && i32(zeros.size()) < m ? zeros : others).push_back(std::size_t(k));
+    if (i32(zeros.size()) != m) return false;
+    for (auto k : zeros) radii[k] = fp();
+    if (others.empty()) return m == 1;
+    Poly const whole = makePoly(coefficients, n), p = makePoly(coefficients + m, n - m);
+    double const round = log2RoundingFactor(n, bitsOf(blockPrec));
+    std::vector<fpComplex> z;
+    std::vector<double> lv, lr;
+    for (auto k : others) {
+        double const lz = log2Abs(roots[k]);
+        z.push_back(roots[k]);
+        lv.push_back(std::max(log2Abs(values[k]), log2Magnitude(whole, lz) + round) + 1 - m * lz);
+    }
+    bool disjoint = inclusionDisks(p, z, lv, lr) && zeros.size() <= 1;
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        if (!std::isfinite(lr[i])) continue;
+        double const whole2 = std::floor(lr[i]);
+        fromDouble(radii[others[i]], std::exp2(lr[i] - whole2) * (1 + 0x1p-30), i64(whole2));
+        // A disk about a nonzero root must leave out the exact zero.
+        if (!zeros.empty() && !(lr[i] + 1 < log2Abs(z[i]))) disjoint = false;
+    }
+    return disjoint;
+}
+
+}  // namespace korvel
