@@ -34,7 +34,8 @@ struct Found {
 
 // All roots of coefficients at `figures` significant figures carried, as the
 // application sets the precision.
-inline Found solve(std::vector<fpComplex> coefficients, int figures, bool snapToAxes = false) {
+inline Found solve(std::vector<fpComplex> coefficients, int figures, bool snapToAxes = false,
+                   RootSearch search = RootSearch::staged, RootSearchRecord* record = nullptr) {
     ScopedBlockPrec precision(figures / 8 + 1);
     int const n = int(coefficients.size()) - 1;
     Found f;
@@ -43,7 +44,7 @@ inline Found solve(std::vector<fpComplex> coefficients, int figures, bool snapTo
     fpComplex* r = f.roots.data();
     fpComplex* v = f.values.data();
     fpComplex* a = coefficients.data();
-    f.ok = findPolyRoots(r, v, a, n, snapToAxes);
+    f.ok = findPolyRoots(r, v, a, n, snapToAxes, search, record);
     return f;
 }
 

@@ -1,0 +1,164 @@
+// The staged search beside the full-precision one: the same roots, each at
+// least as close to the truth; certified disks that hold the roots; the
+// fallback on multiple roots and clusters.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "roots_support.h"
+
+namespace korvel {
+namespace {
+
+using testing::expand;
+using testing::solve;
+
+std::vector<fpComplex> sparse(std::vector<std::pair<int, char const*>> const& terms) {
+    int n = 0;
+    for (auto const& t : terms) n = std::max(n, t.first);
+    std::vector<fpComplex> c(std::size_t(n) + 1);
+    for (auto const& t : terms) c[std::size_t(t.first)] = fpComplex(t.second);
+    return c;
+}
+
+std::vector<fpComplex> fromRoots(std::vector<std::pair<double, double>> const& roots) {
+    std::vector<fpComplex> r;
+    for (auto [re, im] : roots) r.emplace_back(re, im);
+    return expand(r);
+}
+
+struct Case {
+    std::string name;
+    std::vector<fpComplex> coefficients;
+    int figures;
+    // The full-precision search takes seconds on the sparse cases of high degree;
+    // there the staged roots are held to two units in the last place instead,
+    // closer than any search at that precision can be by more than the rounding.
+    bool againstFull = true;
+};
+
+std::vector<Case> hardCases() {
+    std::vector<std::pair<double, double>> wilkinson, circle;
+    for (int k = 1; k <= 20; ++k) wilkinson.emplace_back(k, 0);
+    for (int k = 0; k < 24; ++k) {
+        double const t = 2 * std::numbers::pi * (k + 0.5) / 24;
+        circle.emplace_back(1.5 * std::cos(t), 1.5 * std::sin(t));
+    }
+    return {
+        {"Wilkinson 20", fromRoots(wilkinson), 16},
+        {"Wilkinson 20", fromRoots(wilkinson), 64},
+        {"x^64 + 1", sparse({{0, "1"}, {64, "1"}}), 16, false},
+        {"x^100 - 1", sparse({{0, "-1"}, {100, "1"}}), 16, false},
+        {"24 roots on a circle", fromRoots(circle), 16},
+        {"1 + x^37 - x^41 + x^100", sparse({{0, "1"}, {37, "1"}, {41, "-1"}, {100, "1"}}), 16, false},
+        {"(x - 1)^5", fromRoots({{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}), 16},
+        {"decimal coefficients", sparse({{0, "-2.9"}, {1, "0.7"}, {3, "-1.3"}, {4, "0.1"}, {5, "3.7"}}), 32},
+        {"zero constant term", fromRoots({{0, 0}, {0, 0}, {3, 0}, {-0.5, 0}, {0, 1.5}, {0, -1.5}}), 64},
+        {"constant term 1e25", sparse({{0, "-1e25"}, {1, "3"}, {4, "1"}}), 32},
+        {"known roots", fromRoots({{0.5, 0}, {-2, 0.25}, {3.125, -1}, {-0.75, 0}, {1, 1}, {0, -4}, {6, 2}, {-5, -5}}), 64},
+    };
+}
+
+// |a - b|^2 without rounding the difference away (the runs here carry at most 25 words).
+fp distance2(fpComplex const& a, fpComplex const& b) {
+    ScopedBlockPrec wide(60);
+    fpComplex const d = a - b;
+    return d.re * d.re + d.im * d.im;
+}
+
+fp distance(fpComplex const& a, fpComplex const& b) {
+    ScopedBlockPrec wide(60);
+    return sqrt(distance2(a, b));
+}
+
+// Pairs every truth root with the nearest computed root not yet taken.
+std::vector<std::size_t> match(std::vector<fpComplex> const& truth, std::vector<fpComplex> const& found) {
+    std::vector<std::size_t> pick;
+    std::vector<bool> used(found.size(), false);
+    for (auto const& t : truth) {
+        std::size_t best = found.size();
+        for (std::size_t k = 0; k < found.size(); ++k)
+            if (!used[k] && (best == found.size() || distance2(found[k], t) < distance2(found[best], t))) best = k;
+        used[best] = true;
+        pick.push_back(best);
+    }
+    return pick;
+}
+
+TEST(StagedSearch, EveryRootAtLeastAsCloseAsTheFullPrecisionOne) {
+    for (auto const& c : hardCases()) {
+        std::string const what = c.name + " at " + std::to_string(c.figures);
+        RootSearchRecord record, truthRecord;
+        auto const full = c.againstFull ? solve(c.coefficients, c.figures, false, RootSearch::fullPrecision)
+                                        : testing::Found{{}, {}, true};
+        auto const staged = solve(c.coefficients, c.figures, false, RootSearch::staged, &record);
+        auto const truth = solve(c.coefficients, 2 * c.figures, false, RootSearch::staged, &truthRecord);
+        ASSERT_TRUE(full.ok && staged.ok && truth.ok) << what;
+        auto const s = match(truth.roots, staged.roots);
+        auto const f = c.againstFull ? match(truth.roots, full.roots) : s;
+        for (std::size_t k = 0; k < truth.roots.size(); ++k) {
+            // Two units in the last place of the working precision, of which the
+            // top word may hold a single bit.
+            fp ulps = abs(truth.roots[k]);
+            if (ulps < 1.0) ulps = 1.0;
+            ulps = ulps * power2(-i32(32 * (c.figures / 8 + 1) - 33));
+            fp const bound = c.againstFull ? distance(full.roots[f[k]], truth.roots[k]) + ulps : ulps;
+            EXPECT_LE(distance(staged.roots[s[k]], truth.roots[k]), bound) << what << ": root " << k;
+        }
+    }
+}
+
+TEST(StagedSearch, CertifiedDisksHoldTheRoots) {
+    for (auto const& c : hardCases()) {
+        std::string const what = c.name + " at " + std::to_string(c.figures);
+        RootSearchRecord record, truthRecord;
+        auto const staged = solve(c.coefficients, c.figures, false, RootSearch::staged, &record);
+        auto const truth = solve(c.coefficients, 3 * c.figures, false, RootSearch::staged, &truthRecord);
+        ASSERT_EQ(record.radii.size(), staged.roots.size()) << what;
+        if (!record.isolated) continue;  // multiple roots: no disjoint disks to check
+        EXPECT_EQ(record.ran, RootSearch::staged) << what;
+        auto const t = match(staged.roots, truth.roots);
+        for (std::size_t k = 0; k < staged.roots.size(); ++k) {
+            ASSERT_GE(record.radii[k], fp(0.0)) << what;
+            EXPECT_LE(distance(staged.roots[k], truth.roots[t[k]]), record.radii[k] + truthRecord.radii[t[k]])
+                << what << ": root " << k;
+        }
+    }
+}
+
+TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
+    struct Fallback {
+        char const* name;
+        std::vector<fpComplex> coefficients;
+        int figures;
+    } const cases[] = {
+        {"(x - 1)^5", fromRoots({{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}), 16},
+        {"(x^2 + 1)^3", fromRoots({{0, 1}, {0, 1}, {0, 1}, {0, -1}, {0, -1}, {0, -1}}), 64},
+        {"(x - 1)^4 (x + 2)", fromRoots({{1, 0}, {1, 0}, {1, 0}, {1, 0}, {-2, 0}}), 32},
+        {"two roots 2^-40 apart", fromRoots({{1, 0}, {1 + std::ldexp(1.0, -40), 0}, {-2, 0}}), 16},
+    };
+    for (auto const& c : cases) {
+        RootSearchRecord record;
+        auto const staged = solve(c.coefficients, c.figures, false, RootSearch::staged, &record);
+        auto const full = solve(c.coefficients, c.figures, false, RootSearch::fullPrecision);
+        EXPECT_EQ(record.ran, RootSearch::fullPrecision) << c.name;
+        EXPECT_FALSE(record.isolated) << c.name;
+        EXPECT_GE(record.rounds, 2) << c.name << ": more precision was tried first";
+        for (std::size_t k = 0; k < staged.roots.size(); ++k)
+            EXPECT_TRUE(staged.roots[k] == full.roots[k]) << c.name << ": the fallback is the full-precision search";
+    }
+    // Wilkinson's roots are not separated in doubles, but are at 128 bits.
+    RootSearchRecord record;
+    std::vector<std::pair<double, double>> wilkinson;
+    for (int k = 1; k <= 20; ++k) wilkinson.emplace_back(k, 0);
+    solve(fromRoots(wilkinson), 64, false, RootSearch::staged, &record);
+    EXPECT_EQ(record.ran, RootSearch::staged);
+    EXPECT_GE(record.rounds, 2);
+    EXPECT_TRUE(record.isolated);
+}
+
+}  // namespace
+}  // namespace korvel
