@@ -1,6 +1,6 @@
 // korvel-cli: the controller over a text window.
 //
-//   korvel-cli [--shown N] [--carried N] [--no-cleanup] [-e TEXT | FILE]
+//   korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [-e TEXT | FILE]
 //
 // On success the output view's text goes to standard output and the time to
 // standard error; a failure's message goes to standard error with status 1;
@@ -21,7 +21,8 @@ namespace {
 
 using korvel::KorvelWindow;
 
-char const* const usage = "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [-e TEXT | FILE]";
+char const* const usage =
+    "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [-e TEXT | FILE]";
 
 char const* const help = R"(korvel-cli finds every root, real and complex, of a polynomial with complex
 coefficients, to the precision you choose.
@@ -30,6 +31,12 @@ coefficients, to the precision you choose.
   --carried N    significant figures carried in the computation (default 64);
                  it may not be smaller than --shown
   --no-cleanup   keep negligible real and imaginary parts of the roots as found
+  --full-precision
+                 search root after root at the carried precision throughout
+                 (the slower search of earlier versions); by default all roots
+                 are approximated at once at low precision, refined to the
+                 carried precision and checked, with the full-precision search
+                 as the fallback for multiple or tightly clustered roots
   -e TEXT        the polynomial given on the command line
   FILE           read the polynomial from FILE ("-" or none: standard input)
   --help         show this text
@@ -49,6 +56,7 @@ class TextWindow : public KorvelWindow {
 public:
     std::string shown, carried, input, output, time;
     int row = 0;
+    bool fullPrecision = false;
 
     int selectedRow() const override { return row; }
     int internalFigures() const override { return korvel::fieldInteger(carried); }
@@ -58,6 +66,7 @@ public:
     std::string inputText() const override { return input; }
     void setOutputText(std::string const& text) override { output = text; }
     void setTimeText(std::string const& text) override { time = text; }
+    bool fullPrecisionSearch() const override { return fullPrecision; }
 };
 
 bool isInteger(std::string const& s) {
@@ -102,6 +111,8 @@ int main(int argc, char** argv) {
         }
         if (arg == "--no-cleanup") {
             window.row = 1;
+        } else if (arg == "--full-precision") {
+            window.fullPrecision = true;
         } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
                    arg.rfind("--carried=", 0) == 0) {
             bool const shown = arg.rfind("--shown", 0) == 0;

@@ -87,7 +87,8 @@ bool Korvel::korvel() {
     fpComplex* r = roots.data();
     fpComplex* v = values.data();
     fpComplex* a = coefficients.data();
-    if (!findPolyRoots(r, v, a, n, snapToAxes)) return fail(computationMessage);
+    RootSearch const search = window_.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
+    if (!findPolyRoots(r, v, a, n, snapToAxes, search)) return fail(computationMessage);
 
     for (auto const& root : roots) appendValue(output, root, extDigits);
     output += "Polynomial(root):\n";

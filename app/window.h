@@ -1,4 +1,5 @@
-// What the controller needs of a window: the six outlets' roles.
+// What the controller needs of a window: the six outlets' roles and the choice
+// of search.
 #pragma once
 
 #include <string>
@@ -17,6 +18,7 @@ public:
     virtual std::string inputText() const = 0;        // TextViewCoeffs
     virtual void setOutputText(std::string const& text) = 0;  // TextViewRoots, replaced whole
     virtual void setTimeText(std::string const& text) = 0;    // TextFieldTime
+    virtual bool fullPrecisionSearch() const = 0;     // true: the full-precision search, false: staged
 };
 
 // A precision field's text as an integer, the way a text field reads one:

@@ -56,6 +56,21 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controlle
     radioLayout->addWidget(clean);
     radioLayout->addWidget(keep);
 
+    auto* searchBox = new QGroupBox("Search");
+    searchBox->setObjectName("searchChoice");
+    auto* staged = new QRadioButton("Staged (fast)");
+    staged->setToolTip("All roots at once at low precision, refined to the figures carried and checked;\n"
+                       "multiple or tightly clustered roots fall back to the full-precision search");
+    auto* full = new QRadioButton("Full precision throughout");
+    full->setToolTip("Root after root at the figures carried from the start: the slower search of earlier versions");
+    searchChoice = new QButtonGroup(searchBox);
+    searchChoice->addButton(staged, 0);
+    searchChoice->addButton(full, 1);
+    staged->setChecked(true);
+    auto* searchLayout = new QVBoxLayout(searchBox);
+    searchLayout->addWidget(staged);
+    searchLayout->addWidget(full);
+
     findButton_ = new QPushButton("Find roots");
     findButton_->setObjectName("findButton");
     findButton_->setDefault(true);
@@ -63,6 +78,7 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controlle
     auto* controls = new QHBoxLayout;
     controls->addLayout(precision);
     controls->addWidget(radioBox);
+    controls->addWidget(searchBox);
     controls->addStretch(1);
     controls->addWidget(findButton_, 0, Qt::AlignBottom);
 
@@ -113,5 +129,6 @@ void KorvelMainWindow::setExternalFigures(int figures) { TextFieldSFext->setText
 std::string KorvelMainWindow::inputText() const { return TextViewCoeffs->toPlainText().toStdString(); }
 void KorvelMainWindow::setOutputText(std::string const& text) { TextViewRoots->setPlainText(QString::fromStdString(text)); }
 void KorvelMainWindow::setTimeText(std::string const& text) { TextFieldTime->setText(QString::fromStdString(text)); }
+bool KorvelMainWindow::fullPrecisionSearch() const { return searchChoice->checkedId() == 1; }
 
 }  // namespace korvel

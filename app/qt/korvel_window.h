@@ -24,6 +24,7 @@ public:
     std::string inputText() const override;
     void setOutputText(std::string const& text) override;
     void setTimeText(std::string const& text) override;
+    bool fullPrecisionSearch() const override;
 
     QPushButton* findButton() const { return findButton_; }
 
@@ -34,6 +35,7 @@ private:
     QPlainTextEdit* TextViewCoeffs;
     QPlainTextEdit* TextViewRoots;
     QButtonGroup* myRadio;
+    QButtonGroup* searchChoice;  // 0 = staged, 1 = full precision
     QPushButton* findButton_;
     Korvel controller_;
 };

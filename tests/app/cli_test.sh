@@ -26,6 +26,7 @@ check "expression" 0 "Polynomial(root):" "time: " -- -e '3x^2-1'
 check "file" 0 "0.6291592726869649 , -0.7207322430549381" "time: " -- "$examples/quadratic.txt"
 check "options" 0 "0.57735026918962576450914878050195746 , 0" "" -- --shown 35 --carried=40 -e '3x^2-1'
 check "no clean-up" 0 "Polynomial(root):" "" -- --no-cleanup -e 'x^2+1'
+check "full precision" 0 "1.414213562373095 , 0" "" -- --full-precision -e 'x^2-2'
 check "precision message" 1 "" "Cannot have internal precision less than external precision!" -- --shown 20 --carried 10 -e 'x-1'
 check "entry message" 1 "" "There was an entry problem!" -- -e '7'
 check "missing file" 1 "" "cannot read" -- "$work/none.txt"

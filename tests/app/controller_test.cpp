@@ -12,6 +12,7 @@ namespace {
 struct FakeWindow : KorvelWindow {
     std::string internal = "64", external = "16", input, output = "(untouched)", time = "(untouched)";
     int row = 0;
+    bool fullPrecision = false;
 
     int selectedRow() const override { return row; }
     int internalFigures() const override { return fieldInteger(internal); }
@@ -21,6 +22,7 @@ struct FakeWindow : KorvelWindow {
     std::string inputText() const override { return input; }
     void setOutputText(std::string const& text) override { output = text; }
     void setTimeText(std::string const& text) override { time = text; }
+    bool fullPrecisionSearch() const override { return fullPrecision; }
 };
 
 std::string run(FakeWindow& w) {
@@ -120,6 +122,20 @@ TEST(Controller, BothFormsAndTheOutputLayout) {
     run(raw);
     EXPECT_EQ(snapped.output.substr(0, snapped.output.find('\n')), "0 , 1") << "row 0 cleans up";
     EXPECT_NE(raw.output.substr(0, raw.output.find('\n')), "0 , 1") << "row 1 keeps the roots as found";
+}
+
+TEST(Controller, TheSearchChoiceReachesTheRootFinder) {
+    FakeWindow staged, full;
+    staged.input = full.input = "x^3-2x+7";
+    staged.internal = staged.external = full.internal = full.external = "20";
+    full.fullPrecision = true;
+    ASSERT_TRUE(Korvel(staged).korvel());
+    ASSERT_TRUE(Korvel(full).korvel());
+    // The same roots; the values at them, rounding residue, differ with the search.
+    EXPECT_NE(staged.output.find("-2.2582588834026085818 , 0"), std::string::npos);
+    EXPECT_NE(full.output.find("-2.2582588834026085818 , 0"), std::string::npos);
+    EXPECT_NE(staged.output.substr(staged.output.find("Polynomial(root):")),
+              full.output.substr(full.output.find("Polynomial(root):")));
 }
 
 }  // namespace

@@ -42,6 +42,14 @@ TEST(Window, FindsRootsAndSavesAScreenshot) {
     EXPECT_FALSE(output->toPlainText().startsWith("0 , 1\n")) << "the tiny real parts stay";
 
     radios[0]->click();
+    auto searches = window.findChild<QWidget*>("searchChoice")->findChildren<QRadioButton*>();
+    ASSERT_EQ(searches.size(), 2);
+    EXPECT_FALSE(window.fullPrecisionSearch()) << "staged by default";
+    searches[1]->click();
+    EXPECT_TRUE(window.fullPrecisionSearch());
+    QTest::mouseClick(window.findButton(), Qt::LeftButton);
+    EXPECT_TRUE(output->toPlainText().startsWith("0 , 1\n\n0 , -1\n\nPolynomial(root):"));
+    searches[0]->click();
     input->setPlainText("3x^2-x+(1,2)");
     QTest::mouseClick(window.findButton(), Qt::LeftButton);
     EXPECT_TRUE(output->toPlainText().contains("Polynomial(root):"));
