@@ -3,19 +3,13 @@
 
 #include <vector>
 
-#include "../tests/support/random_words.h"
+#include "polynomials.h"
 #include "roots/roots.h"
 
 namespace {
 
 using namespace korvel;
 
-std::vector<fpComplex> randomPolynomial(int n) {
-    korvel::testing::RandomWords rng{std::uint64_t(n)};
-    std::vector<fpComplex> c;
-    for (int k = 0; k <= n; ++k) c.emplace_back((rng.below(2001) - 1000) / 100.0, (rng.below(2001) - 1000) / 100.0);
-    return c;
-}
 
 std::vector<fpComplex> wilkinson20() {
     ScopedBlockPrec exact(20);
@@ -43,7 +37,10 @@ void solve(benchmark::State& state, std::vector<fpComplex> coefficients, int fig
     }
 }
 
-void Random(benchmark::State& state) { solve(state, randomPolynomial(int(state.range(0))), int(state.range(1))); }
+void Random(benchmark::State& state) {
+    ScopedBlockPrec precision(int(state.range(1)) / 8 + 1);
+    solve(state, bench::coefficients(bench::randomPolynomial(int(state.range(0)))), int(state.range(1)));
+}
 void Wilkinson(benchmark::State& state) { solve(state, wilkinson20(), int(state.range(0))); }
 
 BENCHMARK(Random)

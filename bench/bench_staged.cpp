@@ -1,0 +1,223 @@
+// korvel_bench_staged: the staged and the full-precision search side by side,
+// and MPSolve (when installed) on the same polynomials, processor seconds.
+//
+//   korvel_bench_staged [FILTER] [--limit SECONDS]
+//
+// A case runs when its name contains FILTER. A full-precision run predicted to
+// take longer than the limit (default 30 s) is skipped and marked so: the
+// prediction scales the case's time at fewer figures by the cost of a complex
+// multiplication; the high-degree sparse cases are skipped outright (x^500 - 1
+// alone takes minutes at 16 figures).
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "polynomials.h"
+#include "roots/roots.h"
+
+namespace {
+
+using namespace korvel;
+using bench::Polynomial;
+using bench::Rational;
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
+
+Polynomial sparse(std::string name, int n, std::vector<std::pair<int, std::string>> const& terms) {
+    Polynomial p{std::move(name), std::vector<Rational>(std::size_t(n) + 1)};
+    for (auto const& [k, v] : terms) p.c[std::size_t(k)].re = v;
+    return p;
+}
+
+// The product of (x - r) over integer roots r, and (x^2 + 1)^3, exactly.
+Polynomial product(std::string name, std::vector<std::vector<long long>> const& factors) {
+    std::vector<long long> c{1};
+    for (auto const& f : factors) {
+        std::vector<long long> next(c.size() + f.size() - 1, 0);
+        for (std::size_t i = 0; i < c.size(); ++i)
+            for (std::size_t j = 0; j < f.size(); ++j) next[i + j] += c[i] * f[j];
+        c = next;
+    }
+    Polynomial p{std::move(name), {}};
+    for (long long v : c) p.c.push_back({std::to_string(v), "0"});
+    return p;
+}
+
+// Chebyshev T_n by T_{k+1} = 2x T_k - T_{k-1}, in exact fp integers.
+Polynomial chebyshev(int n) {
+    ScopedBlockPrec exact(40);
+    std::vector<fp> a{fp(1.0)}, b{fp(0.0), fp(1.0)};
+    for (int k = 1; k < n; ++k) {
+        std::vector<fp> next(b.size() + 1, fp(0.0));
+        for (std::size_t i = 0; i < b.size(); ++i) next[i + 1] = b[i] * 2.0;
+        for (std::size_t i = 0; i < a.size(); ++i) next[i] = next[i] - a[i];
+        a = std::move(b);
+        b = std::move(next);
+    }
+    Polynomial p{"Chebyshev " + std::to_string(n), {}};
+    for (auto const& v : b) {
+        mb m;
+        equate(m, v);
+        char* t = mb2Str(m);
+        p.c.push_back({t, "0"});
+        std::free(t);
+    }
+    return p;
+}
+
+std::vector<Polynomial> cases() {
+    std::vector<Polynomial> list;
+    for (int n : {10, 20, 50, 100, 200}) list.push_back(bench::randomPolynomial(n));
+    std::vector<std::vector<long long>> w;
+    for (int r = 1; r <= 20; ++r) w.push_back({-r, 1});
+    list.push_back(product("Wilkinson 20", w));
+    list.push_back(sparse("x^64 - 1", 64, {{0, "-1"}, {64, "1"}}));
+    list.push_back(sparse("x^500 - 1", 500, {{0, "-1"}, {500, "1"}}));
+    list.push_back(sparse("x^2000 + 1", 2000, {{0, "1"}, {2000, "1"}}));
+    list.push_back(chebyshev(50));
+    list.push_back(sparse("x^20 - 2(100x - 1)^2", 20, {{0, "-2"}, {1, "400"}, {2, "-20000"}, {20, "1"}}));
+    list.push_back(product("(x - 1)^4 (x + 2)", {{-1, 1}, {-1, 1}, {-1, 1}, {-1, 1}, {2, 1}}));
+    list.push_back(product("(x^2 + 1)^3", {{1, 0, 1}, {1, 0, 1}, {1, 0, 1}}));
+    list.push_back(sparse("x^5 - 1e30", 5, {{0, "-1000000000000000000000000000000"}, {5, "1"}}));
+    Polynomial decimal{"decimal degree 20", {}};
+    for (int k = 0; k <= 20; ++k) decimal.c.push_back({std::to_string((k * 37) % 101 - 50) + "/10", "0"});
+    list.push_back(decimal);
+    return list;
+}
+
+struct Run {
+    double seconds = 0;
+    RootSearchRecord record;
+};
+
+// One search, repeated until a quarter second has passed; the mean time.
+Run solve(Polynomial const& p, int figures, RootSearch search) {
+    ScopedBlockPrec precision(figures / 8 + 1);
+    std::vector<fpComplex> c = bench::coefficients(p);
+    int const n = p.degree();
+    std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));
+    Run run;
+    int times = 0;
+    double const start = cpuSeconds();
+    do {
+        fpComplex* a = c.data();
+        fpComplex* r = roots.data();
+        fpComplex* v = values.data();
+        findPolyRoots(r, v, a, n, true, search, &run.record);
+        ++times;
+    } while (cpuSeconds() - start < 0.25);
+    run.seconds = (cpuSeconds() - start) / times;
+    return run;
+}
+
+// MPSolve's processor time (its children included), or -1 when it cannot run.
+double mpsolve(Polynomial const& p, int figures) {
+    std::string const file = "/tmp/korvel_bench_" + std::to_string(getpid()) + ".pol";
+    {
+        std::ofstream out(file);
+        out << "Degree=" << p.degree() << ";\nMonomial;\nRational;\n\n";
+        for (auto const& r : p.c) out << r.re << ' ' << r.im << '\n';
+    }
+    std::string const digits = "-o" + std::to_string(figures);
+    double total = 0;
+    int times = 0;
+    std::fflush(stdout);
+    do {
+        pid_t const child = fork();
+        if (child == 0) {
+            std::FILE* sink = std::freopen("/dev/null", "w", stdout);
+            (void)sink;
+            execlp("mpsolve", "mpsolve", "-Ga", digits.c_str(), "-j1", file.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        if (child < 0 || wait4(child, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::remove(file.c_str());
+            return -1;
+        }
+        total += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+        ++times;
+    } while (total < 0.25);
+    std::remove(file.c_str());
+    return total / times;
+}
+
+// Processor time of a complex multiplication at `figures` figures carried.
+double mulCost(int figures) {
+    ScopedBlockPrec precision(figures / 8 + 1);
+    fpComplex a(fp("1.2345678901234567890123"), fp("0.98765432109876543210")), r = a;
+    int const count = 20000;
+    double const start = cpuSeconds();
+    for (int i = 0; i < count; ++i) {
+        mul(r, r, a);
+        r.re.exponent = a.re.exponent;  // keep the value from drifting out of range
+        r.im.exponent = a.im.exponent;
+    }
+    return (cpuSeconds() - start) / count;
+}
+
+char const* path(Run const& r) {
+    if (r.record.ran == RootSearch::fullPrecision) return "fallback";
+    return r.record.rounds > 1 ? "staged+fp" : "staged";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string filter;
+    double limit = 30;
+    for (int i = 1; i < argc; ++i) {
+        std::string const arg = argv[i];
+        if (arg == "--limit" && i + 1 < argc)
+            limit = std::atof(argv[++i]);
+        else
+            filter = arg;
+    }
+    int const figureList[] = {16, 64, 256, 1000};
+    std::printf("%-22s %5s %10s %10s %8s %10s %8s  %s\n", "polynomial", "figs", "staged s", "full s", "st/full",
+                "MPSolve s", "st/MPS", "path (stage-1 rounds)");
+    for (auto const& p : cases()) {
+        if (p.name.find(filter) == std::string::npos) continue;
+        double fullBefore = -1, costBefore = 0;
+        for (int figures : figureList) {
+            Run const staged = solve(p, figures, RootSearch::staged);
+            double const cost = mulCost(figures);
+            bool runFull = p.degree() < 500;
+            if (runFull && fullBefore > 0) runFull = fullBefore * cost / costBefore <= limit;
+            if (runFull && fullBefore < 0 && figures > figureList[0]) runFull = false;  // skipped before
+            double full = -1;
+            if (runFull) {
+                full = solve(p, figures, RootSearch::fullPrecision).seconds;
+                fullBefore = full;
+                costBefore = cost;
+            }
+            double const ref = mpsolve(p, figures);
+            char fullText[32] = "skipped", ratio[32] = "-", refText[32] = "n/a", refRatio[32] = "-";
+            if (full > 0) {
+                std::snprintf(fullText, sizeof fullText, "%.4f", full);
+                std::snprintf(ratio, sizeof ratio, "%.4f", staged.seconds / full);
+            }
+            if (ref > 0) {
+                std::snprintf(refText, sizeof refText, "%.4f", ref);
+                std::snprintf(refRatio, sizeof refRatio, "%.2f", staged.seconds / ref);
+            }
+            std::printf("%-22s %5d %10.4f %10s %8s %10s %8s  %s (%d)\n", p.name.c_str(), figures, staged.seconds,
+                        fullText, ratio, refText, refRatio, path(staged), staged.record.rounds);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
