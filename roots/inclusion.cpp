@@ -59,8 +59,8 @@ double fpDistance(fpComplex const& a, fpComplex const& b) {
 
 }  // namespace
 
-bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
-                    std::vector<double>& log2Radius) {
+void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+               std::vector<double>& log2Radius) {
     std::size_t const n = z.size();
     Scaled const r = scale(z);
     log2Radius.assign(n, 0);
@@ -87,6 +87,11 @@ bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<
         log2Radius[i] = std::log2(double(n)) + log2Value[i] - lead - logProd + logSlack;
         if (std::isnan(log2Radius[i])) log2Radius[i] = std::numeric_limits<double>::infinity();
     }
+}
+
+bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
+    std::size_t const n = z.size();
+    Scaled const r = scale(z);
     // Disjoint when every distance exceeds twice the larger radius of its pair.
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = i + 1; j < n; ++j) {

@@ -2,6 +2,7 @@
 // the precision of the one before, the last ones at blockPrec.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "roots/search.h"
 
@@ -9,8 +10,9 @@ namespace korvel::detail {
 
 namespace {
 
-// Steps at blockPrec after the first before the approximation is left as it is.
+// Steps at blockPrec, and steps in all, before an approximation is left as it is.
 constexpr int finalSteps = 12;
+constexpr int maxSteps = 40;
 
 i32 wordsFor(double bits) { return i32(std::ceil(bits / 32)) + 1; }
 
@@ -68,41 +70,54 @@ void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d) {
     }
 }
 
-void refine(Poly const& p, fpComplex& z, double bits, double& log2Value) {
+void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     i32 const target = blockPrec;
-    fpComplex v, d, step;
-    // While the steps are below blockPrec: a step from an approximation good to
-    // `bits` bits gives about twice as many, so it runs at that precision.
-    for (i32 words = wordsFor(2 * bits + 32); words < target; words = std::max(words + 1, wordsFor(2 * bits + 32))) {
-        ScopedBlockPrec low(words);
-        evaluate(p, z, v, &d);
-        if (!d || !v) break;
-        div(step, v, d);
-        sub(z, z, step);
-        double const moved = log2Abs(z) - log2Abs(step);
-        bits = std::min(bitsOf(words) - 8, 2 * std::max(moved, bits / 2));
-    }
-    // At blockPrec: at least one step, then steps until the value falls below
-    // the roundoff bound eps |a|(|z|) with eps = 10^-(8B + 2), the bound that
-    // ends the full-precision search.
+    double const T = bitsOf(target);
+    // The roundoff bound eps |a|(|z|) with eps = 10^-(8B + 2) that ends the
+    // full-precision search ends this one too, as does a step that leaves z
+    // good to all T bits.
     double const logEps = -(8.0 * target + 2) * std::log2(10.0);
-    double const round = log2RoundingFactor(p.n, bitsOf(target));
-    double mag = 0, lv = 0;
-    evaluate(p, z, v, &d);
-    for (int step_ = 0; step_ < finalSteps && !!d && !!v; ++step_) {
-        div(step, v, d);
-        fpComplex const before = z;
-        sub(z, z, step);
-        if (z == before) break;
-        evaluate(p, z, v, nullptr);
-        mag = log2Magnitude(p, log2Abs(z));
-        if (log2Abs(v) <= mag + logEps) break;
+    double const round = log2RoundingFactor(p.n, T);
+    fpComplex v, d, step;
+    out.log2Step = -std::numeric_limits<double>::infinity();
+    bool centered = false;
+    for (int steps = 0, atTarget = 0; steps < maxSteps && atTarget < finalSteps; ++steps) {
+        // A step from `bits` good bits gives about twice as many. Its precision
+        // is the top of the chain T, T/2 + 8, ... that is within that reach, so
+        // that the last step, at T, starts from at least half of T.
+        double c = T;
+        while (c > 2 * (bits - 8) && c > 96) c = c / 2 + 8;
+        i32 const words = c >= T ? target : std::min(target, wordsFor(c));
+        ScopedBlockPrec precision(words);
         evaluate(p, z, v, &d);
+        double const lz = log2Abs(z), mag = log2Magnitude(p, lz);
+        if (words == target) {
+            ++atTarget;
+            out.center = z;
+            out.log2Value = std::max(log2Abs(v), mag + round) + 1;  // log2 (|v| + bound)
+            out.log2Condition = mag - log2Abs(d) - lz;
+            out.log2Step = -std::numeric_limits<double>::infinity();
+            centered = true;
+        }
+        if (!v || !d) break;  // an exact root, or a stationary point
+        div(step, v, d);
+        sub(z, z, step);
+        double const moved = lz - log2Abs(step);
+        bits = std::min(bitsOf(words) - 4, 2 * moved);
+        if (words == target) {
+            out.log2Step = log2Abs(step);
+            if (2 * moved >= T - 4 || log2Abs(v) <= mag + logEps) return;
+            centered = false;
+        }
     }
-    mag = log2Magnitude(p, log2Abs(z));
-    lv = log2Abs(v);
-    // log2 (|v| + bound) <= log2 of the larger + 1
-    log2Value = std::max(lv, mag + round) + 1;
+    if (centered) return;
+    // The steps ran out: the disk is about z itself.
+    evaluate(p, z, v, &d);
+    double const lz = log2Abs(z), mag = log2Magnitude(p, lz);
+    out.center = z;
+    out.log2Value = std::max(log2Abs(v), mag + round) + 1;
+    out.log2Condition = mag - log2Abs(d) - lz;
+    out.log2Step = -std::numeric_limits<double>::infinity();
 }
 
 }  // namespace korvel::detail

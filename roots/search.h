@@ -58,16 +58,29 @@ void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
 // ---- stage 2 ---------------------------------------------------------------------------
 // v = p(z), d = p'(z) at blockPrec (d only when wanted); dense Horner or powers.
 void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d);
+// Where the last evaluation at blockPrec of a refinement was: its point, log2
+// of a bound on |p| there, log2 of the step taken from it (-inf for none) and
+// log2 of the root's condition |a|(|z|) / (|z| |p'(z)|).
+struct Refined {
+    fpComplex center;
+    double log2Value = 0, log2Step = 0, log2Condition = 0;
+};
 // Newton's method from z, good to about `bits` bits, with the precision doubling
-// up to blockPrec; ends when |p(z)| is below the roundoff bound. log2Value gets
-// log2 of a bound on |p| at the final z.
-void refine(Poly const& p, fpComplex& z, double bits, double& log2Value);
+// up to blockPrec; ends at the roundoff bound or when z is good to blockPrec.
+void refine(Poly const& p, fpComplex& z, double bits, Refined& out);
 
 // ---- stage 3 ---------------------------------------------------------------------------
 // log2 of the inclusion radius n |p(z_i)| / |a_n prod_{j != i} (z_i - z_j)| of
-// every z_i, from log2 bounds on |p(z_i)|, as upper bounds; true when the disks
-// are pairwise disjoint.
-bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
-                    std::vector<double>& log2Radius);
+// every z_i, from log2 bounds on |p(z_i)|, as upper bounds.
+void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+               std::vector<double>& log2Radius);
+// True when the disks about z of radii 2^log2Radius are pairwise disjoint.
+bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius);
+// Both: the radii, and true when the disks are disjoint.
+inline bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+                           std::vector<double>& log2Radius) {
+    diskRadii(p, z, log2Value, log2Radius);
+    return disjointDisks(z, log2Radius);
+}
 
 }  // namespace korvel::detail

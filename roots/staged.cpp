@@ -2,6 +2,7 @@
 // precision, certified disks; more precision in stage 1 while the disks touch,
 // and the full-precision search when nothing else separates the roots.
 #include <cmath>
+#include <limits>
 
 #include "roots/search.h"
 
@@ -14,38 +15,51 @@ namespace {
 // Stage 1 in fp starts at this precision (after doubles) and doubles it.
 constexpr i32 firstFpWords = 4;
 
-// A root whose disk is wider than its last place by more than the rounding
-// bound's own factor 8n(n + 2) and this many bits is ill-conditioned at the
-// working precision: it is refined again with more.
+// A root whose condition |a|(|z|) / (|z| |p'(z)|) exceeds 2^conditionBits
+// loses that many bits to the rounding of the evaluation at blockPrec: it is
+// refined again with as many more, then rounded to blockPrec.
 constexpr double conditionBits = 10;
+
+// Disks about the centers of the last evaluations, widened by the last steps so
+// that they hold the refined roots too.
+bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
+    std::vector<fpComplex> centers;
+    std::vector<double> lv, lr;
+    for (auto const& x : r) {
+        centers.push_back(x.center);
+        lv.push_back(x.log2Value);
+    }
+    diskRadii(p, centers, lv, lr);
+    for (std::size_t i = 0; i < r.size(); ++i) lr[i] = std::max(lr[i], r[i].log2Step) + 1;
+    return disjointDisks(centers, lr);
+}
 
 // Stages 2 and 3 from the approximations z good to `bits` bits; true (z holding
 // the roots) when the disks are disjoint.
 bool finish(Poly const& p, std::vector<fpComplex>& z, double bits) {
-    std::vector<double> lv(z.size()), lr;
-    for (std::size_t i = 0; i < z.size(); ++i) refine(p, z[i], bits, lv[i]);
-    if (!inclusionDisks(p, z, lv, lr)) return false;
-    // Ill-conditioned roots: Newton at blockPrec + the shortfall + a word, then
-    // rounded to blockPrec, so that they are as good as blockPrec allows.
+    std::vector<Refined> r(z.size());
+    for (std::size_t i = 0; i < z.size(); ++i) refine(p, z[i], bits, r[i]);
+    if (!disjointAfterSteps(p, r)) return false;
     i32 const target = blockPrec;
-    double const want = bitsOf(target), allowed = std::log2(8.0 * p.n * (p.n + 2)) + conditionBits;
     bool again = false;
     for (std::size_t i = 0; i < z.size(); ++i) {
-        double const shortfall = lr[i] - (log2Abs(z[i]) - want);
-        if (!(shortfall > allowed)) continue;
-        ScopedBlockPrec more(target + i32(std::ceil(shortfall / 32)) + 1);
-        refine(p, z[i], want, lv[i]);
+        double const lost = r[i].log2Condition;
+        if (!(lost > conditionBits)) continue;
         {
-            ScopedBlockPrec back(target);
-            fpNormalize(z[i].re);
-            fpNormalize(z[i].im);
+            ScopedBlockPrec more(target + i32(std::ceil(lost / 32)) + 1);
+            refine(p, z[i], bitsOf(target) - lost, r[i]);
         }
+        fpNormalize(z[i].re);
+        fpNormalize(z[i].im);
+        ScopedBlockPrec more(target + i32(std::ceil(lost / 32)) + 1);
         fpComplex v;
         evaluate(p, z[i], v, nullptr);
-        lv[i] = std::max(log2Abs(v), log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec))) + 1;
+        r[i].center = z[i];
+        r[i].log2Value = std::max(log2Abs(v), log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec))) + 1;
+        r[i].log2Step = -std::numeric_limits<double>::infinity();
         again = true;
     }
-    return !again || inclusionDisks(p, z, lv, lr);
+    return !again || disjointAfterSteps(p, r);
 }
 
 }  // namespace
