@@ -93,7 +93,10 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     if (snapToAxes)
         for (int k = 0; k < n; ++k) snapToAxis(coefficients, n, roots[k]);
     orderRoots(roots, n);
-    for (int k = 0; k < n; ++k) Evaluate(coefficients, n, roots[k], values[k]);
+    if (search == RootSearch::staged)
+        evaluateAll(coefficients, n, roots, values, n);
+    else
+        for (int k = 0; k < n; ++k) Evaluate(coefficients, n, roots[k], values[k]);
     if (record) record->isolated = inclusionRadii(record->radii, coefficients, n, roots, values);
     return true;
 }

@@ -3,6 +3,7 @@
 // whose union holds every root and each of whose connected components of m
 // disks holds exactly m roots. Every quantity is bounded on the safe side:
 // |p(z_i)| from above with the evaluation's rounding, the distances from below.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -42,7 +43,7 @@ Scaled scale(std::vector<fpComplex> const& z) {
 // they carry it to about 20 bits, else false.
 bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, double& eps) {
     if (!r.ok[i] || !r.ok[j]) return false;
-    d = std::abs(r.w[i] - r.w[j]);
+    d = std::sqrt(std::norm(r.w[i] - r.w[j]));
     double const e = r.err[i] + r.err[j];
     if (!(d > 0x1p20 * e) || d < 0x1p-1000) return false;
     eps = e / d + 4 * unitRoundoff;  // relative error of d
@@ -92,14 +93,18 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
 bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
     std::size_t const n = z.size();
     Scaled const r = scale(z);
-    // Disjoint when every distance exceeds twice the larger radius of its pair.
+    // Disjoint when every distance exceeds twice the larger radius of its pair;
+    // in doubles scaled by 2^-s, a radius below 2^-1000 counts as 2^-1000.
+    std::vector<double> twice(n);
+    for (std::size_t i = 0; i < n; ++i) twice[i] = std::exp2(std::clamp(log2Radius[i] + 1 - double(r.s), -1000.0, 2000.0));
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = i + 1; j < n; ++j) {
-            double const need = std::max(log2Radius[i], log2Radius[j]) + 1;
             double d = 0, eps = 0;
-            double const have = doubleDistance(r, i, j, d, eps) ? std::log2(d) + double(r.s) - 1.5 * eps
-                                                                : fpDistance(z[i], z[j]);
-            if (!(have > need)) return false;
+            if (doubleDistance(r, i, j, d, eps)) {
+                if (!(d * (1 - 1.5 * eps) > std::max(twice[i], twice[j]))) return false;
+            } else if (!(fpDistance(z[i], z[j]) > std::max(log2Radius[i], log2Radius[j]) + 1)) {
+                return false;
+            }
         }
     return true;
 }

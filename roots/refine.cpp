@@ -35,8 +35,10 @@ void evaluateSparse(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* 
     v = p.a[p.n];
     if (d) equate(*d, 0.0, 0.0);
     i32 prev = p.n;
-    for (std::size_t t = p.terms.size() - 1; prev > 0; prev = p.terms[t]) {
-        bool const more = t > 0;
+    std::size_t t = p.terms.size();
+    if (t > 0 && p.terms[t - 1] == p.n) --t;
+    while (prev > 0) {
+        bool const more = t > 0;  // a nonzero coefficient below prev
         i32 const k = more ? p.terms[--t] : 0;
         i32 const g = prev - k;
         power(zg1, z, g - 1);
@@ -49,8 +51,8 @@ void evaluateSparse(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* 
             add(*d, *d, w);
         }
         mul(v, v, zg);
-        if (!more) break;
-        add(v, v, p.a[k]);
+        if (more) add(v, v, p.a[k]);
+        prev = k;
     }
 }
 
@@ -69,6 +71,19 @@ void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d) {
         add(v, v, p.a[j]);
     }
 }
+
+}  // namespace korvel::detail
+
+namespace korvel {
+
+void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count) {
+    detail::Poly const p = detail::makePoly(a, n);
+    for (int k = 0; k < count; ++k) detail::evaluate(p, points[k], values[k], nullptr);
+}
+
+}  // namespace korvel
+
+namespace korvel::detail {
 
 void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     i32 const target = blockPrec;

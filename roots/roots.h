@@ -49,6 +49,10 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
 // The staged search for every root of a (not changed) into roots[0 .. n).
 bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
 
+// values[k] = a(points[k]) for k < count, each by Evaluate's operations, except
+// that when most coefficients are zero their runs are bridged by powers.
+void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count);
+
 // Certified inclusion disks on coefficients (degree n) about roots, from the
 // values computed there by Evaluate at the working precision; true when they
 // are pairwise disjoint, so that each holds exactly one root.

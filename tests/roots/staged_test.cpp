@@ -160,5 +160,22 @@ TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
     EXPECT_TRUE(record.isolated);
 }
 
+// Values by powers over runs of zero coefficients agree with Horner's rule,
+// with and without a constant term, and with a zero leading coefficient.
+TEST(StagedSearch, SparseValuesAgreeWithHorner) {
+    ScopedBlockPrec precision(9);
+    for (auto c : {sparse({{0, "3"}, {17, "-2.5"}, {40, "1"}}), sparse({{3, "1.5"}, {40, "-1"}}),
+                   sparse({{0, "1"}, {5, "2"}, {39, "0"}, {40, "0"}})}) {
+        int const n = int(c.size()) - 1;
+        std::vector<fpComplex> x{fpComplex(0.9, 0.4), fpComplex(-1.05, 0.01)}, fast(2), horner(2);
+        for (std::size_t k = 0; k < 2; ++k) {
+            fpComplex* a = c.data();
+            evaluateAll(a, n, &x[k], &fast[k], 1);
+            Evaluate(a, n, x[k], horner[k]);
+            EXPECT_GE(testing::agreeingDigits(fast[k], horner[k]), 70) << "degree " << n << " point " << k;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvel
