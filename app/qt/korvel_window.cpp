@@ -24,6 +24,18 @@ QLineEdit* figuresField(QString const& name, int value) {
     field->setMaximumWidth(110);
     return field;
 }
+
+// The two radio buttons of box as a group with ids 0 and 1, the first checked.
+QButtonGroup* twoChoices(QGroupBox* box, QRadioButton* first, QRadioButton* second) {
+    auto* group = new QButtonGroup(box);
+    group->addButton(first, 0);
+    group->addButton(second, 1);
+    first->setChecked(true);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    return group;
+}
 }  // namespace
 
 KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controller_(*this) {
@@ -48,13 +60,7 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controlle
     radioBox->setObjectName("myRadio");
     auto* clean = new QRadioButton("Clean up (set them to zero)");
     auto* keep = new QRadioButton("Keep the roots as found");
-    myRadio = new QButtonGroup(radioBox);
-    myRadio->addButton(clean, 0);
-    myRadio->addButton(keep, 1);
-    clean->setChecked(true);
-    auto* radioLayout = new QVBoxLayout(radioBox);
-    radioLayout->addWidget(clean);
-    radioLayout->addWidget(keep);
+    myRadio = twoChoices(radioBox, clean, keep);
 
     auto* searchBox = new QGroupBox("Search");
     searchBox->setObjectName("searchChoice");
@@ -63,13 +69,7 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controlle
                        "multiple or tightly clustered roots fall back to the full-precision search");
     auto* full = new QRadioButton("Full precision throughout");
     full->setToolTip("Root after root at the figures carried from the start: the slower search of earlier versions");
-    searchChoice = new QButtonGroup(searchBox);
-    searchChoice->addButton(staged, 0);
-    searchChoice->addButton(full, 1);
-    staged->setChecked(true);
-    auto* searchLayout = new QVBoxLayout(searchBox);
-    searchLayout->addWidget(staged);
-    searchLayout->addWidget(full);
+    searchChoice = twoChoices(searchBox, staged, full);
 
     findButton_ = new QPushButton("Find roots");
     findButton_->setObjectName("findButton");
