@@ -96,7 +96,8 @@ bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& l
     // Disjoint when every distance exceeds twice the larger radius of its pair;
     // in doubles scaled by 2^-s, a radius below 2^-1000 counts as 2^-1000.
     std::vector<double> twice(n);
-    for (std::size_t i = 0; i < n; ++i) twice[i] = std::exp2(std::clamp(log2Radius[i] + 1 - double(r.s), -1000.0, 2000.0));
+    for (std::size_t i = 0; i < n; ++i)
+        twice[i] = std::exp2(std::clamp(log2Radius[i] + 1 - double(r.s), -1000.0, 2000.0));
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = i + 1; j < n; ++j) {
             double d = 0, eps = 0;

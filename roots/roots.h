@@ -54,8 +54,8 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
 void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count);
 
 // Certified inclusion disks on coefficients (degree n) about roots, from the
-// values computed there by Evaluate at the working precision; true when they
-// are pairwise disjoint, so that each holds exactly one root.
+// values computed there by Evaluate or evaluateAll at the working precision;
+// true when they are pairwise disjoint, so that each holds exactly one root.
 bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
                     fpComplex const* values);
 

@@ -55,11 +55,20 @@ bool finish(Poly const& p, std::vector<fpComplex>& z, double bits) {
         fpComplex v;
         evaluate(p, z[i], v, nullptr);
         r[i].center = z[i];
-        r[i].log2Value = std::max(log2Abs(v), log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec))) + 1;
+        double const bound = log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec));
+        r[i].log2Value = std::max(log2Abs(v), bound) + 1;
         r[i].log2Step = -std::numeric_limits<double>::infinity();
         again = true;
     }
     return !again || disjointAfterSteps(p, r);
+}
+
+// The full-precision search on a copy of a, recorded as the path that ran.
+bool fullSearch(fpComplex*& roots, fpComplex* a, i32 n, RootSearchRecord& rec) {
+    rec.ran = RootSearch::fullPrecision;
+    std::vector<fpComplex> copy(a, a + n + 1);
+    fpComplex* work = copy.data();
+    return myKorvel(roots, work, n);
 }
 
 }  // namespace
@@ -69,12 +78,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
     RootSearchRecord& rec = record ? *record : local;
     rec.ran = RootSearch::staged;
     rec.rounds = 0;
-    if (n < 1 || !a[n]) {
-        rec.ran = RootSearch::fullPrecision;
-        std::vector<fpComplex> copy(a, a + n + 1);
-        fpComplex* work = copy.data();
-        return myKorvel(roots, work, n);
-    }
+    if (n < 1 || !a[n]) return fullSearch(roots, a, n, rec);
     // Roots at the origin are exact; the rest are those of a / x^m.
     i32 m = 0;
     while (!a[m]) equate(roots[m++], 0.0, 0.0);
@@ -116,10 +120,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
         ++rec.rounds;
     }
     rec.stage1Bits = i32(bits);
-    rec.ran = RootSearch::fullPrecision;
-    std::vector<fpComplex> copy(a, a + n + 1);
-    fpComplex* work = copy.data();
-    return myKorvel(roots, work, n);
+    return fullSearch(roots, a, n, rec);
 }
 
 bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
