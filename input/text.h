@@ -16,7 +16,7 @@ namespace korvel::detail {
 inline char* newText(std::string_view s) {
     auto* out = static_cast<char*>(std::malloc(s.size() + 1));
     if (out == nullptr) std::exit(1);
-    std::memcpy(out, s.data(), s.size());
+    if (!s.empty()) std::memcpy(out, s.data(), s.size());  // an empty view may have no data
     out[s.size()] = '\0';
     return out;
 }
