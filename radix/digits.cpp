@@ -8,7 +8,6 @@ namespace korvel::detail {
 namespace {
 
 constexpr u32 largestDigit = 65535;
-constexpr u64 limbRange = u64(1) << 32;
 
 // Length of the digit text starting at text[pos]; 0 for a "<" without a ">".
 std::size_t digitLength(std::string_view text, std::size_t pos) {
@@ -85,7 +84,7 @@ std::string convToLowerCase(std::string_view text) {
 
 Group largestGroup(u32 base) {
     Group g{base, 1};
-    while (g.power * base <= limbRange) {
+    while (g.power <= ~u64(0) / base) {
         g.power *= base;
         ++g.count;
     }

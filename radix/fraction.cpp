@@ -1,7 +1,8 @@
 // Fractional digits from one base to another. The fraction is held in limbs of k
-// digits of base from (B = from^k <= 2^32), most significant first, and multiplied
-// by M = to^j <= 2^32; the carry out of the leading limb is the next j output digits.
-// A limb step is one 64-bit division: limb * M + carry < B * M <= 2^64.
+// digits of base from (B = from^k < 2^64), most significant first, and multiplied
+// by M = to^j < 2^64; the carry out of the leading limb is the next j output digits.
+// A limb step is one two-word division: limb * M + carry < B * M, so the carry
+// stays below M.
 #include <algorithm>
 #include <vector>
 
@@ -13,26 +14,37 @@ namespace {
 
 // The limbs of the fraction digits in base B = in.power, most significant first;
 // the last limb is filled with zero digits.
-std::vector<u32> packFraction(Digits const& digits, u32 from, Group in) {
+std::vector<u64> packFraction(Digits const& digits, u32 from, Group in) {
     std::size_t const k = std::size_t(in.count);
-    std::vector<u32> limbs((digits.size() + k - 1) / k);
+    std::vector<u64> limbs((digits.size() + k - 1) / k);
     for (std::size_t i = 0; i < limbs.size(); ++i) {
         u64 v = 0;
         for (std::size_t p = i * k; p < i * k + k; ++p) v = v * from + (p < digits.size() ? digits[p] : 0);
-        limbs[i] = u32(v);
+        limbs[i] = v;
     }
     return limbs;
 }
 
-// limbs[0 .. count) *= M in base B; returns the integer part carried out.
-u64 scale(std::vector<u32>& limbs, std::size_t count, u64 M, u64 B) {
-    u64 carry = 0;
+// limbs[0 .. count) *= M[0], then *= M[1], ... up to M[used - 1], in base B, the
+// passes made together (see stages); carries[s] = the integer part pass s carried out.
+void scale(std::vector<u64>& limbs, std::size_t count, u64 const* M, u64* carries, int used,
+           Divisor const& byB) {
+    for (int s = 0; s < used; ++s) carries[s] = 0;
     for (std::size_t i = count; i-- > 0;) {
-        u64 const x = limbs[i] * M + carry;
-        limbs[i] = u32(x % B);
-        carry = x / B;
+        u64 v = limbs[i];
+        for (int s = 0; s < used; ++s) carries[s] = byB.divide(u128(v) * M[s] + carries[s], v);
+        limbs[i] = v;
     }
-    return carry;
+}
+
+// Appends the width digits of value (base to), most significant first.
+void appendGroup(Digits& result, u64 value, int width, u32 to) {
+    std::size_t const at = result.size();
+    result.resize(at + std::size_t(width));
+    for (std::size_t p = result.size(); p-- > at;) {
+        result[p] = u32(value % to);
+        value /= to;
+    }
 }
 
 // Adds one unit of the last digit of result (base to); true when it carries out.
@@ -56,8 +68,8 @@ bool translateBasePointRight(std::string& out, bool& carry, std::string_view tex
     if (!readDigits(digits, text, from) || n < 0) return false;
     Group const in = largestGroup(from);
     Group const group = largestGroup(to);
-    u64 const B = in.power;
-    std::vector<u32> limbs = packFraction(digits, from, in);
+    Divisor const byB(in.power);
+    std::vector<u64> limbs = packFraction(digits, from, in);
 
     Digits result;  // most significant first
     std::size_t low = limbs.size();  // limbs[low ..] are zero
@@ -66,18 +78,24 @@ bool translateBasePointRight(std::string& out, bool& carry, std::string_view tex
     };
     trim();
     while (result.size() < std::size_t(n) && low > 0) {
-        int const count = std::min(group.count, n - int(result.size()));
-        u64 next = scale(limbs, low, powerOf(to, count), B);
-        std::size_t const at = result.size();
-        result.resize(at + std::size_t(count));
-        for (std::size_t p = result.size(); p-- > at;) {
-            result[p] = u32(next % to);
-            next /= to;
+        u64 powers[stages];
+        u64 values[stages];
+        int widths[stages];
+        int used = 0;
+        for (int wanted = n - int(result.size()); used < stages && wanted > 0; ++used) {
+            widths[used] = std::min(group.count, wanted);
+            powers[used] = powerOf(to, widths[used]);
+            wanted -= widths[used];
         }
+        scale(limbs, low, powers, values, used, byB);
+        for (int s = 0; s < used; ++s) appendGroup(result, values[s], widths[s], to);
         trim();
     }
     // Ties go up: round up when twice the rest reaches 1.
-    if (low > 0 && scale(limbs, low, 2, B) != 0) carry = roundUp(result, to);
+    u64 const two = 2;
+    u64 half = 0;
+    if (low > 0) scale(limbs, low, &two, &half, 1, byB);
+    if (half != 0) carry = roundUp(result, to);
 
     while (!result.empty() && result.back() == 0) result.pop_back();
     out.clear();
