@@ -97,4 +97,19 @@ u64 powerOf(u32 base, int count) {
     return p;
 }
 
+std::vector<u64> packLimbs(Digits const& digits, u32 from, Group in, bool zerosBehind) {
+    std::size_t const k = std::size_t(in.count);
+    std::size_t const pad = (k - digits.size() % k) % k;
+    std::vector<u64> limbs((digits.size() + k - 1) / k);
+    for (std::size_t i = 0; i < limbs.size(); ++i) {
+        u64 v = 0;
+        for (std::size_t q = i * k; q < i * k + k; ++q) {
+            std::size_t const at = zerosBehind ? q : q - pad;  // wraps past the end for a zero in front
+            v = v * from + (at < digits.size() ? digits[at] : 0);
+        }
+        limbs[i] = v;
+    }
+    return limbs;
+}
+
 }  // namespace korvel::detail

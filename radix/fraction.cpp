@@ -12,19 +12,6 @@ namespace korvel::detail {
 
 namespace {
 
-// The limbs of the fraction digits in base B = in.power, most significant first;
-// the last limb is filled with zero digits.
-std::vector<u64> packFraction(Digits const& digits, u32 from, Group in) {
-    std::size_t const k = std::size_t(in.count);
-    std::vector<u64> limbs((digits.size() + k - 1) / k);
-    for (std::size_t i = 0; i < limbs.size(); ++i) {
-        u64 v = 0;
-        for (std::size_t p = i * k; p < i * k + k; ++p) v = v * from + (p < digits.size() ? digits[p] : 0);
-        limbs[i] = v;
-    }
-    return limbs;
-}
-
 // limbs[0 .. count) *= M[0], then *= M[1], ... up to M[used - 1], in base B, the
 // passes made together (see stages); carries[s] = the integer part pass s carried out.
 void scale(std::vector<u64>& limbs, std::size_t count, u64 const* M, u64* carries, int used,
@@ -69,7 +56,7 @@ bool translateBasePointRight(std::string& out, bool& carry, std::string_view tex
     Group const in = largestGroup(from);
     Group const group = largestGroup(to);
     Divisor const byB(in.power);
-    std::vector<u64> limbs = packFraction(digits, from, in);
+    std::vector<u64> limbs = packLimbs(digits, from, in, true);
 
     Digits result;  // most significant first
     std::size_t low = limbs.size();  // limbs[low ..] are zero

@@ -1,7 +1,7 @@
 // Integer digits from one base to another. The number is held in limbs of k digits
-// of base from (B = from^k < 2^64) and divided repeatedly by M = to^j < 2^64; each
-// remainder gives j output digits, zero digits included, and leading zeros are
-// dropped at the end. A limb step is one two-word division:
+// of base from (B = from^k < 2^64), most significant first, and divided repeatedly by
+// M = to^j < 2^64; each remainder gives j output digits, zero digits included, and
+// leading zeros are dropped at the end. A limb step is one two-word division:
 // rem * B + limb < M * B, so the quotient is below B.
 #include <vector>
 
@@ -11,31 +11,16 @@ namespace korvel::detail {
 
 namespace {
 
-// The limbs of the integer digits in base B = in.power, least significant first;
-// the top limb may hold fewer than in.count digits.
-std::vector<u64> packInteger(Digits const& digits, u32 from, Group in) {
-    std::size_t const k = std::size_t(in.count);
-    std::vector<u64> limbs((digits.size() + k - 1) / k);
-    for (std::size_t i = 0; i < limbs.size(); ++i) {
-        std::size_t const end = digits.size() - i * k;
-        std::size_t const begin = end > k ? end - k : 0;
-        u64 v = 0;
-        for (std::size_t p = begin; p < end; ++p) v = v * from + digits[p];
-        limbs[i] = v;
-    }
-    return limbs;
-}
-
-// limbs += 1 in base B; a carry out of the top limb becomes a new limb.
+// limbs += 1 in base B; a carry out of the leading limb becomes a new one.
 void addOne(std::vector<u64>& limbs, u64 B) {
-    for (u64& limb : limbs) {
-        if (limb + 1 < B) {
-            ++limb;
+    for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb) {
+        if (*limb + 1 < B) {
+            ++*limb;
             return;
         }
-        limb = 0;
+        *limb = 0;
     }
-    limbs.push_back(1);
+    limbs.insert(limbs.begin(), 1);
 }
 
 }  // namespace
@@ -48,21 +33,24 @@ bool translateBasePointLeft(std::string& out, std::string_view text, u32 to, u32
     Group const group = largestGroup(to);
     u64 const B = in.power;
     Divisor const byM(group.power);
-    std::vector<u64> limbs = packInteger(digits, from, in);
+    std::vector<u64> limbs = packLimbs(digits, from, in, false);
     if (carry) addOne(limbs, B);
 
     Digits result;  // least significant first
-    std::size_t top = limbs.size();
-    while (top > 0 && limbs[top - 1] == 0) --top;
-    while (top > 0) {
+    std::size_t first = 0;  // limbs[.. first) are zero
+    auto skipZeros = [&] {
+        while (first < limbs.size() && limbs[first] == 0) ++first;
+    };
+    skipZeros();
+    while (first < limbs.size()) {
         // Divides by M once per stage; pass s divides the quotient pass s - 1 leaves.
         u64 rem[stages] = {};
-        for (std::size_t i = top; i-- > 0;) {
+        for (std::size_t i = first; i < limbs.size(); ++i) {
             u64 v = limbs[i];
             for (u64& r : rem) v = byM.divide(u128(r) * B + v, r);
             limbs[i] = v;
         }
-        while (top > 0 && limbs[top - 1] == 0) --top;
+        skipZeros();
         for (u64 r : rem)
             for (int c = 0; c < group.count; ++c) {
                 result.push_back(u32(r % to));

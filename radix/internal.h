@@ -37,6 +37,10 @@ struct Group {
 };
 Group largestGroup(u32 base);
 u64 powerOf(u32 base, int count);  // base^count, count <= largestGroup(base).count
+// The digits (base from) read in.count at a time into limbs of base in.power, most
+// significant first; the missing digits of a partial limb are zeros in front (an
+// integer) or behind (a fraction).
+std::vector<u64> packLimbs(Digits const& digits, u32 from, Group in, bool zerosBehind);
 
 // Conversion passes made together in one sweep over the limbs: pass s works one limb
 // behind pass s - 1, so their chains of dependent divisions overlap in the processor.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/mpz.h"
 #include "../support/random_words.h"
 #include "radix/radix.h"
 
@@ -15,14 +16,7 @@ namespace {
 
 constexpr std::uint64_t seed = 20261206;
 
-struct Mpz {
-    mpz_t v;
-    Mpz() { mpz_init(v); }
-    Mpz(Mpz const&) = delete;
-    Mpz& operator=(Mpz const&) = delete;
-    ~Mpz() { mpz_clear(v); }
-    operator mpz_ptr() { return v; }
-};
+using testing::Mpz;
 
 std::string convert(std::string text, int to, int from, int n, bool upper = false) {
     char* r = BaseFromBase(text.data(), to, from, n, upper);
