@@ -18,6 +18,8 @@ public:
     virtual std::string inputText() const = 0;        // TextViewCoeffs
     virtual void setOutputText(std::string const& text) = 0;  // TextViewRoots, replaced whole
     virtual void setTimeText(std::string const& text) = 0;    // TextFieldTime
+    // A line under the output that says what the reader passed over; "" clears it.
+    virtual void setStatusText(std::string const& text) = 0;
     virtual bool fullPrecisionSearch() const = 0;     // true: the full-precision search, false: staged
 };
 

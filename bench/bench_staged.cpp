@@ -114,7 +114,7 @@ Run solve(Polynomial const& p, int figures, RootSearch search) {
         fpComplex* a = c.data();
         fpComplex* r = roots.data();
         fpComplex* v = values.data();
-        findPolyRoots(r, v, a, n, true, search, &run.record);
+        findPolyRoots(r, v, a, n, true, defaultConfirmFigures, search, &run.record);
         ++times;
     } while (cpuSeconds() - start < 0.25);
     run.seconds = (cpuSeconds() - start) / times;

@@ -38,18 +38,6 @@ struct CachedConstant {
 CachedConstant& ln2Cache();
 CachedConstant& eCache();
 
-// Records for `fpConvFromString` and the like whether an overflow happened
-// inside a scope, without losing an earlier one.
-class OverflowWatch {
-public:
-    OverflowWatch() : earlier_(fpOverflowed()) { fpClearOverflow(); }
-    OverflowWatch(OverflowWatch const&) = delete;
-    OverflowWatch& operator=(OverflowWatch const&) = delete;
-    ~OverflowWatch();
-    bool overflowed() const { return fpOverflowed(); }
-
-private:
-    bool earlier_;
-};
+using korvel::OverflowWatch;
 
 }  // namespace korvel::detail

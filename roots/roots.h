@@ -39,14 +39,35 @@ void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result);
 // False only for n < 1; at the iteration cap x is the last iterate.
 bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f);
 
-// All n roots of coefficients, ordered, with the polynomial's values at them;
-// snapToAxes clears negligible real or imaginary parts. The coefficients are
-// not changed. False when an extraction failed.
-// record, when given, gets the certified disks about the final roots.
-bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
-                   RootSearch search = RootSearch::staged, RootSearchRecord* record = nullptr);
+// How a Laguerre iteration ended.
+enum class LaguerreEnd { stopRule, capReached, invalid };
+// Laguerre, telling whether the stop rule ended it or it ran to the cap
+// (whose last iterate need not be near a root).
+LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f);
 
-// The staged search for every root of a (not changed) into roots[0 .. n).
+// The degree of a once leading zero coefficients are dropped; -1 for the zero polynomial.
+int trueDegree(fpComplex const* a, int n);
+
+// Digits to which a root left at the iteration cap must be confirmed, unless
+// the caller says otherwise.
+inline constexpr int defaultConfirmFigures = 16;
+
+// All roots of coefficients, ordered, with the polynomial's values at them;
+// snapToAxes clears negligible real or imaginary parts. The coefficients are
+// not changed. Leading zero coefficients lower the degree: only the first
+// trueDegree(coefficients, n) roots and values are written. False when the
+// degree is below 1, an extraction failed, or a root whose iteration ran to
+// the cap cannot be confirmed: its inclusion radius m|p(z)/p'(z)| on the input
+// polynomial of degree m exceeds 10^-confirmFigures |z|.
+// search chooses the search; record, when given, gets the path that ran and the
+// certified disks about the final roots.
+bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
+                   int confirmFigures = defaultConfirmFigures, RootSearch search = RootSearch::staged,
+                   RootSearchRecord* record = nullptr);
+
+// The staged search for every root of a (degree n, a[n] != 0, not changed)
+// into roots[0 .. n): true when its result stands; false when the caller is to
+// run the full-precision search instead.
 bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
 
 // values[k] = a(points[k]) for k < count, each by Evaluate's operations, except

@@ -63,26 +63,21 @@ bool finish(Poly const& p, std::vector<fpComplex>& z, double bits) {
     return !again || disjointAfterSteps(p, r);
 }
 
-// The full-precision search on a copy of a, recorded as the path that ran.
-bool fullSearch(fpComplex*& roots, fpComplex* a, i32 n, RootSearchRecord& rec) {
-    rec.ran = RootSearch::fullPrecision;
-    std::vector<fpComplex> copy(a, a + n + 1);
-    fpComplex* work = copy.data();
-    return myKorvel(roots, work, n);
-}
-
 }  // namespace
 
 bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record) {
     RootSearchRecord local;
     RootSearchRecord& rec = record ? *record : local;
-    rec.ran = RootSearch::staged;
     rec.rounds = 0;
-    if (n < 1 || !a[n]) return fullSearch(roots, a, n, rec);
+    rec.ran = RootSearch::fullPrecision;  // until the staged result stands
+    if (n < 1 || !a[n]) return false;
     // Roots at the origin are exact; the rest are those of a / x^m.
     i32 m = 0;
     while (!a[m]) equate(roots[m++], 0.0, 0.0);
-    if (m == n) return true;
+    if (m == n) {
+        rec.ran = RootSearch::staged;
+        return true;
+    }
     Poly const p = makePoly(a + m, n - m);
     std::size_t const d = std::size_t(n - m);
     i32 const target = blockPrec;
@@ -109,6 +104,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
             if (finish(p, refined, bits)) {
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
                 rec.stage1Bits = i32(bits);
+                rec.ran = RootSearch::staged;
                 return true;
             }
         }
@@ -120,7 +116,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
         ++rec.rounds;
     }
     rec.stage1Bits = i32(bits);
-    return fullSearch(roots, a, n, rec);
+    return false;
 }
 
 bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,

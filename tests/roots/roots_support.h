@@ -44,7 +44,7 @@ inline Found solve(std::vector<fpComplex> coefficients, int figures, bool snapTo
     fpComplex* r = f.roots.data();
     fpComplex* v = f.values.data();
     fpComplex* a = coefficients.data();
-    f.ok = findPolyRoots(r, v, a, n, snapToAxes, search, record);
+    f.ok = findPolyRoots(r, v, a, n, snapToAxes, defaultConfirmFigures, search, record);
     return f;
 }
 
