@@ -40,18 +40,31 @@ Polynomial sparse(std::string name, int n, std::vector<std::pair<int, std::strin
     return p;
 }
 
-// The product of (x - r) over integer roots r, and (x^2 + 1)^3, exactly.
-Polynomial product(std::string name, std::vector<std::vector<long long>> const& factors) {
-    std::vector<long long> c{1};
-    for (auto const& f : factors) {
-        std::vector<long long> next(c.size() + f.size() - 1, 0);
-        for (std::size_t i = 0; i < c.size(); ++i)
-            for (std::size_t j = 0; j < f.size(); ++j) next[i + j] += c[i] * f[j];
-        c = next;
-    }
+// Integer coefficients (exact fp integers) as decimal text.
+Polynomial integers(std::string name, std::vector<fp> const& c) {
     Polynomial p{std::move(name), {}};
-    for (long long v : c) p.c.push_back({std::to_string(v), "0"});
+    for (auto const& v : c) {
+        mb m;
+        equate(m, v);
+        char* t = mb2Str(m);
+        p.c.push_back({t, "0"});
+        std::free(t);
+    }
     return p;
+}
+
+// The product of factors with small integer coefficients, exactly (Wilkinson's
+// coefficients pass 2^63).
+Polynomial product(std::string name, std::vector<std::vector<int>> const& factors) {
+    ScopedBlockPrec exact(40);
+    std::vector<fp> c{fp(1.0)};
+    for (auto const& f : factors) {
+        std::vector<fp> next(c.size() + f.size() - 1, fp(0.0));
+        for (std::size_t i = 0; i < c.size(); ++i)
+            for (std::size_t j = 0; j < f.size(); ++j) next[i + j] = next[i + j] + c[i] * double(f[j]);
+        c = std::move(next);
+    }
+    return integers(std::move(name), c);
 }
 
 // Chebyshev T_n by T_{k+1} = 2x T_k - T_{k-1}, in exact fp integers.
@@ -65,21 +78,13 @@ Polynomial chebyshev(int n) {
         a = std::move(b);
         b = std::move(next);
     }
-    Polynomial p{"Chebyshev " + std::to_string(n), {}};
-    for (auto const& v : b) {
-        mb m;
-        equate(m, v);
-        char* t = mb2Str(m);
-        p.c.push_back({t, "0"});
-        std::free(t);
-    }
-    return p;
+    return integers("Chebyshev " + std::to_string(n), b);
 }
 
 std::vector<Polynomial> cases() {
     std::vector<Polynomial> list;
     for (int n : {10, 20, 50, 100, 200}) list.push_back(bench::randomPolynomial(n));
-    std::vector<std::vector<long long>> w;
+    std::vector<std::vector<int>> w;
     for (int r = 1; r <= 20; ++r) w.push_back({-r, 1});
     list.push_back(product("Wilkinson 20", w));
     list.push_back(sparse("x^64 - 1", 64, {{0, "-1"}, {64, "1"}}));
