@@ -207,6 +207,8 @@ fp pow(double x, fp const& y);
 fp pow(fp const& x, double y);
 void log(fp& r, fp const& x);             // natural logarithm; x <= 0 leaves r
 fp log(fp const& x);
+bool log(double& out, mb const& x);      // out = ln x for x > 0, within one ulp; false (out unchanged) otherwise
+double log(mb const& x);                 // ln x within one ulp; NaN for x < 0, -inf for 0
 void exp(fp& r, fp const& x);             // e^x
 fp exp(fp const& x);
 void ComputeLn2(fp& r);                   // ln 2 at B, cached per precision
