@@ -18,7 +18,7 @@ public:
     Value toForm(mb const& a) const;             // a R mod m, for a >= 0
     void fromForm(mb& r, Value const& a);        // r = a / R mod m, in [0, m)
     void mul(Value& r, Value const& a, Value const& b);  // r = a b / R mod m; r may be a or b
-    void sqr(Value& r, Value const& a) { mul(r, a, a); }
+    void sqr(Value& r, Value const& a);                  // r = a a / R mod m; r may be a
 
 private:
     void reduce(Value& r);  // r = t / R mod m for the product t held in t_

@@ -3,6 +3,12 @@
 
 namespace korvel::detail {
 
+namespace {
+// Up to this many words a square by halved schoolbook products costs fewer
+// word products than the general (Karatsuba) product of the same length.
+constexpr i32 squareLimit = 128;
+}  // namespace
+
 Montgomery::Montgomery(mb const& m) : m_(abs(m)), n_(length(m)), t_(2 * std::size_t(n_) + 1) {
     // Newton's iteration doubles the correct low bits: m m = 1 mod 8 for odd m.
     u32 const m0 = m_.words[0];
@@ -34,6 +40,30 @@ void Montgomery::fromForm(mb& r, Value const& a) {
 void Montgomery::mul(Value& r, Value const& a, Value const& b) {
     words::multiply(t_.data(), a.data(), n_, b.data(), n_);
     t_[2 * n_] = 0;
+    r.resize(std::size_t(n_));
+    reduce(r);
+}
+
+void Montgomery::sqr(Value& r, Value const& a) {
+    if (n_ > squareLimit) {
+        mul(r, a, a);
+        return;
+    }
+    // Each product a_i a_j with i < j once, doubled, then the squares a_i^2.
+    u32* t = t_.data();
+    u32 const* x = a.data();
+    std::fill(t_.begin(), t_.end(), 0u);
+    for (i32 i = 0; i + 1 < n_; ++i) t[i + n_] = words::addMul1(t + 2 * i + 1, x + i + 1, n_ - i - 1, x[i]);
+    words::shiftLeft(t, t, 2 * n_, 1);
+    u64 carry = 0;
+    for (i32 i = 0; i < n_; ++i) {
+        u64 const p = u64(x[i]) * x[i];
+        u64 s = u64(t[2 * i]) + u32(p) + carry;
+        t[2 * i] = u32(s);
+        s = u64(t[2 * i + 1]) + (p >> 32) + (s >> 32);
+        t[2 * i + 1] = u32(s);
+        carry = s >> 32;
+    }
     r.resize(std::size_t(n_));
     reduce(r);
 }

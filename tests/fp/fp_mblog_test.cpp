@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../support/gmp_bridge.h"
-#include "../support/random_words.h"
+#include "../support/random_mb.h"
 #include "fp/fp.h"
 
 namespace korvel {
@@ -22,11 +22,7 @@ TEST(FpLogOfInteger, WithinOneUlpOfMpfrFrom1To2000Bits) {
     mpfr_inits2(2100, exact, ln, static_cast<mpfr_ptr>(nullptr));
     for (int bits = 1; bits <= 2000; bits += 1 + bits / 50) {
         for (int i = 0; i < 3; ++i) {
-            auto w = rng.magnitude((bits + 31) / 32);
-            mb x;
-            x.size = i32(w.size());
-            update(x);
-            for (std::size_t j = 0; j < w.size(); ++j) x.words[j] = w[j];
+            mb x = testing::fromWords(rng.magnitude((bits + 31) / 32));
             mbShiftRight(x, x, 32 * x.size - bits);
             if (x.size == 0) x = mb(1);
             testing::Mpz gx;

@@ -4,12 +4,13 @@
 
 #include <bit>
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "../support/gmp_bridge.h"
-#include "../support/random_words.h"
+#include "../support/random_mb.h"
 #include "mb/mb.h"
 
 namespace korvel {
@@ -17,21 +18,12 @@ namespace {
 
 using testing::Mpz;
 using testing::RandomWords;
+using testing::randomMb;
 using testing::sameValue;
 
 constexpr std::uint64_t seed = 20261207;
 
 std::string show(mb const& x) { return testing::decimal(x); }
-
-mb randomMb(RandomWords& rng, int maxWords) {
-    auto w = rng.magnitude(rng.below(maxWords + 1));
-    mb x;
-    x.size = i32(w.size());
-    update(x);
-    for (std::size_t i = 0; i < w.size(); ++i) x.words[i] = w[i];
-    if (rng.coin()) x.size = -x.size;
-    return x;
-}
 
 bool exactStorage(mb const& x) { return x.size == 0 ? x.alloc == 0 : x.alloc == u32(std::abs(x.size)); }
 

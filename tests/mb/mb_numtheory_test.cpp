@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../support/gmp_bridge.h"
-#include "../support/random_words.h"
+#include "../support/random_mb.h"
 #include "mb/mb.h"
 
 namespace korvel {
@@ -14,21 +14,12 @@ namespace {
 
 using testing::Mpz;
 using testing::RandomWords;
+using testing::randomMb;
 using testing::sameValue;
 
 constexpr std::uint64_t seed = 20261208;
 
 std::string show(mb const& x) { return testing::decimal(x); }
-
-mb randomMb(RandomWords& rng, int maxWords) {
-    auto w = rng.magnitude(rng.below(maxWords + 1));
-    mb x;
-    x.size = i32(w.size());
-    update(x);
-    for (std::size_t i = 0; i < w.size(); ++i) x.words[i] = w[i];
-    if (rng.coin()) x.size = -x.size;
-    return x;
-}
 
 mb fromMpz(mpz_srcptr v) {
     mb x;
