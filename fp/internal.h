@@ -29,6 +29,15 @@ void saturate(fp& x, i32 sign);
 // range; the stored exponent is brought into range as the header describes.
 void normalizeWide(fp& x, i64 e);
 
+// x = sign * t[0 .. n) * 2^e rounded to B words as normalizeWide rounds; t is
+// scratch (changed here) and must not be x's storage.
+void roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e);
+
+// Scratch words of this thread: slot 0 for normalizeWide, slot 1 for the
+// operations that build a result before rounding it. Valid until the next call
+// with the same slot.
+u32* scratch(i32 slot, i32 words);
+
 // A constant kept at the highest precision computed so far.
 struct CachedConstant {
     fp value;
