@@ -71,7 +71,7 @@ void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
     i64 const difference = i64(L.exponent) - S.exponent;
     i32 const bits = i32(difference % 32);
     i64 const w = difference / 32;
-    i32 const bitsL = NumBits(L.mantissa) + bits;
+    i32 const bitsL = detail::bitLength(L) + bits;
     i32 const nA = bits == 0 ? nL : (bitsL + 31) / 32;  // the kept operand's words after the bit shift
     i64 widen = 0;
     if (w != 0) {

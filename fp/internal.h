@@ -35,8 +35,23 @@ void roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e);
 
 // Scratch words of this thread: slot 0 for normalizeWide, slot 1 for the
 // operations that build a result before rounding it. Valid until the next call
-// with the same slot.
-u32* scratch(i32 slot, i32 words);
+// with the same slot. The buffers only grow; `scratchSeen` remembers them so that
+// the common call is a comparison.
+u32* growScratch(i32 slot, i32 words);
+struct ScratchSeen {
+    u32* words[2];
+    i32 size[2];
+};
+inline thread_local ScratchSeen scratchSeen{};  // per thread, like the buffers
+inline u32* scratch(i32 slot, i32 words) {
+    return words <= scratchSeen.size[slot] ? scratchSeen.words[slot] : growScratch(slot, words);
+}
+
+// Bit length of a mantissa in normal form (non-zero top word).
+inline i32 bitLength(fp const& x) {
+    i32 const n = length(x);
+    return n == 0 ? 0 : 32 * (n - 1) + NumBits(x.mantissa.words[n - 1]);
+}
 
 // A constant kept at the highest precision computed so far.
 struct CachedConstant {

@@ -17,7 +17,7 @@ void mul(fp& r, fp const& x, fp const& y) {
     // n counts the product's words beyond B. It is taken from the bit lengths,
     // not the word counts, so that small leading words cannot pull the cut
     // below into the words that are kept.
-    i32 const productWords = (NumBits(x.mantissa) + NumBits(y.mantissa) + 31) / 32;
+    i32 const productWords = (detail::bitLength(x) + detail::bitLength(y) + 31) / 32;
     i32 const n = productWords - B;
     if (n <= 0) {
         mul(r.mantissa, x.mantissa, y.mantissa);

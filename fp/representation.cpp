@@ -109,12 +109,14 @@ void detail::saturate(fp& x, i32 sign) {
     overflowFlag = true;
 }
 
-u32* detail::scratch(i32 slot, i32 words) {
+u32* detail::growScratch(i32 slot, i32 words) {
     // Per thread, since the library may run on several threads; the buffers
     // only grow, so steady state allocates nothing.
     thread_local std::vector<u32> buffers[2];
     std::vector<u32>& b = buffers[slot];
     if (b.size() < std::size_t(words)) b.resize(std::size_t(words));
+    scratchSeen.words[slot] = b.data();
+    scratchSeen.size[slot] = i32(b.size());
     return b.data();
 }
 
