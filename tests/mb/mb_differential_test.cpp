@@ -401,3 +401,39 @@ TEST(MbDifferential, WordKernelsAgainstGmp) {
 
 }  // namespace
 }  // namespace korvel
+
+namespace korvel {
+namespace {
+
+// floor(sqrt(x)) is unique: the root must equal GMP's on random operands and on
+// the squares s^2 and their neighbours s^2 - 1, s^2 + 2s, where a root one off
+// would show.
+TEST(MbDifferential, SquareRootAgainstGmp) {
+    RandomWords rng(seed + 11);
+    SCOPED_TRACE("seed " + std::to_string(seed + 11));
+    for (int i = 0; i < rounds / 3; ++i) {
+        mb x = randomMb(rng, 3 * maxWords);
+        x.size = x.size < 0 ? -x.size : x.size;
+        Mpz gx, want, s;
+        testing::toMpz(gx, x);
+        int const shape = rng.below(4);
+        if (shape != 0) {  // around the square of x's root
+            mpz_sqrt(s, gx);
+            mpz_mul(gx, s, s);
+            if (shape == 2) mpz_sub_ui(gx, gx, 1);
+            if (shape == 3) mpz_addmul_ui(gx, s, 2);
+            if (mpz_sgn(gx.v) < 0) mpz_set_ui(gx, 0);
+            testing::fromMpz(x, gx);
+        }
+        mpz_sqrt(want, gx);
+        mb r;
+        sqrt(r, x);
+        EXPECT_TRUE(sameValue(r, want)) << "sqrt x=" << show(x);
+        mb alias(x);
+        sqrt(alias, alias);
+        EXPECT_TRUE(sameValue(alias, want)) << "sqrt aliased x=" << show(x);
+    }
+}
+
+}  // namespace
+}  // namespace korvel
