@@ -28,10 +28,12 @@ u64 packShifted(u64* r, u32 const* a, i32 n, i32 limbs, int s) {
 bool subtractMultiple(u64* u, u64 const* v, i32 n, u64 q) {
     u64 carry = 0;
     for (i32 i = 0; i < n; ++i) {
-        u128 const p = u128(v[i]) * q + carry;
-        u64 const low = u64(p), before = u[i];
+        u128 const p = u128(v[i]) * q;
+        u64 const low = u64(p) + carry;
+        u64 const high = u64(p >> 64) + (low < carry ? 1 : 0);
+        u64 const before = u[i];
         u[i] = before - low;
-        carry = u64(p >> 64) + (before < low ? 1 : 0);
+        carry = high + (before < low ? 1 : 0);
     }
     u64 const before = u[n];
     u[n] = before - carry;

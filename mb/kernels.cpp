@@ -116,10 +116,24 @@ u64 addMulPair(u32* r, u32 const* a, i32 n, u64 w) {
     // a * w + r + carry < 2^128 for a pair of words, and < 2^96 for a single one.
     u64 carry = 0;
     i32 i = 0;
-    for (; i + 1 < n; i += 2) {
-        u128 const p = u128(pair(a + i)) * w + pair(r + i) + carry;
-        setPair(r + i, u64(p));
-        carry = u64(p >> 64);
+    auto step = [w, &carry](u32* out, u32 const* in) {
+        u128 const p = u128(pair(in)) * w;
+        u64 low = u64(p), high = u64(p >> 64);
+        u64 const before = pair(out);
+        low += before;
+        high += low < before ? 1 : 0;
+        low += carry;
+        high += low < carry ? 1 : 0;
+        setPair(out, low);
+        carry = high;
+    };
+    for (; i + 3 < n; i += 4) {  // two pairs a step
+        step(r + i, a + i);
+        step(r + i + 2, a + i + 2);
+    }
+    if (i + 1 < n) {
+        step(r + i, a + i);
+        i += 2;
     }
     if (i < n) {
         u128 const p = u128(a[i]) * w + r[i] + carry;
