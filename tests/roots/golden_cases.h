@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "../support/random_words.h"
-#include "roots/roots.h"
+#include "roots_support.h"
 
 namespace korvel::testing {
 
@@ -30,16 +30,7 @@ inline std::vector<fpComplex> goldenRandom(int n, std::uint64_t seed) {
 
 // The product of (x - r) over the given roots, expanded at the working precision.
 inline std::vector<fpComplex> goldenFromRoots(std::vector<fpComplex> const& roots) {
-    std::vector<fpComplex> c(1, fpComplex(1.0));
-    for (auto const& r : roots) {
-        std::vector<fpComplex> next(c.size() + 1);
-        for (std::size_t k = 0; k < c.size(); ++k) {
-            next[k + 1] += c[k];
-            next[k] -= c[k] * r;
-        }
-        c = std::move(next);
-    }
-    return c;
+    return expand(roots, getBlockPrec());
 }
 
 inline std::vector<GoldenPolynomial> goldenPolynomials() {
