@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <sstream>
 
 #include "golden_cases.h"
@@ -33,6 +34,8 @@ struct Case {
     GoldenPolynomial polynomial;
     int figures;
 };
+
+void PrintTo(Case const& c, std::ostream* os) { *os << c.polynomial.name << " at " << c.figures << " figures"; }
 
 class GoldenRoots : public ::testing::TestWithParam<Case> {};
 
