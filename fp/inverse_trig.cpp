@@ -1,0 +1,205 @@
+// Arc tangent by angle halving and its power series, one word above B; atan2,
+// asin and acos through it at one more word, with (1 - a)(1 + a) for 1 - a^2.
+#include "fp/internal.h"
+
+namespace korvel {
+
+namespace {
+
+void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
+
+// r = x rounded to B words.
+void roundInto(fp& r, fp const& x) {
+    equate(r, x);
+    fpNormalize(r);
+}
+
+// r = pi * 2^shift at the working precision.
+void scaledPi(fp& r, i32 shift) {
+    ComputePi(r);
+    r.exponent += shift;
+}
+
+}  // namespace
+
+void atan(fp& r, fp const& x) {
+    if (x.mantissa.size == 0) {
+        detail::makeZero(r);
+        return;
+    }
+    fp a = abs(x), sum, one;
+    init(one, 1);
+    i32 const relation = compare(a, one);
+    if (relation == 0) {
+        scaledPi(r, -2);  // atan(+-1) = +-pi/4, exactly as Pi() gives it
+        if (x.mantissa.size < 0) negate(r);
+        return;
+    }
+    {
+        // Each halving and the series round to B + 1 words: a few units there,
+        // far below an ulp of B.
+        ScopedBlockPrec guard(blockPrec + 1);
+        {
+            if (relation > 0) div(a, one, a);
+            // atan a = 2 atan(a / (1 + sqrt(1 + a^2))): halve the angle down to 0.01.
+            fp pointZeroOne, t;
+            init(pointZeroOne, 0.01);
+            i32 count = 0;
+            while (compare(a, pointZeroOne) > 0) {
+                mul(t, a, a);
+                add(t, t, one);
+                sqrt(t, t);
+                add(t, t, one);
+                div(a, a, t);
+                ++count;
+            }
+            // atan a = sum over j >= 0 of (-1)^j a^(2j+1) / (2j + 1)
+            thread_local fp p, m;  // read by the term recurrence below
+            equate(p, a);
+            mul(m, a, a);
+            negate(m);
+            detail::makeZero(sum);
+            detail::sumSeries(sum, a, 1, [](fp& term, i32 j) {
+                mul(p, p, m);
+                div(term, p, detail::integerValue(2 * i64(j) + 1));
+            });
+            sum.exponent += count;
+            if (relation > 0) {
+                fp halfPi;
+                scaledPi(halfPi, -1);
+                sub(sum, halfPi, sum);
+            }
+        }
+    }
+    if (x.mantissa.size < 0) negate(sum);
+    roundInto(r, sum);
+}
+
+fp atan(fp const& x) {
+    fp r;
+    atan(r, x);
+    return r;
+}
+
+void atan2(fp& r, fp const& y, fp const& x) {
+    if (y.mantissa.size == 0 && x.mantissa.size <= 0) {
+        // atan2(0, 0) = 0, atan2(0, x < 0) = pi
+        if (x.mantissa.size == 0)
+            detail::makeZero(r);
+        else
+            ComputePi(r);
+        return;
+    }
+    if (y.mantissa.size == 0) {
+        detail::makeZero(r);
+        return;
+    }
+    if (x.mantissa.size == 0) {
+        scaledPi(r, -1);
+        if (y.mantissa.size < 0) negate(r);
+        return;
+    }
+    fp t;
+    {
+        ScopedBlockPrec guard(blockPrec + 1);
+        div(t, y, x);
+        t = abs(t);
+        atan(t, t);
+        if (x.mantissa.size < 0) {
+            fp P;
+            ComputePi(P);
+            sub(t, P, t);
+        }
+        if (y.mantissa.size < 0) negate(t);
+    }
+    roundInto(r, t);
+}
+
+fp atan2(fp const& y, fp const& x) {
+    fp r;
+    atan2(r, y, x);
+    return r;
+}
+
+namespace {
+
+// For 0 < a <= 1 at the working precision: s = sqrt((1 - a)(1 + a)); the
+// factor 1 - a is exact, so nothing cancels near 1.
+void complement(fp& s, fp const& a) {
+    fp one, u;
+    init(one, 1);
+    sub(s, one, a);
+    add(u, one, a);
+    mul(s, s, u);
+    sqrt(s, s);
+}
+
+}  // namespace
+
+void asin(fp& r, fp const& x) {
+    if (x.mantissa.size == 0) {
+        detail::makeZero(r);
+        return;
+    }
+    fp a = abs(x), one, t;
+    init(one, 1);
+    i32 const relation = compare(a, one);
+    if (relation > 0) return;
+    if (relation == 0) {
+        scaledPi(r, -1);
+        if (x.mantissa.size < 0) negate(r);
+        return;
+    }
+    {
+        ScopedBlockPrec guard(blockPrec + 1);
+        complement(t, a);
+        div(t, a, t);
+        atan(t, t);  // asin a = atan(a / sqrt(1 - a^2))
+        if (x.mantissa.size < 0) negate(t);
+    }
+    roundInto(r, t);
+}
+
+fp asin(fp const& x) {
+    fp r;
+    asin(r, x);
+    return r;
+}
+
+void acos(fp& r, fp const& x) {
+    if (x.mantissa.size == 0) {
+        scaledPi(r, -1);
+        return;
+    }
+    fp a = abs(x), one, t;
+    init(one, 1);
+    i32 const relation = compare(a, one);
+    if (relation > 0) return;
+    if (relation == 0) {  // acos 1 = 0, acos -1 = pi
+        if (x.mantissa.size > 0)
+            detail::makeZero(r);
+        else
+            ComputePi(r);
+        return;
+    }
+    {
+        ScopedBlockPrec guard(blockPrec + 1);
+        complement(t, a);
+        div(t, t, a);
+        atan(t, t);  // acos a = atan(sqrt(1 - a^2) / a)
+        if (x.mantissa.size < 0) {
+            fp P;
+            ComputePi(P);
+            sub(t, P, t);
+        }
+    }
+    roundInto(r, t);
+}
+
+fp acos(fp const& x) {
+    fp r;
+    acos(r, x);
+    return r;
+}
+
+}  // namespace korvel
