@@ -1,0 +1,130 @@
+// The lower incomplete Gamma function by its power series and the upper one by
+// its continued fraction (or as Gamma(a) - gamma(a, x) where that converges badly).
+#include <initializer_list>
+
+#include "special/special.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr i32 maxFractionTerms = 100000;  // the fraction converges long before for x >= a + 1
+
+void roundInto(fp& r, fp const& x) {
+    equate(r, x);
+    fpNormalize(r);
+}
+
+// r = x^a e^(-x) = e^(a ln x - x) at the working precision.
+void powerTimesExp(fp& r, fp const& a, fp const& x) {
+    log(r, x);
+    mul(r, r, a);
+    sub(r, r, x);
+    exp(r, r);
+}
+
+}  // namespace
+
+void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
+    if (x.mantissa.size <= 0 || a.mantissa.size <= 0) {
+        r = fp();
+        return;
+    }
+    i32 const B = blockPrec;
+    fp s, xinc, t, one, prefactor;
+    {
+        // gamma(a, x) = x^a e^-x * sum over k of x^k / (a (a + 1) ... (a + k)). The
+        // terms are positive: each carries k + 1 roundings of B + 1 words.
+        ScopedBlockPrec guard(B + 1);
+        init(one, 1);
+        equate(xinc, a);
+        div(t, one, a);
+        s = fp();
+        // The sumSeries helper cannot be used: its callback may not capture x.
+        fp s1;
+        for (;;) {
+            add(s1, s, t);
+            if (compare(s1, s) == 0) break;
+            equateWithCare(s, s1);
+            mul(t, t, x);
+            add(xinc, xinc, one);
+            div(t, t, xinc);
+        }
+    }
+    {
+        // exp's error grows with its argument, about x here: two guard words.
+        ScopedBlockPrec guard(B + 2);
+        powerTimesExp(prefactor, a, x);
+        mul(s, s, prefactor);
+    }
+    roundInto(r, s);
+}
+
+void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
+    if (x.mantissa.size <= 0) {
+        r = fp();
+        return;
+    }
+    i32 const B0 = blockPrec;
+    fp one;
+    init(one, 1);
+    if (a.mantissa.size > 0) {
+        fp limit;
+        add(limit, a, one);
+        if (compare(x, limit) < 0) {
+            // The fraction crawls for small x: Gamma(a, x) = Gamma(a) - gamma(a, x),
+            // which cancels little there.
+            fp whole, lower;
+            {
+                ScopedBlockPrec guard(B0 + 1);
+                Gamma(whole, a);
+                smallIncompleteGamma(lower, a, x);
+                sub(whole, whole, lower);
+            }
+            roundInto(r, whole);
+            return;
+        }
+    }
+    // Gamma(a, x) = x^a e^-x / (x + (1 - a)/(1 + 1/(x + (2 - a)/(1 + 2/(x + ...))))),
+    // evaluated by the forward recurrences at twice the precision. After each
+    // step the four values are scaled by the same power of two, which keeps
+    // their quotient and their exponents in range.
+    i32 const W = 2 * B0, M = (W + B0) / 2;
+    fp a0, a1, b0, b1, s, s1, s2, na, n;
+    ScopedBlockPrec working(W);
+    init(b0, 1);
+    init(a1, 1);
+    equate(b1, x);
+    div(s, a1, b1);
+    for (i32 k = 1; k <= maxFractionTerms; ++k) {
+        equate(n, k);
+        sub(na, n, a);
+        mul(s1, na, a0);
+        add(a0, a1, s1);
+        mul(s1, na, b0);
+        add(b0, b1, s1);
+        mul(s1, n, a1);
+        mul(s2, x, a0);
+        add(a1, s1, s2);
+        mul(s1, n, b1);
+        mul(s2, x, b0);
+        add(b1, s1, s2);
+        i32 const scale = Lg2(b1);
+        for (fp* v : {&a0, &a1, &b0, &b1})
+            if (v->mantissa.size != 0) v->exponent -= scale;
+        div(s1, a1, b1);
+        blockPrec = M;
+        bool const settled = compare(s, s1) == 0;
+        blockPrec = W;
+        equateWithCare(s, s1);
+        if (settled) break;
+    }
+    // exp's error grows with its argument, about x here: two guard words.
+    blockPrec = B0 + 2;
+    powerTimesExp(s1, a, x);
+    mul(s, s, s1);
+    blockPrec = B0;
+    roundInto(r, s);
+}
+
+}  // namespace korvel
