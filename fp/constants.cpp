@@ -63,7 +63,7 @@ void ComputePi(fp& r) {
         // leaves half an ulp and a little.
         ScopedBlockPrec guard(blockPrec + 1);
         fp first, low, high;
-        init(first, 47);
+        equate(first, 47);
         div(first, first, detail::integerValue(15));
         detail::makeZero(out);
         detail::sumSeries(out, first, 1, [&](fp& term, i32 k) {
@@ -95,7 +95,7 @@ void ComputeLog_10(fp& r) {
         // above B keeps ln 10 within half an ulp and a little.
         ScopedBlockPrec guard(blockPrec + 1);
         fp ten;
-        init(ten, 10);
+        equate(ten, 10);
         log(out, ten);
     });
 }

@@ -28,7 +28,7 @@ void atan(fp& r, fp const& x) {
         return;
     }
     fp a = abs(x), sum, one;
-    init(one, 1);
+    equate(one, 1);
     i32 const relation = compare(a, one);
     if (relation == 0) {
         scaledPi(r, -2);  // atan(+-1) = +-pi/4, exactly as Pi() gives it
@@ -41,11 +41,15 @@ void atan(fp& r, fp const& x) {
         ScopedBlockPrec guard(blockPrec + 1);
         {
             if (relation > 0) div(a, one, a);
-            // atan a = 2 atan(a / (1 + sqrt(1 + a^2))): halve the angle down to 0.01.
+            // atan a = 2 atan(a / (1 + sqrt(1 + a^2))): halve the angle down to 0.01,
+            // and at long precisions on to about 2^-sqrt(bits / 11), where a
+            // halving (a square root and a division) costs what the terms it saves do.
             fp pointZeroOne, t;
             init(pointZeroOne, 0.01);
+            i32 target = 1;
+            while (11 * target * target <= 32 * blockPrec) ++target;
             i32 count = 0;
-            while (compare(a, pointZeroOne) > 0) {
+            while (compare(a, pointZeroOne) > 0 || Lg2(a) >= -target) {
                 mul(t, a, a);
                 add(t, t, one);
                 sqrt(t, t);
@@ -127,7 +131,7 @@ namespace {
 // factor 1 - a is exact, so nothing cancels near 1.
 void complement(fp& s, fp const& a) {
     fp one, u;
-    init(one, 1);
+    equate(one, 1);
     sub(s, one, a);
     add(u, one, a);
     mul(s, s, u);
@@ -142,7 +146,7 @@ void asin(fp& r, fp const& x) {
         return;
     }
     fp a = abs(x), one, t;
-    init(one, 1);
+    equate(one, 1);
     i32 const relation = compare(a, one);
     if (relation > 0) return;
     if (relation == 0) {
@@ -172,7 +176,7 @@ void acos(fp& r, fp const& x) {
         return;
     }
     fp a = abs(x), one, t;
-    init(one, 1);
+    equate(one, 1);
     i32 const relation = compare(a, one);
     if (relation > 0) return;
     if (relation == 0) {  // acos 1 = 0, acos -1 = pi

@@ -23,7 +23,7 @@ void reduceByPi(fp& y, bool& nOdd, fp const& a, bool quarter) {
     i32 w = B + 2 + (lg > 0 ? lg / 32 : 0);  // the integer part fits with B + 1 words to spare
     fp P, q, n, f, half, one;
     power2(half, -1);
-    init(one, 1);
+    equate(one, 1);
     for (;;) {
         ScopedBlockPrec working(w);
         ComputePi(P);
@@ -50,17 +50,57 @@ void reduceByPi(fp& y, bool& nOdd, fp const& a, bool quarter) {
     mul(y, P, f);
 }
 
-// s = sin y by its Taylor series at the working precision; |y| <= pi/2 or tiny.
+// Halving steps make the reduced angle about 2^-sqrt(bits)/2: the series then
+// needs about sqrt(bits) terms, and as many doublings follow.
+i32 halvingTarget(i32 words) {
+    i32 r = 1;
+    while (4 * r * r <= 32 * words) ++r;
+    return r / 2 > 2 ? r / 2 : 2;
+}
+
+// s = sin y at the working precision, |y| <= pi/2 or tiny.
+//
+// With a = y / 2^h small, v = 1 - cos a comes from its series; h doublings
+// v <- 2v(2 - v) give 1 - cos y, and sin y = sqrt(v (2 - v)). v keeps its
+// relative precision throughout (nothing cancels), each step adds one rounding,
+// and the truncated square root one unit: some h + 2 units of the working
+// precision, one word above B.
 void sineSeries(fp& s, fp const& y) {
-    thread_local fp y2;  // read by the term recurrence below
-    mul(y2, y, y);
-    detail::makeZero(s);
-    detail::sumSeries(s, y, 1, [](fp& term, i32 j) {
-        // term_j = -term_{j-1} y^2 / ((2j)(2j + 1))
-        mul(term, term, y2);
-        div(term, term, detail::integerValue(2 * i64(j) * (2 * i64(j) + 1)));
+    thread_local fp a2;  // read by the term recurrences below
+    i32 const h = Lg2(y) + 1 + halvingTarget(blockPrec);
+    if (h <= 0) {  // tiny: the sine's own series converges at once
+        mul(a2, y, y);
+        detail::makeZero(s);
+        detail::sumSeries(s, y, 1, [](fp& term, i32 j) {
+            // term_j = -term_{j-1} y^2 / ((2j)(2j + 1))
+            mul(term, term, a2);
+            div(term, term, detail::integerValue(2 * i64(j) * (2 * i64(j) + 1)));
+            term.mantissa.size = -term.mantissa.size;
+        });
+        return;
+    }
+    fp a = abs(y), v, t, two;
+    a.exponent -= h;
+    mul(a2, a, a);
+    fp first = a2;
+    first.exponent -= 1;
+    detail::makeZero(v);
+    detail::sumSeries(v, first, 2, [](fp& term, i32 j) {
+        // 1 - cos a: term_j = -term_{j-1} a^2 / ((2j - 1)(2j))
+        mul(term, term, a2);
+        div(term, term, detail::integerValue((2 * i64(j) - 1) * (2 * i64(j))));
         term.mantissa.size = -term.mantissa.size;
     });
+    equate(two, 2);
+    for (i32 i = 0; i < h; ++i) {
+        sub(t, two, v);
+        mul(v, v, t);
+        v.exponent += 1;
+    }
+    sub(t, two, v);
+    mul(v, v, t);
+    sqrt(s, v);
+    if (y.mantissa.size < 0) s.mantissa.size = -s.mantissa.size;
 }
 
 // r = sin x, or cos x with `cosine`, rounded to B; false (r unwritten) when
@@ -68,7 +108,7 @@ void sineSeries(fp& s, fp const& y) {
 bool sineOrCosine(fp& r, fp const& x, bool cosine) {
     if (x.mantissa.size == 0) {
         if (cosine)
-            init(r, 1);
+            equate(r, 1);
         else
             detail::makeZero(r);
         return true;
@@ -79,7 +119,7 @@ bool sineOrCosine(fp& r, fp const& x, bool cosine) {
     bool negate;
     fp a2, three;
     mul(a2, a, a);
-    init(three, 3);
+    equate(three, 3);
     if (!cosine && compare(a2, three) < 0) {
         equate(y, a);  // already within pi/2 of zero
         negate = false;

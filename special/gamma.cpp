@@ -30,7 +30,7 @@ void gammaBetweenOneAndTwo(fp& r, fp const& y) {
     i32 const full = 23 * B + 8;
     bool const withUpper = full > fixedSplit && B <= lowerOnlyAbove;
     fp c;
-    init(c, withUpper ? fixedSplit : full);
+    equate(c, withUpper ? fixedSplit : full);
     smallIncompleteGamma(r, y, c);
     if (withUpper) {
         fp upper;
@@ -46,7 +46,7 @@ void gammaBetweenOneAndTwo(fp& r, fp const& y) {
 void reflected(fp& r, fp const& x) {
     i32 const B = blockPrec;
     fp f, m, P, g, one, half;
-    init(one, 1);
+    equate(one, 1);
     power2(half, -1);
     bool underflows;
     {
@@ -80,7 +80,7 @@ void reflected(fp& r, fp const& x) {
 
 void GammaSpecial(fp& r, fp const& x) {
     fp one;
-    init(one, 1);
+    equate(one, 1);
     if (compare(x, one) < 0) return;
     i32 const B = blockPrec;
     fp g, t;
@@ -89,9 +89,9 @@ void GammaSpecial(fp& r, fp const& x) {
         ScopedBlockPrec guard(B + 1);
         i32 n;
         if (equate(n, x)) {
-            init(g, 1);  // (n - 1)!
+            equate(g, 1);  // (n - 1)!
             for (i32 i = 2; i < n; ++i) {
-                init(t, i);
+                equate(t, i);
                 mul(g, g, t);
             }
         } else {
@@ -103,7 +103,7 @@ void GammaSpecial(fp& r, fp const& x) {
             add(y, y, one);
             gammaBetweenOneAndTwo(g, y);
             for (i32 i = 0; i + 2 <= n; ++i) {
-                init(t, i);
+                equate(t, i);
                 add(t, t, y);
                 mul(g, g, t);
             }
@@ -114,9 +114,9 @@ void GammaSpecial(fp& r, fp const& x) {
 
 void Gamma(fp& r, fp const& x) {
     fp one, limit;
-    init(one, 1);
+    equate(one, 1);
     if (compare(x, one) >= 0) {
-        init(limit, spougeFrom);
+        equate(limit, spougeFrom);
         if (compare(x, limit) > 0)
             GammaSpouge(r, x);
         else
@@ -127,7 +127,7 @@ void Gamma(fp& r, fp const& x) {
         r = fp();
         return;
     }
-    init(limit, -spougeFrom);
+    equate(limit, -spougeFrom);
     if (compare(x, limit) < 0) {
         reflected(r, x);
         return;
@@ -138,12 +138,12 @@ void Gamma(fp& r, fp const& x) {
     {
         ScopedBlockPrec guard(B + 1);
         i32 const n = 2 - to_long(floor(x));
-        init(t, n);
+        equate(t, n);
         add(y, x, t);
         GammaSpecial(g, y);
         equate(product, x);
         for (i32 k = 1; k < n; ++k) {
-            init(t, k);
+            equate(t, k);
             add(t, t, x);
             mul(product, product, t);
         }
@@ -176,7 +176,7 @@ fp factorial(double d) {
 
 void factorial(fp& r, fp const& x) {
     fp y, one;
-    init(one, 1);
+    equate(one, 1);
     add(y, x, one);
     Gamma(r, y);
 }

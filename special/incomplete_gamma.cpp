@@ -36,7 +36,7 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
         // gamma(a, x) = x^a e^-x * sum over k of x^k / (a (a + 1) ... (a + k)). The
         // terms are positive: each carries k + 1 roundings of B + 1 words.
         ScopedBlockPrec guard(B + 1);
-        init(one, 1);
+        equate(one, 1);
         equate(xinc, a);
         div(t, one, a);
         s = fp();
@@ -67,7 +67,7 @@ void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
     }
     i32 const B0 = blockPrec;
     fp one;
-    init(one, 1);
+    equate(one, 1);
     if (a.mantissa.size > 0) {
         fp limit;
         add(limit, a, one);
@@ -92,8 +92,8 @@ void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
     i32 const W = 2 * B0, M = (W + B0) / 2;
     fp a0, a1, b0, b1, s, s1, s2, na, n;
     ScopedBlockPrec working(W);
-    init(b0, 1);
-    init(a1, 1);
+    equate(b0, 1);
+    equate(a1, 1);
     equate(b1, x);
     div(s, a1, b1);
     for (i32 k = 1; k <= maxFractionTerms; ++k) {

@@ -34,11 +34,11 @@ std::vector<fp> const& coefficients(i32 a) {
     cache.c.assign(std::size_t(a), fp());
     fp e, ea, factorial, u, t, root;
     ComputeE(e);
-    init(ea, a - 1);
+    equate(ea, a - 1);
     exp(ea, ea);  // e^(a - k), divided by e at each step
-    init(factorial, 1);
+    equate(factorial, 1);
     for (i32 k = 1; k < a; ++k) {
-        init(u, a - k);
+        equate(u, a - k);
         pow(t, u, k);
         sqrt(root, u);
         div(t, t, root);  // (a - k)^(k - 1/2)
@@ -47,7 +47,7 @@ std::vector<fp> const& coefficients(i32 a) {
         if (k % 2 == 0) t.mantissa.size = -t.mantissa.size;
         cache.c[std::size_t(k)] = t;
         div(ea, ea, e);
-        init(u, k);
+        equate(u, k);
         mul(factorial, factorial, u);
     }
     return cache.c;
@@ -65,7 +65,7 @@ fp GammaSum(fp const& z, i32 a) {
     sqrt(S, S);
     std::vector<fp> const& c = coefficients(a);
     for (i32 k = 1; k < a; ++k) {
-        init(t, k);
+        equate(t, k);
         add(zk, z, t);
         div(t, c[std::size_t(k)], zk);
         add(S, S, t);
@@ -77,14 +77,14 @@ void GammaSpouge(fp& r, fp const& x) {
     i32 const B = blockPrec;
     i32 const a = spougeParameter(B);
     fp z, one, power, t, S;
-    init(one, 1);
+    equate(one, 1);
     bool overflows;
     {
         // (z + a)^(z + 1/2) e^-(z + a) as one exponential. Its argument reaches
         // 2^31 and exp's error grows with it: three guard words.
         ScopedBlockPrec guard(B + 3);
         sub(z, x, one);
-        init(t, a);
+        equate(t, a);
         add(t, t, z);  // z + a
         log(power, t);
         fp half;
