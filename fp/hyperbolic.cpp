@@ -9,13 +9,6 @@ namespace {
 
 constexpr i32 expGuard = 2;  // exp's error grows with |x|: (6 + B/5)(1 + |x|) units
 
-void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
-
-void roundInto(fp& r, fp const& x) {
-    equate(r, x);
-    fpNormalize(r);
-}
-
 bool atMostPointOne(fp const& a) {
     fp pointOne;
     init(pointOne, 0.1);
@@ -34,20 +27,6 @@ bool expPair(fp& e, fp& inverse, fp const& a) {
     return true;
 }
 
-// s = sinh a for 0 <= a <= 0.1: a * sum over j of a^(2j) / (2j + 1)!.
-void sinhSeries(fp& s, fp const& a) {
-    thread_local fp a2;  // read by the term recurrence below
-    mul(a2, a, a);
-    fp one;
-    equate(one, 1);
-    detail::makeZero(s);
-    detail::sumSeries(s, one, 1, [](fp& term, i32 j) {
-        mul(term, term, a2);
-        div(term, term, detail::integerValue(2 * i64(j) * (2 * i64(j) + 1)));
-    });
-    mul(s, s, a);
-}
-
 constexpr i32 triplingBelowLg2 = 6;  // below 64 sinh triples a small angle's series
 
 // s = sinh |x| at the working precision; false when it overflows.
@@ -58,7 +37,7 @@ constexpr i32 triplingBelowLg2 = 6;  // below 64 sinh triples a small angle's se
 // words hold. Beyond, (e^a - e^-a) / 2.
 bool sinhOfMagnitude(fp& s, fp const& a) {
     if (atMostPointOne(a)) {
-        sinhSeries(s, a);
+        detail::oddTaylorSeries(s, a, true);
         return true;
     }
     if (Lg2(a) < triplingBelowLg2) {
@@ -69,7 +48,7 @@ bool sinhOfMagnitude(fp& s, fp const& a) {
         while (Lg2(a) + 1 - 1.58496 * h > -target) ++h, power *= 3;
         fp u, s2, three;
         div(u, a, detail::integerValue(i64(power)));
-        sinhSeries(s, u);
+        detail::oddTaylorSeries(s, u, true);
         equate(three, 3);
         for (i32 i = 0; i < h; ++i) {
             mul(s2, s, s);
@@ -104,8 +83,8 @@ void sinh(fp& r, fp const& x) {
         detail::saturate(r, sign);
         return;
     }
-    if (sign < 0) negate(s);
-    roundInto(r, s);
+    if (sign < 0) detail::negate(s);
+    detail::roundInto(r, s);
 }
 
 fp sinh(fp const& x) {
@@ -127,7 +106,7 @@ void cosh(fp& r, fp const& x) {
         detail::saturate(r, 1);
         return;
     }
-    roundInto(r, c);
+    detail::roundInto(r, c);
 }
 
 fp cosh(fp const& x) {
@@ -157,8 +136,8 @@ void tanh(fp& r, fp const& x) {
         sqrt(c, c);
         div(t, t, c);
     }
-    if (x.mantissa.size < 0) negate(t);
-    roundInto(r, t);
+    if (x.mantissa.size < 0) detail::negate(t);
+    detail::roundInto(r, t);
 }
 
 fp tanh(fp const& x) {
@@ -191,7 +170,7 @@ void asinhOfMagnitude(fp& s, fp const& a) {
         // a * sum over k even of term, term_k = -term_(k-2) a^2 (k - 1)^2 / (k (k + 1))
         thread_local fp m;  // read by the term recurrence below
         mul(m, a, a);
-        negate(m);
+        detail::negate(m);
         fp one;
         equate(one, 1);
         detail::makeZero(s);
@@ -223,8 +202,8 @@ void asinh(fp& r, fp const& x) {
         ScopedBlockPrec guard(blockPrec + 1);
         asinhOfMagnitude(s, abs(x));
     }
-    if (x.mantissa.size < 0) negate(s);
-    roundInto(r, s);
+    if (x.mantissa.size < 0) detail::negate(s);
+    detail::roundInto(r, s);
 }
 
 fp asinh(fp const& x) {
@@ -265,7 +244,7 @@ void acosh(fp& r, fp const& x) {
             log(s, s);
         }
     }
-    roundInto(r, s);
+    detail::roundInto(r, s);
 }
 
 fp acosh(fp const& x) {
@@ -303,8 +282,8 @@ void atanh(fp& r, fp const& x) {
             s.exponent -= 1;
         }
     }
-    if (x.mantissa.size < 0) negate(s);
-    roundInto(r, s);
+    if (x.mantissa.size < 0) detail::negate(s);
+    detail::roundInto(r, s);
 }
 
 fp atanh(fp const& x) {

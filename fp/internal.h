@@ -72,6 +72,18 @@ void sumSeries(fp& s, fp const& first, i32 firstIndex, Next next) {
 // j as an fp, in a per-thread value that the next call overwrites.
 fp& integerValue(i64 j);
 
+inline void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
+
+// r = x rounded to B words.
+inline void roundInto(fp& r, fp const& x) {
+    equate(r, x);
+    fpNormalize(r);
+}
+
+// s = sin y, or sinh y with `hyperbolic`, by the Taylor series at the working
+// precision; for small |y|, where it converges at once.
+void oddTaylorSeries(fp& s, fp const& y, bool hyperbolic);
+
 // Records for `fpConvFromString` and the like whether an overflow happened
 // inside a scope, without losing an earlier one.
 class OverflowWatch {

@@ -6,14 +6,6 @@ namespace korvel {
 
 namespace {
 
-void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
-
-// r = x rounded to B words.
-void roundInto(fp& r, fp const& x) {
-    equate(r, x);
-    fpNormalize(r);
-}
-
 // r = pi * 2^shift at the working precision.
 void scaledPi(fp& r, i32 shift) {
     ComputePi(r);
@@ -32,7 +24,7 @@ void atan(fp& r, fp const& x) {
     i32 const relation = compare(a, one);
     if (relation == 0) {
         scaledPi(r, -2);  // atan(+-1) = +-pi/4, exactly as Pi() gives it
-        if (x.mantissa.size < 0) negate(r);
+        if (x.mantissa.size < 0) detail::negate(r);
         return;
     }
     {
@@ -61,7 +53,7 @@ void atan(fp& r, fp const& x) {
             thread_local fp p, m;  // read by the term recurrence below
             equate(p, a);
             mul(m, a, a);
-            negate(m);
+            detail::negate(m);
             detail::makeZero(sum);
             detail::sumSeries(sum, a, 1, [](fp& term, i32 j) {
                 mul(p, p, m);
@@ -75,8 +67,8 @@ void atan(fp& r, fp const& x) {
             }
         }
     }
-    if (x.mantissa.size < 0) negate(sum);
-    roundInto(r, sum);
+    if (x.mantissa.size < 0) detail::negate(sum);
+    detail::roundInto(r, sum);
 }
 
 fp atan(fp const& x) {
@@ -100,7 +92,7 @@ void atan2(fp& r, fp const& y, fp const& x) {
     }
     if (x.mantissa.size == 0) {
         scaledPi(r, -1);
-        if (y.mantissa.size < 0) negate(r);
+        if (y.mantissa.size < 0) detail::negate(r);
         return;
     }
     fp t;
@@ -114,9 +106,9 @@ void atan2(fp& r, fp const& y, fp const& x) {
             ComputePi(P);
             sub(t, P, t);
         }
-        if (y.mantissa.size < 0) negate(t);
+        if (y.mantissa.size < 0) detail::negate(t);
     }
-    roundInto(r, t);
+    detail::roundInto(r, t);
 }
 
 fp atan2(fp const& y, fp const& x) {
@@ -151,7 +143,7 @@ void asin(fp& r, fp const& x) {
     if (relation > 0) return;
     if (relation == 0) {
         scaledPi(r, -1);
-        if (x.mantissa.size < 0) negate(r);
+        if (x.mantissa.size < 0) detail::negate(r);
         return;
     }
     {
@@ -159,9 +151,9 @@ void asin(fp& r, fp const& x) {
         complement(t, a);
         div(t, a, t);
         atan(t, t);  // asin a = atan(a / sqrt(1 - a^2))
-        if (x.mantissa.size < 0) negate(t);
+        if (x.mantissa.size < 0) detail::negate(t);
     }
-    roundInto(r, t);
+    detail::roundInto(r, t);
 }
 
 fp asin(fp const& x) {
@@ -197,7 +189,7 @@ void acos(fp& r, fp const& x) {
             sub(t, P, t);
         }
     }
-    roundInto(r, t);
+    detail::roundInto(r, t);
 }
 
 fp acos(fp const& x) {

@@ -50,6 +50,22 @@ void reduceByPi(fp& y, bool& nOdd, fp const& a, bool quarter) {
     mul(y, P, f);
 }
 
+}  // namespace
+
+void detail::oddTaylorSeries(fp& s, fp const& y, bool hyperbolic) {
+    fp y2;
+    mul(y2, y, y);
+    if (!hyperbolic) negate(y2);
+    makeZero(s);
+    // term_j = term_(j-1) (-+y^2) / ((2j)(2j + 1))
+    sumSeries(s, y, 1, [&y2](fp& term, i32 j) {
+        mul(term, term, y2);
+        div(term, term, integerValue(2 * i64(j) * (2 * i64(j) + 1)));
+    });
+}
+
+namespace {
+
 // Halving steps make the reduced angle about 2^-sqrt(bits)/2: the series then
 // needs about sqrt(bits) terms, and as many doublings follow.
 i32 halvingTarget(i32 words) {
@@ -68,15 +84,8 @@ i32 halvingTarget(i32 words) {
 void sineSeries(fp& s, fp const& y) {
     thread_local fp a2;  // read by the term recurrences below
     i32 const h = Lg2(y) + 1 + halvingTarget(blockPrec);
-    if (h <= 0) {  // tiny: the sine's own series converges at once
-        mul(a2, y, y);
-        detail::makeZero(s);
-        detail::sumSeries(s, y, 1, [](fp& term, i32 j) {
-            // term_j = -term_{j-1} y^2 / ((2j)(2j + 1))
-            mul(term, term, a2);
-            div(term, term, detail::integerValue(2 * i64(j) * (2 * i64(j) + 1)));
-            term.mantissa.size = -term.mantissa.size;
-        });
+    if (h <= 0) {
+        detail::oddTaylorSeries(s, y, false);
         return;
     }
     fp a = abs(y), v, t, two;
@@ -100,7 +109,7 @@ void sineSeries(fp& s, fp const& y) {
     sub(t, two, v);
     mul(v, v, t);
     sqrt(s, v);
-    if (y.mantissa.size < 0) s.mantissa.size = -s.mantissa.size;
+    if (y.mantissa.size < 0) detail::negate(s);
 }
 
 // r = sin x, or cos x with `cosine`, rounded to B; false (r unwritten) when
@@ -134,9 +143,8 @@ bool sineOrCosine(fp& r, fp const& x, bool cosine) {
         sineSeries(s, y);
     }
     if (!cosine && x.mantissa.size < 0) negate = !negate;
-    if (negate) s.mantissa.size = -s.mantissa.size;
-    equate(r, s);
-    fpNormalize(r);
+    if (negate) detail::negate(s);
+    detail::roundInto(r, s);
     return true;
 }
 
@@ -168,8 +176,7 @@ void tan(fp& r, fp const& x) {
         sineOrCosine(s, x, false);
         div(s, s, c);
     }
-    equate(r, s);
-    fpNormalize(r);
+    detail::roundInto(r, s);
 }
 
 fp tan(fp const& x) {

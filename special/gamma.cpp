@@ -13,11 +13,6 @@ constexpr i32 spougeFrom = 20000;     // above this Spouge's approximation is ch
 constexpr i32 fixedSplit = 300;       // the split point c while the upper part is summed
 constexpr i32 lowerOnlyAbove = 60;    // words from which the lower series alone is cheaper
 
-void roundInto(fp& r, fp const& x) {
-    equate(r, x);
-    fpNormalize(r);
-}
-
 // Gamma(y) for 1 < y < 2 at the working precision W = B + 1.
 //
 // Gamma(y) = gamma(y, c) + Gamma(y, c). The upper part is below c e^-c, under
@@ -73,7 +68,7 @@ void reflected(fp& r, fp const& x) {
     if (underflows)
         r = fp();
     else
-        roundInto(r, g);
+        detail::roundInto(r, g);
 }
 
 }  // namespace
@@ -109,7 +104,7 @@ void GammaSpecial(fp& r, fp const& x) {
             }
         }
     }
-    roundInto(r, g);
+    detail::roundInto(r, g);
 }
 
 void Gamma(fp& r, fp const& x) {
@@ -149,7 +144,7 @@ void Gamma(fp& r, fp const& x) {
         }
         div(g, g, product);
     }
-    roundInto(r, g);
+    detail::roundInto(r, g);
 }
 
 void Gamma(fp& r, double d) { Gamma(r, fp(d)); }

@@ -2,6 +2,7 @@
 // its continued fraction (or as Gamma(a) - gamma(a, x) where that converges badly).
 #include <initializer_list>
 
+#include "fp/internal.h"
 #include "special/special.h"
 
 namespace korvel {
@@ -9,11 +10,6 @@ namespace korvel {
 namespace {
 
 constexpr i32 maxFractionTerms = 100000;  // the fraction converges long before for x >= a + 1
-
-void roundInto(fp& r, fp const& x) {
-    equate(r, x);
-    fpNormalize(r);
-}
 
 // r = x^a e^(-x) = e^(a ln x - x) at the working precision.
 void powerTimesExp(fp& r, fp const& a, fp const& x) {
@@ -40,16 +36,11 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
         equate(xinc, a);
         div(t, one, a);
         s = fp();
-        // The sumSeries helper cannot be used: its callback may not capture x.
-        fp s1;
-        for (;;) {
-            add(s1, s, t);
-            if (compare(s1, s) == 0) break;
-            equateWithCare(s, s1);
-            mul(t, t, x);
+        detail::sumSeries(s, t, 1, [&](fp& term, i32) {
+            mul(term, term, x);
             add(xinc, xinc, one);
-            div(t, t, xinc);
-        }
+            div(term, term, xinc);
+        });
     }
     {
         // exp's error grows with its argument, about x here: two guard words.
@@ -57,7 +48,7 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
         powerTimesExp(prefactor, a, x);
         mul(s, s, prefactor);
     }
-    roundInto(r, s);
+    detail::roundInto(r, s);
 }
 
 void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
@@ -81,7 +72,7 @@ void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
                 smallIncompleteGamma(lower, a, x);
                 sub(whole, whole, lower);
             }
-            roundInto(r, whole);
+            detail::roundInto(r, whole);
             return;
         }
     }
@@ -124,7 +115,7 @@ void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
     powerTimesExp(s1, a, x);
     mul(s, s, s1);
     blockPrec = B0;
-    roundInto(r, s);
+    detail::roundInto(r, s);
 }
 
 }  // namespace korvel

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/mp_bridge.h"
-#include "../support/mpfr_to_fp.h"
+#include "../support/reference_check.h"
 #include "../support/random_fp.h"
 #include "fp/fp.h"
 #include "fp/internal.h"
@@ -21,24 +20,9 @@ using testing::RandomWords;
 constexpr std::uint64_t seed = 271828;
 constexpr i32 precisions[] = {1, 3, 9, 32};
 
-std::string show(fp const& x) {
-    char* t = fpToStr(x, 25);
-    std::string s(t);
-    std::free(t);
-    return s;
-}
-
-double ulpError(fp const& ours, mpfr_srcptr reference, i32 B) {
-    Mpfr o(32 * B + 64), d(32 * B + 96);
-    testing::toMpfr(o, ours);
-    mpfr_sub(d, o, reference, MPFR_RNDN);
-    return testing::inUlps(d, reference, B);
-}
-
-fp negated(fp x) {
-    x.mantissa.size = -x.mantissa.size;
-    return x;
-}
+using testing::negated;
+using testing::show;
+using testing::ulpError;
 
 fp powerOf2(i32 n) { return power2(n); }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/mp_bridge.h"
+#include "../support/reference_check.h"
 #include "../support/random_fp.h"
 #include "special/special.h"
 
@@ -18,24 +18,9 @@ using testing::RandomWords;
 
 constexpr std::uint64_t seed = 314159;
 
-std::string show(fp const& x) {
-    char* t = fpToStr(x, 25);
-    std::string s(t);
-    std::free(t);
-    return s;
-}
-
-double ulpError(fp const& ours, mpfr_srcptr reference, i32 B) {
-    Mpfr o(32 * B + 64), d(32 * B + 96);
-    testing::toMpfr(o, ours);
-    mpfr_sub(d, o, reference, MPFR_RNDN);
-    return testing::inUlps(d, reference, B);
-}
-
-fp negated(fp x) {
-    x.mantissa.size = -x.mantissa.size;
-    return x;
-}
+using testing::negated;
+using testing::show;
+using testing::ulpError;
 
 // n + sign 2^-k at B words.
 fp nearInteger(i32 n, i32 sign, i32 k) {
