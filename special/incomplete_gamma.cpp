@@ -1,6 +1,7 @@
 // The lower incomplete Gamma function by its power series and the upper one by
 // its continued fraction (or as Gamma(a) - gamma(a, x) where that converges badly).
 #include <initializer_list>
+#include <utility>
 
 #include "fp/internal.h"
 #include "special/special.h"
@@ -27,20 +28,36 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
         return;
     }
     i32 const B = blockPrec;
-    fp s, xinc, t, one, prefactor;
+    fp s, prefactor;
     {
-        // gamma(a, x) = x^a e^-x * sum over k of x^k / (a (a + 1) ... (a + k)). The
-        // terms are positive: each carries k + 1 roundings of B + 1 words.
+        // gamma(a, x) = x^a e^-x * sum over k of t_k, t_0 = 1/a,
+        // t_(k+1) = t_k x / (a + k + 1). Two terms at a time with one division:
+        // with D = (a + k + 1)(a + k + 2) and u = t_k / D,
+        //   t_k + t_(k+1) = u (a + k + 2)(a + k + 1 + x),   t_(k+2) = u x^2,
+        // where D and the numerator N = D + a x + (k + 2) x cost a short product
+        // each. The terms are positive: each carries a few roundings of B + 1
+        // words per pair before it.
         ScopedBlockPrec guard(B + 1);
+        fp a2, ax, x2, t, u, D, N, s1, one;
         equate(one, 1);
-        equate(xinc, a);
+        mul(a2, a, a);
+        mul(ax, a, x);
+        mul(x2, x, x);
         div(t, one, a);
-        s = fp();
-        detail::sumSeries(s, t, 1, [&](fp& term, i32) {
-            mul(term, term, x);
-            add(xinc, xinc, one);
-            div(term, term, xinc);
-        });
+        for (i64 k = 0;; k += 2) {
+            mul(D, a, detail::integerValue(2 * k + 3));
+            add(D, D, a2);
+            add(D, D, detail::integerValue((k + 1) * (k + 2)));
+            mul(N, x, detail::integerValue(k + 2));
+            add(N, N, ax);
+            add(N, N, D);
+            div(u, t, D);
+            mul(N, u, N);
+            add(s1, s, N);
+            if (compare(s1, s) == 0) break;
+            std::swap(s, s1);
+            mul(t, u, x2);
+        }
     }
     {
         // exp's error grows with its argument, about x here: two guard words.
