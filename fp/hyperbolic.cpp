@@ -168,13 +168,13 @@ void logOfDouble(fp& s, fp const& a) {
 void asinhOfMagnitude(fp& s, fp const& a) {
     if (atMostPointOne(a)) {
         // a * sum over k even of term, term_k = -term_(k-2) a^2 (k - 1)^2 / (k (k + 1))
-        thread_local fp m;  // read by the term recurrence below
+        fp m;
         mul(m, a, a);
         detail::negate(m);
         fp one;
         equate(one, 1);
         detail::makeZero(s);
-        detail::sumSeries(s, one, 1, [](fp& term, i32 j) {
+        detail::sumSeries(s, one, 1, [&m](fp& term, i32 j) {
             i64 const k = 2 * i64(j);
             mul(term, term, m);
             mul(term, term, detail::integerValue((k - 1) * (k - 1)));
@@ -263,11 +263,11 @@ void atanh(fp& r, fp const& x) {
         init(pointOne, 0.1);
         if (compare(a, pointOne) < 0) {
             // a * sum over j of a^(2j) / (2j + 1)
-            thread_local fp a2, p;  // read by the term recurrence below
+            fp a2, p;
             mul(a2, a, a);
             equate(p, one);
             detail::makeZero(s);
-            detail::sumSeries(s, one, 1, [](fp& term, i32 j) {
+            detail::sumSeries(s, one, 1, [&p, &a2](fp& term, i32 j) {
                 mul(p, p, a2);
                 div(term, p, detail::integerValue(2 * i64(j) + 1));
             });

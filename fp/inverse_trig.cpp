@@ -50,12 +50,12 @@ void atan(fp& r, fp const& x) {
                 ++count;
             }
             // atan a = sum over j >= 0 of (-1)^j a^(2j+1) / (2j + 1)
-            thread_local fp p, m;  // read by the term recurrence below
+            fp p, m;
             equate(p, a);
             mul(m, a, a);
             detail::negate(m);
             detail::makeZero(sum);
-            detail::sumSeries(sum, a, 1, [](fp& term, i32 j) {
+            detail::sumSeries(sum, a, 1, [&p, &m](fp& term, i32 j) {
                 mul(p, p, m);
                 div(term, p, detail::integerValue(2 * i64(j) + 1));
             });

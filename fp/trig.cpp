@@ -82,7 +82,7 @@ i32 halvingTarget(i32 words) {
 // and the truncated square root one unit: some h + 2 units of the working
 // precision, one word above B.
 void sineSeries(fp& s, fp const& y) {
-    thread_local fp a2;  // read by the term recurrences below
+    fp a2;
     i32 const h = Lg2(y) + 1 + halvingTarget(blockPrec);
     if (h <= 0) {
         detail::oddTaylorSeries(s, y, false);
@@ -94,7 +94,7 @@ void sineSeries(fp& s, fp const& y) {
     fp first = a2;
     first.exponent -= 1;
     detail::makeZero(v);
-    detail::sumSeries(v, first, 2, [](fp& term, i32 j) {
+    detail::sumSeries(v, first, 2, [&a2](fp& term, i32 j) {
         // 1 - cos a: term_j = -term_{j-1} a^2 / ((2j - 1)(2j))
         mul(term, term, a2);
         div(term, term, detail::integerValue((2 * i64(j) - 1) * (2 * i64(j))));
