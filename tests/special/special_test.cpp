@@ -31,11 +31,16 @@ fp nearInteger(i32 n, i32 sign, i32 k) {
 
 // Arguments from every range the three methods and the shifts cover: (1, 20000]
 // with integers and their neighbours, (0, 1), (-20000, 0) off the poles, and
-// (20000, 1e7]. Few at large B, where each costs most.
+// (20000, 1e7]. At large B, where each costs most, a few that reach every method.
 std::vector<fp> gammaArguments(RandomWords& rng, i32 B) {
-    int const draws = B >= 15 ? 1 : 5;
     std::vector<fp> xs;
-    for (int i = 0; i < draws; ++i) {
+    if (B >= 15) {
+        for (double d : {1.9375, 7.25, 0.3, -2.5, 20001.5, 1e7, -30000.25}) xs.push_back(fp(d));
+        xs.push_back(testing::fullFp(rng, B, 1 + rng.below(6)));
+        xs.push_back(negated(testing::fullFp(rng, B, -8 + rng.below(14))));
+        return xs;
+    }
+    for (int i = 0; i < 5; ++i) {
         xs.push_back(testing::fullFp(rng, B, 1 + rng.below(14)));        // [1, 2^14)
         xs.push_back(fp(double(1 + rng.below(20000))));                  // integers
         i32 const k = (i % 2 == 0) ? 1 + rng.below(31) : 32 * B - 1 - rng.below(8);
