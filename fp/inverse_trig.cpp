@@ -34,12 +34,12 @@ void atan(fp& r, fp const& x) {
         {
             if (relation > 0) div(a, one, a);
             // atan a = 2 atan(a / (1 + sqrt(1 + a^2))): halve the angle down to 0.01,
-            // and at long precisions on to about 2^-sqrt(bits / 11), where a
+            // and at long precisions on to about 2^-sqrt(bits / 24), where a
             // halving (a square root and a division) costs what the terms it saves do.
             fp pointZeroOne, t;
             init(pointZeroOne, 0.01);
             i32 target = 1;
-            while (11 * target * target <= 32 * blockPrec) ++target;
+            while (24 * target * target <= 32 * blockPrec) ++target;
             i32 count = 0;
             while (compare(a, pointZeroOne) > 0 || Lg2(a) >= -target) {
                 mul(t, a, a);
