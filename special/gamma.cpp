@@ -11,14 +11,14 @@ namespace {
 
 constexpr i32 spougeFrom = 20000;     // above this Spouge's approximation is cheaper than the product
 constexpr i32 fixedSplit = 300;       // the split point c while the upper part is summed
-constexpr i32 lowerOnlyAbove = 60;    // words from which the lower series alone is cheaper
+constexpr i32 lowerOnlyAbove = 40;    // words from which the lower series alone is cheaper
 
 // Gamma(y) for 1 < y < 2 at the working precision W = B + 1.
 //
 // Gamma(y) = gamma(y, c) + Gamma(y, c). The upper part is below c e^-c, under
 // 2^(-33.2 B - 11) for c = 23B + 8, so small precisions neglect it. From 13
 // words c stays 300 and the upper part, 2^-425 of the whole, needs only
-// B + 1 - 13 words (2 at least); above 60 words the lower series at
+// B + 1 - 13 words (2 at least); above 40 words the lower series at
 // c = 23B + 8 is again cheaper than the continued fraction.
 void gammaBetweenOneAndTwo(fp& r, fp const& y) {
     i32 const B = blockPrec - 1;
