@@ -20,13 +20,15 @@ detail::CachedConstant& detail::eCache() {
     return e;
 }
 
+// pi and ln 10 are cached per thread, so that threads never share a value
+// while one of them extends it.
 detail::CachedConstant& detail::piCache() {
-    static CachedConstant pi;
+    thread_local CachedConstant pi;
     return pi;
 }
 
 detail::CachedConstant& detail::ln10Cache() {
-    static CachedConstant LogOfTen;
+    thread_local CachedConstant LogOfTen;
     return LogOfTen;
 }
 
