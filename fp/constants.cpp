@@ -85,11 +85,7 @@ void ComputePi(fp& r) {
     });
 }
 
-fp Pi() {
-    fp r;
-    ComputePi(r);
-    return r;
-}
+fp Pi() { fp r; ComputePi(r); return r; }
 
 void ComputeLog_10(fp& r) {
     detail::cachedConstant(r, detail::ln10Cache(), [](fp& out) {

@@ -87,11 +87,7 @@ void sinh(fp& r, fp const& x) {
     detail::roundInto(r, s);
 }
 
-fp sinh(fp const& x) {
-    fp r;
-    sinh(r, x);
-    return r;
-}
+fp sinh(fp const& x) { fp r; sinh(r, x); return r; }
 
 void cosh(fp& r, fp const& x) {
     fp c, inverse;
@@ -109,11 +105,7 @@ void cosh(fp& r, fp const& x) {
     detail::roundInto(r, c);
 }
 
-fp cosh(fp const& x) {
-    fp r;
-    cosh(r, x);
-    return r;
-}
+fp cosh(fp const& x) { fp r; cosh(r, x); return r; }
 
 void tanh(fp& r, fp const& x) {
     if (x.mantissa.size == 0) {
@@ -140,11 +132,7 @@ void tanh(fp& r, fp const& x) {
     detail::roundInto(r, t);
 }
 
-fp tanh(fp const& x) {
-    fp r;
-    tanh(r, x);
-    return r;
-}
+fp tanh(fp const& x) { fp r; tanh(r, x); return r; }
 
 namespace {
 
@@ -206,11 +194,7 @@ void asinh(fp& r, fp const& x) {
     detail::roundInto(r, s);
 }
 
-fp asinh(fp const& x) {
-    fp r;
-    asinh(r, x);
-    return r;
-}
+fp asinh(fp const& x) { fp r; asinh(r, x); return r; }
 
 void acosh(fp& r, fp const& x) {
     fp one, two, s;
@@ -247,11 +231,7 @@ void acosh(fp& r, fp const& x) {
     detail::roundInto(r, s);
 }
 
-fp acosh(fp const& x) {
-    fp r;
-    acosh(r, x);
-    return r;
-}
+fp acosh(fp const& x) { fp r; acosh(r, x); return r; }
 
 void atanh(fp& r, fp const& x) {
     fp a = abs(x), one, s;
@@ -286,10 +266,6 @@ void atanh(fp& r, fp const& x) {
     detail::roundInto(r, s);
 }
 
-fp atanh(fp const& x) {
-    fp r;
-    atanh(r, x);
-    return r;
-}
+fp atanh(fp const& x) { fp r; atanh(r, x); return r; }
 
 }  // namespace korvel

@@ -71,11 +71,7 @@ void atan(fp& r, fp const& x) {
     detail::roundInto(r, sum);
 }
 
-fp atan(fp const& x) {
-    fp r;
-    atan(r, x);
-    return r;
-}
+fp atan(fp const& x) { fp r; atan(r, x); return r; }
 
 void atan2(fp& r, fp const& y, fp const& x) {
     if (y.mantissa.size == 0 && x.mantissa.size <= 0) {
@@ -111,11 +107,7 @@ void atan2(fp& r, fp const& y, fp const& x) {
     detail::roundInto(r, t);
 }
 
-fp atan2(fp const& y, fp const& x) {
-    fp r;
-    atan2(r, y, x);
-    return r;
-}
+fp atan2(fp const& y, fp const& x) { fp r; atan2(r, y, x); return r; }
 
 namespace {
 
@@ -156,11 +148,7 @@ void asin(fp& r, fp const& x) {
     detail::roundInto(r, t);
 }
 
-fp asin(fp const& x) {
-    fp r;
-    asin(r, x);
-    return r;
-}
+fp asin(fp const& x) { fp r; asin(r, x); return r; }
 
 void acos(fp& r, fp const& x) {
     if (x.mantissa.size == 0) {
@@ -192,10 +180,6 @@ void acos(fp& r, fp const& x) {
     detail::roundInto(r, t);
 }
 
-fp acos(fp const& x) {
-    fp r;
-    acos(r, x);
-    return r;
-}
+fp acos(fp const& x) { fp r; acos(r, x); return r; }
 
 }  // namespace korvel

@@ -152,19 +152,11 @@ bool sineOrCosine(fp& r, fp const& x, bool cosine) {
 
 void sin(fp& r, fp const& x) { sineOrCosine(r, x, false); }
 
-fp sin(fp const& x) {
-    fp r;
-    sin(r, x);
-    return r;
-}
+fp sin(fp const& x) { fp r; sin(r, x); return r; }
 
 void cos(fp& r, fp const& x) { sineOrCosine(r, x, true); }
 
-fp cos(fp const& x) {
-    fp r;
-    cos(r, x);
-    return r;
-}
+fp cos(fp const& x) { fp r; cos(r, x); return r; }
 
 void tan(fp& r, fp const& x) {
     // Sine and cosine each within about half an ulp of B + 1 words; their
@@ -179,10 +171,6 @@ void tan(fp& r, fp const& x) {
     detail::roundInto(r, s);
 }
 
-fp tan(fp const& x) {
-    fp r;
-    tan(r, x);
-    return r;
-}
+fp tan(fp const& x) { fp r; tan(r, x); return r; }
 
 }  // namespace korvel

@@ -149,25 +149,13 @@ void Gamma(fp& r, fp const& x) {
 
 void Gamma(fp& r, double d) { Gamma(r, fp(d)); }
 
-fp Gamma(fp const& x) {
-    fp r;
-    Gamma(r, x);
-    return r;
-}
+fp Gamma(fp const& x) { fp r; Gamma(r, x); return r; }
 
-fp Gamma(double d) {
-    fp r;
-    Gamma(r, d);
-    return r;
-}
+fp Gamma(double d) { fp r; Gamma(r, d); return r; }
 
 void factorial(fp& r, double d) { Gamma(r, d + 1.0); }
 
-fp factorial(double d) {
-    fp r;
-    factorial(r, d);
-    return r;
-}
+fp factorial(double d) { fp r; factorial(r, d); return r; }
 
 void factorial(fp& r, fp const& x) {
     fp y, one;
@@ -176,10 +164,6 @@ void factorial(fp& r, fp const& x) {
     Gamma(r, y);
 }
 
-fp factorial(fp const& x) {
-    fp r;
-    factorial(r, x);
-    return r;
-}
+fp factorial(fp const& x) { fp r; factorial(r, x); return r; }
 
 }  // namespace korvel

@@ -109,10 +109,6 @@ void GammaSpouge(fp& r, fp const& x) {
     fpNormalize(r);
 }
 
-fp GammaSpouge(fp const& x) {
-    fp r;
-    GammaSpouge(r, x);
-    return r;
-}
+fp GammaSpouge(fp const& x) { fp r; GammaSpouge(r, x); return r; }
 
 }  // namespace korvel
