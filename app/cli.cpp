@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <new>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "app/korvel.h"
@@ -41,13 +41,14 @@ number, a fraction such as 1/3, or a complex pair such as (1,2) for 1 + 2i.
 
 The roots are written one per line as "real part , imaginary part", then the
 line "Polynomial(root):" and the polynomial's value at each root. The processor
-time goes to standard error as "time: <seconds> s".
+time goes to standard error as "time: <seconds> s", and so does whatever the
+x-notation reader passed over ("Ignored: ...", with the polynomial as read).
 )";
 
 // A window whose fields are texts, read as a text field reads them.
 class TextWindow : public KorvelWindow {
 public:
-    std::string shown, carried, input, output, time;
+    std::string shown, carried, input, output, time, status;
     int row = 0;
 
     int selectedRow() const override { return row; }
@@ -58,6 +59,7 @@ public:
     std::string inputText() const override { return input; }
     void setOutputText(std::string const& text) override { output = text; }
     void setTimeText(std::string const& text) override { time = text; }
+    void setStatusText(std::string const& text) override { status = text; }
 };
 
 bool isInteger(std::string const& s) {
@@ -73,16 +75,60 @@ int usageError(std::string const& problem) {
     return 2;
 }
 
-std::optional<std::string> readAll(std::istream& in) {
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return text.str();
+// Input beyond this is refused: no polynomial the search can handle is longer.
+constexpr std::size_t maxInputBytes = std::size_t(64) << 20;
+
+enum class Read { ok, failed, tooLarge };
+
+Read readAll(std::istream& in, std::string& text) {
+    text.clear();
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        if (text.size() + std::size_t(in.gcount()) > maxInputBytes) return Read::tooLarge;
+        text.append(buffer, std::size_t(in.gcount()));
+    }
+    return in.bad() ? Read::failed : Read::ok;
 }
+
+int readError(std::string const& what, std::string const& why) {
+    std::cerr << "korvel-cli: cannot read " << what << ": " << why << '\n';
+    return 1;
+}
+
+// The polynomial text from a file or standard input; 0, or the exit status.
+int readInput(std::optional<std::string> const& file, std::string& text) {
+    Read result;
+    std::string const what = !file || *file == "-" ? "standard input" : *file;
+    if (!file || *file == "-") {
+        result = readAll(std::cin, text);
+    } else {
+        std::error_code error;
+        if (std::filesystem::is_directory(*file, error)) return readError(what, "it is a directory");
+        std::ifstream in(*file, std::ios::binary);
+        if (!in) return readError(what, std::strerror(errno));
+        result = readAll(in, text);
+    }
+    if (result == Read::tooLarge) return readError(what, "it is larger than 64 MiB");
+    if (result == Read::failed) return readError(what, "a read failed");
+    return 0;
+}
+
+int run(int argc, char** argv);
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (std::bad_alloc const&) {
+        std::cerr << "korvel-cli: not enough memory\n";
+        return 1;
+    }
+}
+
+namespace {
+
+int run(int argc, char** argv) {
     TextWindow window;
     std::optional<std::string> expression, file;
     for (int i = 1; i < argc; ++i) {
@@ -123,27 +169,14 @@ int main(int argc, char** argv) {
 
     if (expression) {
         window.input = *expression;
-    } else {
-        std::optional<std::string> text;
-        if (!file || *file == "-") {
-            text = readAll(std::cin);
-        } else {
-            std::ifstream in(*file, std::ios::binary);
-            if (!in) {
-                std::cerr << "korvel-cli: cannot read " << *file << ": " << std::strerror(errno) << '\n';
-                return 1;
-            }
-            text = readAll(in);
-        }
-        if (!text) {
-            std::cerr << "korvel-cli: cannot read the polynomial\n";
-            return 1;
-        }
-        window.input = *text;
+    } else if (int const status = readInput(file, window.input); status != 0) {
+        return status;
     }
 
     korvel::Korvel controller(window);
-    if (!controller.korvel()) {
+    bool const found = controller.korvel();
+    if (!window.status.empty()) std::cerr << window.status << '\n';
+    if (!found) {
         std::cerr << window.output << '\n';
         return 1;
     }
@@ -151,3 +184,5 @@ int main(int argc, char** argv) {
     std::cerr << "time: " << window.time << " s\n";
     return 0;
 }
+
+}  // namespace

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "app/output.h"
 #include "input/input.h"
 #include "roots/roots.h"
 
@@ -14,50 +16,25 @@ namespace korvel {
 
 namespace {
 
-std::string keepOnly(std::string const& text, std::string const& alphabet) {
-    std::string out;
-    for (char c : text)
-        if (alphabet.find(c) != std::string::npos) out.push_back(c);
-    return out;
-}
-
-// "re , im" of a value, each part with `figures` significant figures.
-void appendValue(std::string& out, fpComplex const& z, int figures) {
-    char* re = fpToStr(z.re, figures);
-    char* im = fpToStr(z.im, figures);
-    out += re;
-    out += " , ";
-    out += im;
-    out += "\n\n";
-    std::free(re);
-    std::free(im);
-}
-
 double processorSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
 
 }  // namespace
 
-bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients) {
-    if (xPresence(n, text.c_str())) {
-        std::string const cleaned = keepOnly(text, "x^()eE,.+-/0123456789");
-        coefficients.assign(std::size_t(n) + 1, fpComplex());
-        fpComplex* a = coefficients.data();
-        return inputPoly_x(a, n, cleaned.c_str());
+bool Korvel::korvel() {
+    try {
+        return run();
+    } catch (std::bad_alloc const&) {
+        window_.setOutputText(outOfMemoryMessage);
+        return false;
     }
-    std::string cleaned;
-    for (char c : text)
-        if (c != ' ') cleaned.push_back(c);
-    if (!xNoPresence(n, "\n", cleaned.c_str())) return false;
-    coefficients.assign(std::size_t(n) + 1, fpComplex());
-    fpComplex* a = coefficients.data();
-    return inputPoly(a, n, "\n", cleaned.c_str());
 }
 
-bool Korvel::korvel() {
+bool Korvel::run() {
     auto fail = [this](char const* message) {
         window_.setOutputText(message);
         return false;
     };
+    window_.setStatusText("");
 
     bool const snapToAxes = window_.selectedRow() == 0;
     int intDigits = window_.internalFigures();
@@ -80,14 +57,22 @@ bool Korvel::korvel() {
 
     int n = 0;
     std::vector<fpComplex> coefficients;
-    if (!readPolynomial(text, n, coefficients)) return fail(entryMessage);
+    std::string ignored;
+    if (!readPolynomial(text, n, coefficients, ignored)) return fail(entryMessage);
+    if (!ignored.empty())
+        window_.setStatusText("Ignored: " + ignored + "\nRead as: " + polynomialAsRead(coefficients));
+    // Leading zero coefficients lower the degree: a zero x^3 term has no roots.
+    n = trueDegree(coefficients.data(), n);
+    if (n < 1) return fail(entryMessage);
 
     std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));
     double const start = processorSeconds();
     fpComplex* r = roots.data();
     fpComplex* v = values.data();
     fpComplex* a = coefficients.data();
-    if (!findPolyRoots(r, v, a, n, snapToAxes)) return fail(computationMessage);
+    // A value that left the exponent's range makes every root after it suspect.
+    OverflowWatch watch;
+    if (!findPolyRoots(r, v, a, n, snapToAxes, extDigits) || watch.overflowed()) return fail(computationMessage);
 
     for (auto const& root : roots) appendValue(output, root, extDigits);
     output += "Polynomial(root):\n";

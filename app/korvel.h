@@ -1,9 +1,6 @@
 // The controller: one press of the button runs one whole computation.
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "app/window.h"
 #include "complex/complex.h"
 
@@ -17,15 +14,11 @@ inline constexpr char const* computationMessage = "There was a computation probl
 // computation here can use; such a request is refused with this message.
 inline constexpr int maxFigures = 100000;
 inline constexpr char const* tooManyFiguresMessage = "Cannot carry more than 100000 significant figures!";
+// A computation that asked for more memory than there is ends with this message.
+inline constexpr char const* outOfMemoryMessage = "There is not enough memory for this computation!";
 
 inline constexpr int defaultInternalFigures = 64;
 inline constexpr int defaultExternalFigures = 16;
-
-// Reads a typed polynomial in the form its text shows: x-notation, keeping only
-// the characters of that notation, or a list of lines with the spaces dropped.
-// n is the degree and coefficients[k] the coefficient of x^k. False on an
-// entry problem.
-bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients);
 
 class Korvel {
 public:
@@ -36,6 +29,8 @@ public:
     bool korvel();
 
 private:
+    bool run();
+
     KorvelWindow& window_;
 };
 

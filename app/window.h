@@ -17,6 +17,8 @@ public:
     virtual std::string inputText() const = 0;        // TextViewCoeffs
     virtual void setOutputText(std::string const& text) = 0;  // TextViewRoots, replaced whole
     virtual void setTimeText(std::string const& text) = 0;    // TextFieldTime
+    // A line under the output that says what the reader passed over; "" clears it.
+    virtual void setStatusText(std::string const& text) = 0;
 };
 
 // A precision field's text as an integer, the way a text field reads one:

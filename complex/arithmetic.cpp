@@ -2,7 +2,7 @@
 // any part of the result, so the result may be any operand.
 #include <utility>
 
-#include "complex/complex.h"
+#include "complex/internal.h"
 
 namespace korvel {
 
@@ -69,6 +69,28 @@ void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) {
     r.re = std::move(re);
 }
 
+namespace {
+
+// re + i im = a / b = (a conj(b)) / |b|^2, the numerator by three multiplications.
+void quotient(fp& re, fp& im, fpComplex const& a, fpComplex const& b) {
+    fp d1, d2, den, k1, k2, u, t, p;
+    mul(d2, b.im, b.im);
+    mul(d1, b.re, b.re);
+    add(den, d1, d2);
+    mul(k1, a.re, b.re);
+    mul(k2, a.im, b.im);
+    sub(u, b.re, b.im);
+    add(t, a.re, a.im);
+    mul(p, t, u);
+    sub(im, p, k1);
+    add(im, im, k2);
+    div(im, im, den);
+    add(re, k1, k2);
+    div(re, re, den);
+}
+
+}  // namespace
+
 void div(fpComplex& r, fpComplex const& a, fpComplex const& b) {
     fp re, im;
     if (!b) {
@@ -83,22 +105,16 @@ void div(fpComplex& r, fpComplex const& a, fpComplex const& b) {
         div(im, a.im, b.re);
     } else if (!a.im && !b.re) {
         div(im, -a.re, b.im);
+    } else if (!detail::moderate(detail::topLog2(a)) || !detail::moderate(detail::topLog2(b))) {
+        // |b|^2 or a part product would leave the exponent's range: a/b is
+        // (a s)/(b s) with s the power of two that brings b near 1.
+        i32 const shift = detail::shiftToOne(detail::topLog2(b));
+        fpComplex as(a), bs(b);
+        detail::scale(as, shift);
+        detail::scale(bs, shift);
+        quotient(re, im, as, bs);
     } else {
-        // (a conj(b)) / |b|^2, the numerator by three multiplications.
-        fp d1, d2, den, k1, k2, u, t, p;
-        mul(d2, b.im, b.im);
-        mul(d1, b.re, b.re);
-        add(den, d1, d2);
-        mul(k1, a.re, b.re);
-        mul(k2, a.im, b.im);
-        sub(u, b.re, b.im);
-        add(t, a.re, a.im);
-        mul(p, t, u);
-        sub(im, p, k1);
-        add(im, im, k2);
-        div(im, im, den);
-        add(re, k1, k2);
-        div(re, re, den);
+        quotient(re, im, a, b);
     }
     r.im = std::move(im);
     r.re = std::move(re);

@@ -1,14 +1,33 @@
 // Modulus, square root, conjugate and square.
-#include "complex/complex.h"
+#include "complex/internal.h"
 
 namespace korvel {
 
-fp abs(fpComplex const& z) {
+namespace {
+
+fp modulusOfModerateParts(fpComplex const& z) {
     fp q, p, s;
     mul(q, z.im, z.im);
     mul(p, z.re, z.re);
     add(s, p, q);
     return sqrt(s);
+}
+
+}  // namespace
+
+fp abs(fpComplex const& z) {
+    // Squares of parts beyond 2^(+-2^29) would leave the exponent's range: such a
+    // value is scaled by an exact power of two first and the modulus scaled back,
+    // so the result is right whenever it can be held. Other values take the
+    // plain formula.
+    i64 const top = detail::topLog2(z);
+    if (detail::moderate(top)) return modulusOfModerateParts(z);
+    i32 const shift = detail::shiftToOne(top);
+    fpComplex scaled(z);
+    detail::scale(scaled, shift);  // a part far below the other underflows to zero
+    fp r = modulusOfModerateParts(scaled);
+    mul(r, r, power2(-shift));  // saturates with the overflow flag beyond the range
+    return r;
 }
 
 void sqrt(fpComplex& r, fpComplex const& z) {

@@ -6,7 +6,7 @@ namespace korvel {
 using detail::length;
 
 bool div(fp& r, fp const& x, fp const& y) {
-    if (y.mantissa.size == 0) return false;
+    if (mbCompareAbs(y.mantissa, mb()) == 0) return false;  // zero in any form, high zero words included
     if (x.mantissa.size == 0) {
         detail::makeZero(r);
         return true;

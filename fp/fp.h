@@ -105,7 +105,10 @@ bool operator>=(fp const& x, double y);
 // ---- precision -------------------------------------------------------------------
 extern i32 blockPrec;  // working precision in words (initially 5)
 extern i32 decPrec;    // digits written by operator<< (initially 16)
-void setBlockPrec(i32 v);  // stored as given
+// Precisions from 1 to maxBlockPrec words (about ten million decimal digits);
+// setBlockPrec clamps a value outside that range to its nearer end.
+inline constexpr i32 maxBlockPrec = i32(1) << 20;
+void setBlockPrec(i32 v);
 i32 getBlockPrec();
 void setDecPrec(i32 v);    // |v|; 0 gives 16
 i32 getDecPrec();
@@ -123,8 +126,24 @@ private:
 };
 
 // ---- exponent range --------------------------------------------------------------
+// The flag is kept per thread: a computation sees only its own overflows.
 bool fpOverflowed();        // a result's exponent rose above its range since the last clear
 void fpClearOverflow();
+
+// Tells whether an overflow happened within a scope, without losing one that
+// happened before it: the flag is cleared on entry and raised again on exit
+// when it was raised before.
+class OverflowWatch {
+public:
+    OverflowWatch() : earlier_(fpOverflowed()) { fpClearOverflow(); }
+    OverflowWatch(OverflowWatch const&) = delete;
+    OverflowWatch& operator=(OverflowWatch const&) = delete;
+    ~OverflowWatch();
+    bool overflowed() const { return fpOverflowed(); }
+
+private:
+    bool earlier_;
+};
 
 // ---- representation ----------------------------------------------------------------
 i32 init(fp& x);                          // zero, nothing released; returns 1
@@ -175,9 +194,12 @@ void sqrt(fp& r, fp const& x);            // r = sqrt(x), B words truncated; x <
 fp sqrt(fp const& x);
 void power2(fp& r, i32 n);                // r = 2^n exactly
 fp power2(i32 n);
-bool pow(fp& r, fp const& x, i32 n);      // r = x^n; false (r = 0) when out of range
+// r = x^n; false (r = 0) above the exponent's range, 0 below it; false with r
+// unchanged for 0^n, n < 0.
+bool pow(fp& r, fp const& x, i32 n);
 fp pow(fp const& x, i32 n);
-bool pow(fp& r, fp const& x, fp const& y);  // r = x^y; false for x < 0 with y not an integer
+// r = x^y; false for x < 0 with y not an integer, as for the integer form otherwise.
+bool pow(fp& r, fp const& x, fp const& y);
 bool pow(fp& r, double x, fp const& y);
 bool pow(fp& r, fp const& x, double y);
 fp pow(fp const& x, fp const& y);
@@ -228,13 +250,16 @@ fp atanh(fp const& x);
 bool fpConvFromString(fp& r, char const* s);  // decimal text; false when unreadable
 bool init(fp& r, char const* s);              // read s into a fresh r, normalised
 bool equate(fp& r, char const* s);
-char* fpToStr(fp const& x, i32 digits);       // at most `digits` significant digits, malloc'd
+// At most `digits` significant digits, malloc'd; a count above maxStringDigits
+// is taken as maxStringDigits.
+inline constexpr i32 maxStringDigits = 100000;
+char* fpToStr(fp const& x, i32 digits);
 char* equate(char*& t, fp const& x, i32 digits);
 std::ostream& operator<<(std::ostream& os, fp const& x);  // fpToStr(x, decPrec)
 
 bool init(fp& r, double d);              // through the text "%.14e" of d
 bool equate(fp& r, double d);
-bool equate(double& d, fp const& x);     // through fpToStr(x, 16)
+bool equate(double& d, fp const& x);     // through fpToStr(x, 16); false and 0 beyond the double range
 i32 to_long(fp const& x);                // low 32 bits of the integer part, signed
 bool equate(i32& v, fp const& x);        // v = x when x is an integer that fits
 void floor(fp& r, fp const& x);          // integer part, toward zero

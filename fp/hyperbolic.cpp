@@ -18,7 +18,7 @@ bool atMostPointOne(fp const& a) {
 // For a > 0 at the working precision: e = e^a and its reciprocal; false when
 // e^a overflows the exponent's range.
 bool expPair(fp& e, fp& inverse, fp const& a) {
-    detail::OverflowWatch watch;
+    OverflowWatch watch;
     exp(e, a);
     if (watch.overflowed()) return false;
     fp one;

@@ -84,18 +84,6 @@ inline void roundInto(fp& r, fp const& x) {
 // precision; for small |y|, where it converges at once.
 void oddTaylorSeries(fp& s, fp const& y, bool hyperbolic);
 
-// Records for `fpConvFromString` and the like whether an overflow happened
-// inside a scope, without losing an earlier one.
-class OverflowWatch {
-public:
-    OverflowWatch() : earlier_(fpOverflowed()) { fpClearOverflow(); }
-    OverflowWatch(OverflowWatch const&) = delete;
-    OverflowWatch& operator=(OverflowWatch const&) = delete;
-    ~OverflowWatch();
-    bool overflowed() const { return fpOverflowed(); }
-
-private:
-    bool earlier_;
-};
+using korvel::OverflowWatch;
 
 }  // namespace korvel::detail

@@ -13,13 +13,14 @@ void log(fp& r, fp const& x) {
     fp threeQuarters, threeHalves;
     init(threeQuarters, 0.75);
     init(threeHalves, 1.5);
-    i32 k = 0;
+    // k is 64-bit: for x near the ends of the range, k and the halvings below
+    // would not fit 32 bits.
+    i64 k = 0;
     equate(t, x);
     if (compare(t, threeQuarters) < 0 || compare(t, threeHalves) >= 0) {
-        k = Lg2(x);
-        fp scale;
-        power2(scale, -k);
-        mul(t, x, scale);
+        k = i64(x.exponent) + NumBits(x.mantissa) - 1;  // floor(log2 x)
+        t.exponent = i32(i64(x.exponent) - k);            // t = x / 2^k, in [1, 2)
+        fpNormalize(t);
         while (compare(t, threeHalves) > 0) {
             t.exponent -= 1;  // exact halving
             ++k;
@@ -36,7 +37,7 @@ void log(fp& r, fp const& x) {
     if (k != 0) {
         ComputeLn2(kLn2);
         fp factor;
-        init(factor, double(k < 0 ? -i64(k) : i64(k)));
+        init(factor, double(k < 0 ? -k : k));
         mul(kLn2, kLn2, factor);
         if (k < 0) kLn2.mantissa.size = -kLn2.mantissa.size;
     }

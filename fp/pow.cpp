@@ -33,6 +33,7 @@ bool pow(fp& r, fp const& x, i32 n) {
         return true;
     }
     if (x.mantissa.size == 0) {
+        if (n < 0) return false;  // 1/0: r is left as it was, as by a division by zero
         detail::makeZero(r);
         return true;
     }
@@ -40,10 +41,16 @@ bool pow(fp& r, fp const& x, i32 n) {
         equate(r, 1);
         return true;
     }
-    u32 const m = n < 0 ? 0u - u32(n) : u32(n);
-    if (i64(Lg2(x)) * i64(m) > detail::maxExponent) {
+    // log2 |x^n| = n log2 |x|, to double precision: above the exponent's range
+    // the result cannot be held (false, zero); below it, it underflows to zero.
+    double const bits = log2Magnitude(x) * double(n);
+    if (bits > double(detail::maxExponent)) {
         detail::makeZero(r);
         return false;
+    }
+    if (bits < double(detail::minExponent) - 64.0) {
+        detail::makeZero(r);
+        return true;
     }
     return power(r, x, n);  // the same square and multiply, with 1/t for n < 0
 }
@@ -60,6 +67,7 @@ bool pow(fp& r, fp const& x, fp const& y) {
         return true;
     }
     if (x.mantissa.size == 0) {
+        if (y.mantissa.size < 0) return false;  // 1/0: r is left as it was
         detail::makeZero(r);
         return true;
     }
@@ -71,16 +79,20 @@ bool pow(fp& r, fp const& x, fp const& y) {
         detail::makeZero(r);
         return false;
     }
-    // |y log2 |x|| beyond the exponent's range: the result cannot be held.
+    // y log2 |x| above the exponent's range: the result cannot be held (false,
+    // zero); below it, the result underflows to zero.
     fp bits;
     init(bits, log2Magnitude(x));
     mul(bits, bits, y);
-    bits.mantissa.size = length(bits);
     fp limit;
     init(limit, 2147483647.0);
     if (compare(bits, limit) > 0) {
         detail::makeZero(r);
         return false;
+    }
+    if (compare(bits, -limit) < 0) {
+        detail::makeZero(r);
+        return true;
     }
     // x^y = exp(y ln |x|), negated for a negative x and an odd integer y (which
     // here is too large for 32 bits, so only its parity matters).

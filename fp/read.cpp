@@ -1,5 +1,6 @@
 // Reading decimal text and doubles.
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,6 +28,31 @@ bool readExponent(char const* s, i64& value) {
     return value >= detail::minExponent && value <= detail::maxExponent;
 }
 
+// Digits beyond those that can reach the working precision are dropped, so
+// that a long text costs time in proportion to its length: the first
+// significantDigits stay, and a last digit 1 stands for the dropped ones when
+// any was not zero, which keeps the value off a rounding tie. The value moves
+// by less than 10^-(significantDigits - 2) relative, far below the B + 2 words
+// the digits kept can hold. Returns the count of digits dropped.
+i64 dropExcessDigits(std::string& digits) {
+    std::size_t first = 0;
+    while (first < digits.size() && !std::isdigit(static_cast<unsigned char>(digits[first]))) ++first;
+    while (first < digits.size() && digits[first] == '0') ++first;
+    // 32(B + 2) bits are 9.64(B + 2) decimal digits; 10(B + 3) is more.
+    std::size_t const significantDigits = 10 * (std::size_t(blockPrec) + 3);
+    std::size_t const end = first + significantDigits;
+    if (end + 1 >= digits.size()) return 0;
+    bool sticky = false;
+    for (std::size_t i = end; i < digits.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(digits[i]))) return 0;  // the reader refuses it whole
+        sticky = sticky || digits[i] != '0';
+    }
+    i64 const dropped = i64(digits.size() - end) - (sticky ? 1 : 0);
+    digits.resize(end);
+    if (sticky) digits.push_back('1');
+    return dropped;
+}
+
 }  // namespace
 
 bool fpConvFromString(fp& r, char const* s) {
@@ -51,18 +77,20 @@ bool fpConvFromString(fp& r, char const* s) {
         text.resize(end - 1);
         decimalExponent -= i64(fractionDigits);
     }
-    if (decimalExponent < detail::minExponent) return false;
+    decimalExponent += dropExcessDigits(text);
+    if (decimalExponent < detail::minExponent || decimalExponent > detail::maxExponent) return false;
 
-    if (!mbConvFromStr(r.mantissa, text.c_str())) return false;
-    r.exponent = 0;
-
-    static fp ten, p;
-    static bool const initGood = init(ten, 10) != 0;
-    (void)initGood;
-    detail::OverflowWatch watch;
+    // Built aside, so that a text that cannot be read leaves r as it was.
+    fp value;
+    if (!mbConvFromStr(value.mantissa, text.c_str())) return false;
+    fp ten, p;
+    init(ten, 10);
+    OverflowWatch watch;
     power(p, ten, i32(decimalExponent));
-    mul(r, r, p);
-    return !watch.overflowed();
+    mul(value, value, p);
+    if (watch.overflowed()) return false;
+    r = std::move(value);
+    return true;
 }
 
 bool init(fp& r, char const* s) {
@@ -116,7 +144,9 @@ bool equate(double& d, fp const& x) {
     char* text = fpToStr(x, 16);
     int const converted = std::sscanf(text, "%lg", &d);
     std::free(text);
-    if (converted != 1) {
+    // Beyond the largest double the value does not fit; below the smallest it
+    // comes out as zero or a subnormal, its nearest doubles.
+    if (converted != 1 || !std::isfinite(d)) {
         d = 0.0;
         return false;
     }

@@ -8,19 +8,20 @@ using detail::length;
 i32 blockPrec = 5;
 i32 decPrec = 16;
 
-void setBlockPrec(i32 v) { blockPrec = v; }
+void setBlockPrec(i32 v) { blockPrec = v < 1 ? 1 : (v > maxBlockPrec ? maxBlockPrec : v); }
 i32 getBlockPrec() { return blockPrec; }
 void setDecPrec(i32 v) { decPrec = v == 0 ? 16 : (v < 0 ? -v : v); }
 i32 getDecPrec() { return decPrec; }
 
 namespace {
-bool overflowFlag = false;
+// Per thread, so that searches on two threads do not see each other's overflows.
+thread_local bool overflowFlag = false;
 }
 
 bool fpOverflowed() { return overflowFlag; }
 void fpClearOverflow() { overflowFlag = false; }
 
-detail::OverflowWatch::~OverflowWatch() {
+OverflowWatch::~OverflowWatch() {
     if (earlier_) overflowFlag = true;
 }
 

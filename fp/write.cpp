@@ -49,6 +49,7 @@ std::string layout(bool negative, std::string const& D, i64 q) {
 
 char* fpToStr(fp const& x, i32 digits) {
     if (x.mantissa.size == 0 || digits <= 0) return copyText("0");
+    if (digits > maxStringDigits) digits = maxStringDigits;
     ScopedBlockPrec restore(blockPrec);
 
     static fp xt, log_2_10, temp, tenToDecPrec, approxX, ten, pointFive;

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/korvel.h"
 #include "input/input.h"
 
 using namespace korvel;
@@ -19,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     getTheNumber(z, upToNul.c_str());
     int n = 0;
     std::vector<fpComplex> coefficients;
-    readPolynomial(upToNul, n, coefficients);
+    std::string ignored;
+    readPolynomial(upToNul, n, coefficients, ignored);
     return 0;
 }

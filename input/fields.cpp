@@ -1,50 +1,52 @@
-// Splitting text into fields at a separator.
+// Splitting text into fields at a separator, in one pass over the text.
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "input/input.h"
 #include "input/text.h"
 
 namespace korvel {
 
-bool FindSep(int& pos, char const* text, char const* sep, int start) {
-    int const n = int(std::strlen(text)), m = int(std::strlen(sep));
-    if (n == 0 || m == 0 || m > n - start) return false;
-    for (int j = start; j <= n - m; ++j) {
-        if (text[j] == sep[0] && std::strncmp(text + j + 1, sep + 1, std::size_t(m - 1)) == 0) {
-            pos = j;
-            return true;
-        }
-    }
-    return false;
-}
-
-int CountFields(char const* text, char const* sep) {
-    int const n = int(std::strlen(text)), m = int(std::strlen(sep));
-    int count = 1, pos = 0;
-    // Each search starts one byte after the previous occurrence began.
-    for (int i = 0; i <= n - m && FindSep(pos, text, sep, i); i = pos + 1) ++count;
+std::uint64_t& detail::bytesLookedAt() {
+    thread_local std::uint64_t count = 0;  // per thread: readers on two threads count apart
     return count;
 }
 
-char* NthField(char const* text, char const* sep, int n) {
-    int const c = CountFields(text, sep);
-    if (c == 1) return detail::newText(text);
-    if (n < 1) return detail::newText("");
-    int const m = int(std::strlen(sep));
-    int previousEnd = 0, pos = 0, start = 0;
-    for (int k = 1; k <= n && k < c; ++k) {
-        if (!FindSep(pos, text, sep, start)) return detail::newText("");
-        if (k == n) {
-            int const length = pos - previousEnd;
-            return detail::newText(length > 0 ? std::string_view(text + previousEnd, std::size_t(length)) : "");
+std::vector<std::string_view> detail::splitFields(std::string_view text, std::string_view sep) {
+    bytesLookedAt() += text.size();
+    std::vector<std::string_view> fields;
+    // Every occurrence counts, overlapping ones too: each search starts one byte
+    // after the previous occurrence began. A field between overlapping
+    // occurrences is empty.
+    std::size_t previousEnd = 0;
+    if (!text.empty() && !sep.empty()) {
+        for (std::size_t pos = text.find(sep); pos != std::string_view::npos; pos = text.find(sep, pos + 1)) {
+            fields.push_back(pos > previousEnd ? text.substr(previousEnd, pos - previousEnd) : std::string_view());
+            previousEnd = pos + sep.size();
         }
-        previousEnd = pos + m;
-        start = pos + 1;
     }
-    if (n != c) return detail::newText("");
-    // The last field: everything after occurrence n - 1.
-    int const length = int(std::strlen(text)) - previousEnd;
-    return detail::newText(length > 0 ? std::string_view(text + previousEnd, std::size_t(length)) : "");
+    fields.push_back(previousEnd < text.size() ? text.substr(previousEnd) : std::string_view());
+    if (fields.size() == 1) fields[0] = text;
+    return fields;
+}
+
+bool FindSep(int& pos, char const* text, char const* sep, int start) {
+    int const n = int(std::strlen(text)), m = int(std::strlen(sep));
+    if (n == 0 || m == 0 || start < 0 || m > n - start) return false;
+    std::size_t const found = std::string_view(text, std::size_t(n)).find(sep, std::size_t(start));
+    if (found == std::string_view::npos) return false;
+    pos = int(found);
+    return true;
+}
+
+int CountFields(char const* text, char const* sep) { return int(detail::splitFields(text, sep).size()); }
+
+char* NthField(char const* text, char const* sep, int n) {
+    auto const fields = detail::splitFields(text, sep);
+    if (fields.size() == 1) return detail::newText(text);
+    if (n < 1 || std::size_t(n) > fields.size()) return detail::newText("");
+    return detail::newText(fields[std::size_t(n) - 1]);
 }
 
 }  // namespace korvel

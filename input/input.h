@@ -5,6 +5,9 @@
 // releases with free. Every reader reports a bad entry only by returning false.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "complex/complex.h"
 
 namespace korvel {
@@ -41,5 +44,13 @@ bool xNoPresence(int& n, char const* sep, char const* text);
 // Fill a[0 .. n] (a[k] the coefficient of x^k); false on an entry fault or a constant polynomial.
 bool inputPoly_x(fpComplex*& a, int n, char const* text);
 bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text);
+
+// A typed polynomial in the form its text shows: x-notation, keeping only the
+// characters of that notation, or a list of lines (ending in LF or CR LF) with
+// the spaces dropped. n is the degree read and coefficients[k] the coefficient
+// of x^k. ignored gets what an x-notation text had that was passed over
+// unread, other than blanks and a `*` between a coefficient and its x; empty
+// when nothing was. False on an entry problem.
+bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored);
 
 }  // namespace korvel

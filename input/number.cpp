@@ -17,13 +17,16 @@ bool readFraction(fp& part, char const* text) {
     fp top, bottom;
     if (!equate(top, numerator.get()) || !equate(bottom, denominator.get())) return false;
     if (!bottom) return false;
+    // A quotient beyond the exponent's range cannot be held: not a number.
+    OverflowWatch watch;
     div(part, top, bottom);
-    return true;
+    return !watch.overflowed();
 }
 
 }  // namespace
 
 bool getTheNumber(fpComplex& z, char const* s) {
+    detail::bytesLookedAt() += std::strlen(s);
     if (s[0] == '\0' || std::strcmp(s, "+") == 0) {
         equate(z, 1.0);
         return true;

@@ -1,5 +1,6 @@
 // The two polynomial forms: x-notation and one coefficient per line.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -27,6 +28,26 @@ std::string exponentText(char const* text, int& p, int len) {
     if (p < len && isSign(text[p])) out.push_back(text[p++]);
     while (p < len && !isSign(text[p])) out.push_back(text[p++]);
     return out;
+}
+
+// The length of the integer that readInt reads at the start of s.
+std::size_t integerLength(std::string const& s) {
+    std::size_t p = 0;
+    while (p < s.size() && std::isspace(static_cast<unsigned char>(s[p]))) ++p;
+    if (p < s.size() && isSign(s[p])) ++p;
+    while (p < s.size() && detail::isDigit(s[p])) ++p;
+    return p;
+}
+
+// False when a coefficient's text has a number without any digit, such as the
+// numerator of "-/2", which the lenient reader takes as zero.
+bool readsAsWritten(std::string const& coefficient) {
+    std::string const bare = detail::without(coefficient.c_str(), "() ");
+    if (bare.empty() || bare == "+" || bare == "-") return true;
+    for (auto part : detail::splitFields(bare, ","))
+        for (auto number : detail::splitFields(part, "/"))
+            if (std::none_of(number.begin(), number.end(), detail::isDigit)) return false;
+    return true;
 }
 
 // False for a zero or constant polynomial.
@@ -68,23 +89,35 @@ bool xPresence(int& n, char const* text) {
 }
 
 bool xNoPresence(int& n, char const* sep, char const* text) {
-    int const c = CountFields(text, sep);
-    n = c - 1;
-    OwnedText last(NthField(text, sep, c));
-    if (last.get()[0] == '\0') --n;
+    auto const fields = detail::splitFields(text, sep);
+    n = int(fields.size()) - 1;
+    if (fields.back().empty()) --n;
     return n >= 1 && n <= maxDegree;
 }
 
 bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text) {
+    auto const fields = detail::splitFields(text, sep);
+    std::string field;
     for (int k = 1; k <= n + 1; ++k) {
-        OwnedText field(NthField(text, sep, k));
-        if (!getTheNumber(a[n + 1 - k], field.get())) return false;
+        // Without a separator every field is the whole text.
+        std::size_t const i = fields.size() == 1 ? 0 : std::size_t(k) - 1;
+        field.assign(i < fields.size() ? fields[i] : std::string_view());
+        if (!getTheNumber(a[n + 1 - k], field.c_str())) return false;
     }
     return notConstant(a, n);
 }
 
-bool inputPoly_x(fpComplex*& a, int n, char const* text) {
+bool inputPoly_x(fpComplex*& a, int n, char const* text) { return detail::readXNotation(a, n, text, nullptr); }
+
+bool detail::readXNotation(fpComplex*& a, int n, char const* text, std::string* skipped) {
+    auto skip = [skipped](std::string_view what) {
+        if (skipped != nullptr) skipped->append(what);
+    };
     int const len = int(std::strlen(text));
+    // A last byte after a term is not read; a line end there is no loss.
+    auto skipLastByte = [&](int at) {
+        if (at == len - 1 && text[at] != '\n' && text[at] != '\r') skip(std::string_view(text + at, 1));
+    };
     if (n <= 0 || n > maxDegree || len == 0) return false;
     for (char const* q = text; *q != '\0'; ++q)
         if (!detail::isDigit(*q) && std::strchr("\n\rx ()/,^+-.eE", *q) == nullptr) return false;
@@ -105,6 +138,7 @@ bool inputPoly_x(fpComplex*& a, int n, char const* text) {
             while (p < len && text[p] != 'x' && text[p] != '\n' && text[p] != '\r') coefficient.push_back(text[p++]);
         }
         if (!getTheNumber(t, coefficient.c_str())) return false;
+        if (!readsAsWritten(coefficient)) skip(coefficient);
 
         if (p < len && text[p] == 'x') {
             ++p;
@@ -112,17 +146,23 @@ bool inputPoly_x(fpComplex*& a, int n, char const* text) {
             if (p < len && text[p] == '^') {
                 if (p == len - 1) return false;
                 ++p;
-                if (!detail::readInt(exponentText(text, p, len).c_str(), power)) return false;
+                std::string const exponent = exponentText(text, p, len);
+                if (!detail::readInt(exponent.c_str(), power)) return false;
                 if (power < 0 || power > n) return false;
+                skip(std::string_view(exponent).substr(integerLength(exponent)));
             }
             add(a[power], a[power], t);
             if (p < len - 1) continue;
+            skipLastByte(p);
             break;
         }
         // A term without x ends the text or is followed by a sign.
         bool const atEnd = p >= len - 1;
         if (atEnd || isSign(text[p])) add(a[0], a[0], t);
-        if (atEnd) break;
+        if (atEnd) {
+            skipLastByte(p);
+            break;
+        }
         if (!isSign(text[p])) return false;
     }
     return notConstant(a, n);

@@ -1,10 +1,14 @@
 // Text helpers private to the input readers.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "complex/complex.h"
 
 namespace korvel::detail {
 
@@ -12,7 +16,7 @@ namespace korvel::detail {
 inline char* newText(std::string_view s) {
     auto* out = static_cast<char*>(std::malloc(s.size() + 1));
     if (out == nullptr) std::exit(1);
-    std::memcpy(out, s.data(), s.size());
+    if (!s.empty()) std::memcpy(out, s.data(), s.size());  // an empty view may have no data
     out[s.size()] = '\0';
     return out;
 }
@@ -37,6 +41,14 @@ private:
     char* text_;
 };
 
+// Bytes the readers have looked at on this thread: a count of work for tests
+// that check the cost of reading grows in proportion to the text.
+std::uint64_t& bytesLookedAt();
+
+// The fields sep divides text into, as NthField gives them one by one: field k
+// is element k - 1. Linear in the length of text.
+std::vector<std::string_view> splitFields(std::string_view text, std::string_view sep);
+
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // s without any of the bytes in drop.
@@ -46,6 +58,11 @@ inline std::string without(char const* s, char const* drop) {
         if (std::strchr(drop, *s) == nullptr) out.push_back(*s);
     return out;
 }
+
+// inputPoly_x, appending to *skipped (when not null) the text it passes over
+// without reading it: what follows the integer of an exponent, a last byte
+// after a term, a coefficient with a number that has no digit.
+bool readXNotation(fpComplex*& a, int n, char const* text, std::string* skipped);
 
 // Reads a decimal integer as "%d" does (leading white space, an optional sign,
 // at least one digit, anything after the digits ignored), refusing a value that

@@ -30,7 +30,7 @@ u32 ThreeByTwo(mb& a, mb& b) {
 }
 
 bool div(mb& q, mb const& x, mb const& y) {
-    if (y.size == 0) return false;
+    if (detail::isZeroValue(y)) return false;
     if (x.size == 0) {
         detail::makeEmptyZero(q);
         return true;
@@ -103,7 +103,7 @@ bool div(mb& q, mb const& x, mb const& y) {
 }
 
 bool divRem(mb& q, mb& r, mb const& x, mb const& y) {
-    if (y.size == 0) return false;
+    if (detail::isZeroValue(y)) return false;
     if (x.size == 0) {
         q.size = 0;
         r.size = 0;
@@ -127,7 +127,7 @@ bool divRem(mb& q, mb& r, mb const& x, mb const& y) {
 }
 
 void myModulus(mb& r, mb const& x, mb const& n) {
-    if (n.size == 0) return;
+    if (detail::isZeroValue(n)) return;
     if (x.size == 0) {
         r.size = 0;
         return;

@@ -12,6 +12,9 @@ inline i32 length(mb const& x) { return x.size < 0 ? -x.size : x.size; }
 // -1 for a negative number, +1 otherwise (zero counts as positive).
 inline i32 signOf(mb const& x) { return x.size < 0 ? -1 : 1; }
 
+// True for zero in any form, high zero words included.
+inline bool isZeroValue(mb const& x) { return words::stripped(x.words, length(x)) == 0; }
+
 // Gives back the storage and leaves the empty zero.
 inline void makeEmptyZero(mb& x) {
     if (x.alloc != 0 && x.words != nullptr) words::release(x.words);

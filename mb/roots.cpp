@@ -101,12 +101,12 @@ void nthRoot(mb& r, mb const& x, i32 n) {
         detail::makeEmptyZero(r);
         return;
     }
-    if (compare(A, one) == 0) {
+    if (compare(A, one) <= 0) {  // 0 and 1 are their own roots
         equate(r, x);
         return;
     }
-    power(P, two, n);
-    if (compare(A, P) < 0) {  // 1 <= root < 2
+    // A below 2^n, told by its bit length (a huge n costs nothing): 1 <= root < 2.
+    if (n >= NumBits(A)) {
         equate(r, one);
         if (negative) r.size = -r.size;
         return;

@@ -34,6 +34,48 @@ void snapToAxis(fpComplex*& a, int n, fpComplex& z) {
         z.re = fp();
 }
 
+// Extracts the roots in turn; capped[k] tells whether root k's iteration ran to the cap.
+bool extractRoots(fpComplex*& roots, fpComplex*& a, i32 n, std::vector<bool>& capped) {
+    fp scratch, f;
+    fpComplex z;
+    capped.assign(std::size_t(n), false);
+    for (i32 k = 0; n > 0; ++k) {
+        // Roots at the origin come first and exactly.
+        if (!a[0])
+            equate(z, 0.0, 0.0);
+        else
+            equate(z, 0.271828, 0.031416);
+        f = 1.0;
+        LaguerreEnd const end = laguerreIterate(a, n, z, scratch, f);
+        if (end == LaguerreEnd::invalid) return false;
+        capped[std::size_t(k)] = end == LaguerreEnd::capReached;
+        roots[k] = z;
+        forwardDeflation(a, n, z);
+    }
+    return true;
+}
+
+// True when a disk of radius n|p(z)/p'(z)| about z, which holds a root of p,
+// is within 10^-figures |z|: the iterate left at the cap is a root to that many digits.
+bool confirmed(fpComplex*& a, int n, fpComplex const& z, int figures) {
+    fpComplex p = a[n], d;
+    for (int i = n - 1; i >= 0; --i) {
+        mul(d, d, z);
+        add(d, d, p);
+        mul(p, p, z);
+        add(p, p, a[i]);
+    }
+    if (!p) return true;
+    if (!d || !z) return false;
+    fp bound;
+    pow(bound, fp(10.0), i32(-figures));
+    mul(bound, bound, abs(z));
+    fp radius = abs(p);
+    div(radius, radius, abs(d));
+    mul(radius, radius, fp(double(n)));
+    return radius <= bound;
+}
+
 }  // namespace
 
 void forwardDeflation(fpComplex*& a, i32& n, fpComplex& z) {
@@ -49,34 +91,40 @@ void forwardDeflation(fpComplex*& a, i32& n, fpComplex& z) {
     --n;
 }
 
-bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n) {
-    fp scratch, f;
-    fpComplex z;
-    for (i32 k = 0; n > 0; ++k) {
-        // Roots at the origin come first and exactly.
-        if (!a[0])
-            equate(z, 0.0, 0.0);
-        else
-            equate(z, 0.271828, 0.031416);
-        f = 1.0;
-        if (!Laguerre(a, n, z, scratch, f)) return false;
-        roots[k] = z;
-        forwardDeflation(a, n, z);
-    }
-    return true;
+int trueDegree(fpComplex const* a, int n) {
+    while (n >= 0 && !a[n]) --n;
+    return n;
 }
 
-bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes) {
+bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n) {
+    std::vector<bool> capped;
+    return extractRoots(roots, a, n, capped);
+}
+
+bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
+                   int confirmFigures) {
+    n = trueDegree(coefficients, n);
+    if (n < 1) return false;
     std::vector<fpComplex> copy(coefficients, coefficients + n + 1);
     fpComplex* work = copy.data();
 
-    // A very large constant term: scale x by R = |a0|^(1/n), so that the constant
-    // term gets modulus 1 and the roots shrink by R.
-    fp const s = abs(work[0]);
-    bool const scaled = s > fp(1e20);
+    // Roots far from modulus 1: scale x by R = |a_low / a_n|^(1/(n - low)), the
+    // geometric mean of the moduli of the non-zero roots (a_low the lowest
+    // non-zero coefficient), so that they come near the unit circle, where the
+    // fixed start of the iteration is. Without it tiny roots are approached by a
+    // constant factor a step and never reached before the cap.
+    int low = 0;
+    while (!work[low]) ++low;
+    bool scaled = false;
     fp R;
+    if (low < n) {
+        fp s = abs(work[low]);
+        fp const lead = abs(work[n]);
+        if (lead != 1.0) div(s, s, lead);
+        scaled = s > fp(1e20) || s < fp(1e-20);
+        if (scaled) pow(R, s, 1.0 / (n - low));
+    }
     if (scaled) {
-        pow(R, s, 1.0 / n);
         fp const b = 1.0 / R;
         fp d = b;
         for (int i = n - 1; i >= 0; --i) {
@@ -84,10 +132,13 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
             mul(d, b, d);
         }
     }
-    bool const found = myKorvel(roots, work, n);
+    std::vector<bool> capped;
+    bool const found = extractRoots(roots, work, n, capped);
     if (scaled)
         for (int k = 0; k < n; ++k) mul(roots[k], R, roots[k]);
     if (!found) return false;
+    for (int k = 0; k < n; ++k)
+        if (capped[std::size_t(k)] && !confirmed(coefficients, n, roots[k], confirmFigures)) return false;
     if (snapToAxes)
         for (int k = 0; k < n; ++k) snapToAxis(coefficients, n, roots[k]);
     orderRoots(roots, n);

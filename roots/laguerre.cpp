@@ -13,6 +13,10 @@ void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result) {
 }
 
 bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) {
+    return laguerreIterate(a, n, x, err, f) != LaguerreEnd::invalid;
+}
+
+LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) {
     // Cap and tolerance: 10^-(8B + 2), through pow on the base 10.
     i64 const maxIter = 5 * i64(n) + 400 + i64(n) * n / 2;
     fp eps;
@@ -20,10 +24,10 @@ bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) {
     eps /= 10.0;
     eps /= 10.0;
 
-    if (n < 1) return false;
+    if (n < 1) return LaguerreEnd::invalid;
     if (!a[0]) {
         equate(x, 0.0, 0.0);
-        return true;
+        return LaguerreEnd::stopRule;
     }
     err = 0.0;
     fp degree, degreeLess1;
@@ -50,7 +54,7 @@ bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) {
             add(erb, erb, abs(b));
         }
         mul(erb, erb, eps);
-        if (abs(b) <= erb) return true;
+        if (abs(b) <= erb) return LaguerreEnd::stopRule;
 
         div(G, d, b);
         mul(G2, G, G);
@@ -66,11 +70,11 @@ bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) {
         if (compare(abs(gp), abs(gm)) < 0) gp = gm;
         div(dx, degree, gp);
         sub(x1, x, dx);
-        if (x1 == x) return true;
+        if (x1 == x) return LaguerreEnd::stopRule;
         x = x1;
         err = abs(dx);
     }
-    return true;
+    return LaguerreEnd::capReached;
 }
 
 }  // namespace korvel

@@ -18,10 +18,28 @@ void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result);
 // False only for n < 1; at the iteration cap x is the last iterate.
 bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f);
 
-// All n roots of coefficients, ordered, with the polynomial's values at them;
+// How a Laguerre iteration ended.
+enum class LaguerreEnd { stopRule, capReached, invalid };
+// Laguerre, telling whether the stop rule ended it or it ran to the cap
+// (whose last iterate need not be near a root).
+LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f);
+
+// The degree of a once leading zero coefficients are dropped; -1 for the zero polynomial.
+int trueDegree(fpComplex const* a, int n);
+
+// Digits to which a root left at the iteration cap must be confirmed, unless
+// the caller says otherwise.
+inline constexpr int defaultConfirmFigures = 16;
+
+// All roots of coefficients, ordered, with the polynomial's values at them;
 // snapToAxes clears negligible real or imaginary parts. The coefficients are
-// not changed. False when an extraction failed.
-bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes);
+// not changed. Leading zero coefficients lower the degree: only the first
+// trueDegree(coefficients, n) roots and values are written. False when the
+// degree is below 1, an extraction failed, or a root whose iteration ran to
+// the cap cannot be confirmed: its inclusion radius m|p(z)/p'(z)| on the input
+// polynomial of degree m exceeds 10^-confirmFigures |z|.
+bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
+                   int confirmFigures = defaultConfirmFigures);
 
 // Extracts the roots of a (deflated in place) in turn into roots[0 .. n).
 bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n);

@@ -15,7 +15,7 @@ bash "$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANIT
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 
-echo "== fuzzing the input readers (clang, libFuzzer, address and undefined sanitizers)"
+echo "== fuzzing the input readers and the radix conversion (clang, libFuzzer, address and undefined sanitizers)"
 bash "$root/scripts/build.sh" build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++-14 -DKORVEL_FUZZ_SECONDS="${KORVEL_FUZZ_SECONDS:-60}"
 (cd "$root/build-fuzz" && ctest --output-on-failure)

@@ -58,7 +58,7 @@ void reflected(fp& r, fp const& x) {
         sin(f, f);
         if (!isItEven(m)) f.mantissa.size = -f.mantissa.size;
         sub(g, one, x);
-        detail::OverflowWatch watch;
+        OverflowWatch watch;
         GammaSpouge(g, g);
         underflows = watch.overflowed();
         if (underflows) fpClearOverflow();  // the watch keeps only an earlier overflow

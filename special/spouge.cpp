@@ -92,7 +92,7 @@ void GammaSpouge(fp& r, fp const& x) {
         add(half, half, z);  // z + 1/2
         mul(power, power, half);
         sub(power, power, t);
-        detail::OverflowWatch watch;
+        OverflowWatch watch;
         exp(power, power);
         overflows = watch.overflowed();
     }

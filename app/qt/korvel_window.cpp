@@ -87,6 +87,12 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controlle
     outputLayout->setContentsMargins(0, 0, 0, 0);
     outputLayout->addWidget(new QLabel("Roots (real part , imaginary part), then the polynomial's values"));
     outputLayout->addWidget(TextViewRoots);
+    LabelStatus = new QLabel;
+    LabelStatus->setObjectName("LabelStatus");
+    LabelStatus->setWordWrap(true);
+    LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelStatus->setVisible(false);
+    outputLayout->addWidget(LabelStatus);
     auto* panes = new QSplitter;
     panes->addWidget(inputPane);
     panes->addWidget(outputPane);
@@ -113,5 +119,9 @@ void KorvelMainWindow::setExternalFigures(int figures) { TextFieldSFext->setText
 std::string KorvelMainWindow::inputText() const { return TextViewCoeffs->toPlainText().toStdString(); }
 void KorvelMainWindow::setOutputText(std::string const& text) { TextViewRoots->setPlainText(QString::fromStdString(text)); }
 void KorvelMainWindow::setTimeText(std::string const& text) { TextFieldTime->setText(QString::fromStdString(text)); }
+void KorvelMainWindow::setStatusText(std::string const& text) {
+    LabelStatus->setText(QString::fromStdString(text));
+    LabelStatus->setVisible(!text.empty());
+}
 
 }  // namespace korvel

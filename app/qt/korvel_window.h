@@ -6,6 +6,7 @@
 #include "app/korvel.h"
 
 class QButtonGroup;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -24,6 +25,7 @@ public:
     std::string inputText() const override;
     void setOutputText(std::string const& text) override;
     void setTimeText(std::string const& text) override;
+    void setStatusText(std::string const& text) override;
 
     QPushButton* findButton() const { return findButton_; }
 
@@ -33,6 +35,7 @@ private:
     QLineEdit* TextFieldTime;
     QPlainTextEdit* TextViewCoeffs;
     QPlainTextEdit* TextViewRoots;
+    QLabel* LabelStatus;
     QButtonGroup* myRadio;
     QPushButton* findButton_;
     Korvel controller_;

@@ -34,12 +34,25 @@ check "bad number" 2 "" "usage: korvel-cli" -- --shown ten -e 'x'
 check "two inputs" 2 "" "usage: korvel-cli" -- -e 'x' "$examples/quadratic.txt"
 check "help" 0 "usage: korvel-cli" "" -- --help
 check "version" 0 "korvel-cli " "" -- --version
+check "zero leading coefficient" 0 "2 , 0" "" -- -e '0x^3+x-2'
+check "cap" 1 "" "There was a computation problem!" -- -e 'x^3-1e400x^2+2e200x-1'
+check "ignored text" 0 "Polynomial(root):" "Ignored: .5" -- -e 'x^2.5-1'
+check "read as" 0 "" "Read as: x^2 - 1 (degree 2)" -- -e 'x^2.5-1'
+check "overflowing fraction" 1 "" "There was an entry problem!" -- -e 'x^2-1e646456993/1e-646456993'
+check "directory" 1 "" "it is a directory" -- "$work"
+printf '1\r\n0\r\n-1\r\n' >"$work/crlf.txt"
+check "CR LF lines" 0 "-1 , 0" "" -- "$work/crlf.txt"
 
 # Standard input, and nothing on stdout after a failure.
 printf '3\n0\n-1\n' | "$cli" >"$work/out" 2>/dev/null && grep -qF "0.5773502691896258 , 0" "$work/out" \
   && passed=$((passed + 1)) || { echo "FAIL stdin"; failed=$((failed + 1)); }
 "$cli" -e '' >"$work/out" 2>/dev/null
 [ $? -eq 1 ] && [ ! -s "$work/out" ] && passed=$((passed + 1)) || { echo "FAIL empty stdout on failure"; failed=$((failed + 1)); }
+
+# Input beyond 64 MiB is refused with a message, not read until memory runs out.
+head -c 70000000 /dev/zero | "$cli" >"$work/out" 2>"$work/err"
+[ $? -eq 1 ] && grep -qF "larger than 64 MiB" "$work/err" && passed=$((passed + 1)) ||
+  { echo "FAIL oversized input"; failed=$((failed + 1)); }
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -10,7 +10,7 @@ namespace korvel {
 namespace {
 
 struct FakeWindow : KorvelWindow {
-    std::string internal = "64", external = "16", input, output = "(untouched)", time = "(untouched)";
+    std::string internal = "64", external = "16", input, output = "(untouched)", time = "(untouched)", status;
     int row = 0;
 
     int selectedRow() const override { return row; }
@@ -21,6 +21,7 @@ struct FakeWindow : KorvelWindow {
     std::string inputText() const override { return input; }
     void setOutputText(std::string const& text) override { output = text; }
     void setTimeText(std::string const& text) override { time = text; }
+    void setStatusText(std::string const& text) override { status = text; }
 };
 
 std::string run(FakeWindow& w) {
@@ -111,6 +112,18 @@ TEST(Controller, BothFormsAndTheOutputLayout) {
         EXPECT_EQ(w.output.substr(w.output.size() - 2), "\n\n");
         EXPECT_EQ(w.time.size(), 8u) << w.time;  // "%.2e", such as 1.25e-03
     }
+
+    FakeWindow lowered;
+    lowered.input = "0x^3+x-2";
+    ASSERT_TRUE(Korvel(lowered).korvel());
+    EXPECT_EQ(nonEmptyLines(lowered.output), 3) << "a zero x^3 term lowers the degree to 1";
+
+    FakeWindow skipped;
+    skipped.input = "x*x-1";
+    ASSERT_TRUE(Korvel(skipped).korvel());
+    EXPECT_EQ(skipped.status, "Ignored: *\nRead as: 2x - 1 (degree 1)");
+    run(x);
+    EXPECT_EQ(x.status, "") << "nothing passed over, nothing said";
 
     FakeWindow snapped, raw;
     snapped.input = "x^2+1";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "input/input.h"
+#include "input/text.h"
 
 namespace korvel {
 namespace {
@@ -104,25 +105,22 @@ TEST(InputFields, SplittingAtAComma) {
 
 // Reads text in the form the application would choose and returns the
 // coefficients (index 0 first) as "re:im" texts, or "rejected".
-std::string read(char const* text) {
+// The coefficients as read, "re:im" from x^0 up, or "rejected"; ignored gets
+// what the reader passed over.
+std::string read(std::string const& text, std::string* ignored = nullptr) {
     int n = 0;
-    bool const xForm = xPresence(n, text);
-    std::string cleaned;
-    for (char const* p = text; *p != '\0'; ++p)
-        if (xForm ? std::string("x^()eE,.+-/0123456789").find(*p) != std::string::npos : *p != ' ')
-            cleaned.push_back(*p);
-    if (!xForm && !xNoPresence(n, "\n", cleaned.c_str())) return "rejected";
-    auto* a = new fpComplex[std::size_t(n) + 1];
-    bool const ok = xForm ? inputPoly_x(a, n, cleaned.c_str()) : inputPoly(a, n, "\n", cleaned.c_str());
-    std::string out = ok ? "" : "rejected";
-    for (int k = 0; ok && k <= n; ++k) {
-        char* re = fpToStr(a[k].re, 10);
-        char* im = fpToStr(a[k].im, 10);
+    std::vector<fpComplex> a;
+    std::string skipped;
+    if (!readPolynomial(text, n, a, skipped)) return "rejected";
+    if (ignored != nullptr) *ignored = skipped;
+    std::string out;
+    for (int k = 0; k <= n; ++k) {
+        char* re = fpToStr(a[std::size_t(k)].re, 10);
+        char* im = fpToStr(a[std::size_t(k)].im, 10);
         out += std::string(k ? " " : "") + re + ":" + im;
         std::free(re);
         std::free(im);
     }
-    delete[] a;
     return out;
 }
 
@@ -163,6 +161,75 @@ TEST(InputPolynomials, BothForms) {
         {"\n", "rejected"},
     };
     for (auto const& c : cases) EXPECT_EQ(read(c.text), c.coefficients) << '"' << c.text << '"';
+}
+
+TEST(InputPolynomials, ListsAcceptCrLf) {
+    EXPECT_EQ(read("1\r\n0\r\n-1\r\n"), read("1\n0\n-1\n"));
+    EXPECT_EQ(read("(1,2)\r\n3"), "3:0 1:2");
+    EXPECT_EQ(read("x^2\r\n-1\r\n"), "-1:0 0:0 1:0");
+}
+
+// What the lenient x-notation passes over is reported, so that a misreading
+// shows; blanks and a `*` between a coefficient and its x are not.
+TEST(InputPolynomials, IgnoredTextIsReported) {
+    struct Case {
+        char const* text;
+        char const* coefficients;
+        char const* ignored;
+    };
+    Case const cases[] = {
+        {"x^2.5-1", "-1:0 0:0 1:0", ".5"},
+        {"x*x-1", "-1:0 2:0", "*"},
+        {"x^2(3,4)x(5,6)", "0:0 0:0 1:0", "(3,4)x(5,6)"},
+        {"x^2-/2", "0:0 0:0 1:0", "-/2"},
+        {"2x5", "0:0 2:0", "5"},
+        {"x^2+", "0:0 0:0 1:0", "+"},
+        {"3x^2 ; y", "0:0 0:0 3:0", ";y"},
+        {"3*x^2 - 1.5 * x\r\n+ 2", "2:0 -1.5:0 3:0", ""},
+        {" 3 x ^ 2 - x + (1,2)", "1:2 -1:0 3:0", ""},
+        {"1\n2\n", "2:0 1:0", ""},
+    };
+    for (auto const& c : cases) {
+        std::string ignored = "(not set)";
+        EXPECT_EQ(read(c.text, &ignored), c.coefficients) << '"' << c.text << '"';
+        EXPECT_EQ(ignored, c.ignored) << '"' << c.text << '"';
+    }
+}
+
+// A million lines, and a coefficient of a million digits, cost time in
+// proportion to their length: the work counted in bytes looked at grows
+// tenfold from 10^5 to 10^6, not a hundredfold.
+TEST(InputPolynomials, ReadingCostIsLinear) {
+    auto bytesLookedAt = [](std::string const& text) {
+        detail::bytesLookedAt() = 0;
+        int n = 0;
+        std::vector<fpComplex> a;
+        std::string ignored;
+        readPolynomial(text, n, a, ignored);
+        return double(detail::bytesLookedAt());
+    };
+    auto lines = [](std::size_t count) {
+        std::string text;
+        for (std::size_t k = 0; k < count; ++k) text += "1\n";
+        return text + "?";  // a bad last line: every line is read before the refusal
+    };
+    double const few = bytesLookedAt(lines(100000)), many = bytesLookedAt(lines(1000000));
+    EXPECT_LT(many / few, 12.0);
+    auto digits = [](std::size_t count) { return "x-" + std::string(count, '7'); };
+    double const shortNumber = bytesLookedAt(digits(100000)), longNumber = bytesLookedAt(digits(1000000));
+    EXPECT_LT(longNumber / shortNumber, 12.0);
+    // The digits beyond the working precision only decide the rounding.
+    fp full, leading;
+    ASSERT_TRUE(equate(full, std::string(1000000, '7').c_str()));
+    ASSERT_TRUE(equate(leading, (std::string(200, '7') + "8e" + std::to_string(1000000 - 201)).c_str()));
+    EXPECT_TRUE(full == leading);
+}
+
+TEST(InputPolynomials, OverflowingFractionIsRefused) {
+    fpComplex z(3.0);
+    EXPECT_FALSE(getTheNumber(z, "1e646456993/1e-646456993"));
+    EXPECT_TRUE(getTheNumber(z, "1e646456993/1e646456993"));
+    EXPECT_EQ(read("x^2-1e646456993/1e-646456993"), "rejected");
 }
 
 // Exponents that do not fit an int, and degrees beyond maxDegree, are entry

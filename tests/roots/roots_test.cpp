@@ -81,8 +81,8 @@ TEST(RootsDriver, PinnedRules) {
     EXPECT_GE(testing::agreeingDigits(f.roots[0], fpComplex(1.0)), 80);
     EXPECT_GE(testing::agreeingDigits(f.roots[2], fpComplex(-1.0)), 80);
 
-    // A constant term of modulus exactly 1e20 is not scaled, one just above is;
-    // either way the roots are right.
+    // A constant term of modulus exactly 1e20 is not scaled, one just above is
+    // (in a monic polynomial); either way the roots are right.
     for (double c : {1e20, 1.0000000000001e20}) {
         auto g = solve({fpComplex(-c), fpComplex(0.0), fpComplex(1.0)}, 64);
         ASSERT_TRUE(g.ok);
@@ -100,11 +100,6 @@ TEST(RootsDriver, PinnedRules) {
     EXPECT_TRUE(testing::inOutputOrder(raw.roots));
     expectRoots(raw.roots, {fpComplex(0.0, 1.0), fpComplex(0.0, -1.0)}, 80, "x^2 + 1 raw");
 
-    // A zero leading coefficient keeps the stated degree.
-    auto lead = solve({fpComplex(-2.0), fpComplex(1.0), fpComplex(0.0)}, 16);
-    EXPECT_TRUE(lead.ok);
-    EXPECT_EQ(lead.roots.size(), 2u);
-
     // Degree 1, and values at the roots of the size of the working precision.
     auto one = solve({fpComplex(-3.0), fpComplex(1.0)}, 64);
     EXPECT_GE(testing::agreeingDigits(one.roots[0], fpComplex(3.0)), 80);
@@ -115,6 +110,65 @@ TEST(RootsDriver, PinnedRules) {
     auto const before = coefficients;
     solve(coefficients, 32);
     for (std::size_t k = 0; k < coefficients.size(); ++k) EXPECT_TRUE(coefficients[k] == before[k]);
+}
+
+fpComplex parsed(char const* re, char const* im = "0") { return fpComplex(fp(re), fp(im)); }
+
+TEST(RootsDriver, LeadingZeroCoefficientsLowerTheDegree) {
+    // 0x^3 + 0x^2 + x - 2: one root, 2, and only one slot written.
+    auto f = solve({fpComplex(-2.0), fpComplex(1.0), fpComplex(), fpComplex()}, 16);
+    ASSERT_TRUE(f.ok);
+    EXPECT_GE(testing::agreeingDigits(f.roots[0], fpComplex(2.0)), 20) << show(f.roots[0]);
+    EXPECT_TRUE(!f.roots[1] && !f.roots[2]);
+    EXPECT_FALSE(solve({fpComplex(5.0), fpComplex(), fpComplex()}, 16).ok) << "a constant has no roots";
+}
+
+// Roots far from the unit circle, coefficients far from 1, and coefficients
+// near the ends of the exponent range: each root found to the figures carried.
+TEST(RootsDriver, ScalingReachesHugeAndTinyRoots) {
+    struct Case {
+        char const* name;
+        std::vector<fpComplex> coefficients, roots;  // roots in units of `unit`
+        fp unit = 1.0;
+        double digits = 30;  // the seventh roots of -1 come from doubles, good to 15
+    };
+    fp const unitTiny("1e-160");
+    std::vector<fpComplex> seventhRootsOfMinusOne;
+    for (int k = 0; k < 7; ++k) {
+        double const t = std::numbers::pi * (2 * k + 1) / 7;
+        seventhRootsOfMinusOne.emplace_back(std::cos(t), std::sin(t));
+    }
+    Case const cases[] = {
+        {"1e330x^2 + 1e330", {parsed("1e330"), fpComplex(), parsed("1e330")}, {fpComplex(0.0, 1.0), fpComplex(0.0, -1.0)}},
+        {"1e400x^2 - 1e400", {parsed("-1e400"), fpComplex(), parsed("1e400")}, {fpComplex(1.0), fpComplex(-1.0)}},
+        {"x^2 - 1e-320", {parsed("-1e-320"), fpComplex(), fpComplex(1.0)}, {fpComplex(1.0), fpComplex(-1.0)}, unitTiny},
+        {"x^3 - 1e-320x", {fpComplex(), parsed("-1e-320"), fpComplex(), fpComplex(1.0)},
+         {fpComplex(), fpComplex(1.0), fpComplex(-1.0)}, unitTiny},
+        {"1e-400000000(x^7 + 1)", {parsed("1e-400000000"), {}, {}, {}, {}, {}, {}, parsed("1e-400000000")},
+         seventhRootsOfMinusOne, 1.0, 14},
+        {"1e400000000(x^7 + 1)", {parsed("1e400000000"), {}, {}, {}, {}, {}, {}, parsed("1e400000000")},
+         seventhRootsOfMinusOne, 1.0, 14},
+    };
+    for (auto const& c : cases) {
+        auto f = solve(c.coefficients, 32);
+        ASSERT_TRUE(f.ok) << c.name;
+        for (auto& z : f.roots) z = z / c.unit;  // compare in units of the roots' size
+        expectRoots(f.roots, c.roots, c.digits, c.name);
+    }
+}
+
+// (x - 1e-200)^2 (x - 1e400): the iteration from the fixed start approaches the
+// double root by a constant factor a step and stops at the cap far from it.
+TEST(RootsDriver, CapIsReportedAsAComputationProblem) {
+    std::vector<fpComplex> c{fpComplex(-1.0), parsed("2e200"), parsed("-1e400"), fpComplex(1.0)};
+    {
+        ScopedBlockPrec precision(9);
+        fpComplex* a = c.data();
+        fpComplex z(0.271828, 0.031416);
+        fp err, weight(1.0);
+        EXPECT_EQ(laguerreIterate(a, 3, z, err, weight), LaguerreEnd::capReached);
+    }
+    EXPECT_FALSE(solve(c, 64).ok);
 }
 
 TEST(RootsDriver, OrderAndDeflation) {

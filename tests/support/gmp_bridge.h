@@ -6,19 +6,9 @@
 #include <string>
 
 #include "mb/mb.h"
+#include "mpz.h"
 
 namespace korvel::testing {
-
-// RAII holder for an mpz_t.
-struct Mpz {
-    mpz_t v;
-    Mpz() { mpz_init(v); }
-    Mpz(Mpz const&) = delete;
-    Mpz& operator=(Mpz const&) = delete;
-    ~Mpz() { mpz_clear(v); }
-    operator mpz_ptr() { return v; }
-    operator mpz_srcptr() const { return v; }
-};
 
 inline void toMpz(mpz_t out, mb const& x) {
     int n = x.size < 0 ? -x.size : x.size;

@@ -1,0 +1,57 @@
+// Formatting of values and of a polynomial as read.
+#include "app/output.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace korvel {
+
+namespace {
+
+std::string text(fp const& x, int figures) {
+    char* t = fpToStr(x, figures);
+    std::string s(t);
+    std::free(t);
+    return s;
+}
+
+}  // namespace
+
+void appendValue(std::string& out, fpComplex const& z, int figures) {
+    out += text(z.re, figures);
+    out += " , ";
+    out += text(z.im, figures);
+    out += "\n\n";
+}
+
+std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int figures) {
+    std::string out;
+    int degree = -1;
+    for (int k = int(coefficients.size()) - 1; k >= 0; --k) {
+        fpComplex const& c = coefficients[std::size_t(k)];
+        if (!c) continue;
+        if (degree < 0) degree = k;
+        // A real coefficient with its sign; a complex one as a pair, as typed.
+        std::string coefficient;
+        bool negative = false;
+        if (!c.im) {
+            negative = c.re.mantissa.size < 0;
+            coefficient = text(abs(c.re), figures);
+            if (coefficient == "1" && k > 0) coefficient.clear();
+        } else {
+            coefficient = "(";
+            coefficient.append(text(c.re, figures)).append(",").append(text(c.im, figures)).append(")");
+        }
+        if (out.empty())
+            out += negative ? "-" : "";
+        else
+            out += negative ? " - " : " + ";
+        out += coefficient;
+        if (k >= 1) out += "x";
+        if (k >= 2) out.append("^").append(std::to_string(k));
+    }
+    std::string const degreeText = std::to_string(degree < 0 ? 0 : degree);
+    return (out.empty() ? std::string("0") : out) + " (degree " + degreeText + ")";
+}
+
+}  // namespace korvel

@@ -1,0 +1,114 @@
+// The public interface given values at and beyond its limits: each call fails
+// with its result left as its contract says, or saturates with the overflow
+// flag, and none overflows a buffer, divides by zero or runs without end.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "fp/fp.h"
+
+namespace korvel {
+namespace {
+
+mb integer(long long v) {
+    mb x;
+    equate(x, v);
+    return x;
+}
+
+bool same(mb const& x, mb const& y) { return compare(x, y) == 0; }
+
+TEST(FpApiSafety, SetBlockPrecClampsToItsRange) {
+    i32 const saved = getBlockPrec();
+    struct Case {
+        i32 asked, kept;
+    } const cases[] = {{-1, 1}, {0, 1}, {1, 1}, {9, 9}, {maxBlockPrec, maxBlockPrec}, {1 << 26, maxBlockPrec}};
+    for (auto const& c : cases) {
+        setBlockPrec(c.asked);
+        EXPECT_EQ(getBlockPrec(), c.kept) << c.asked;
+    }
+    setBlockPrec(0);
+    double sum = 0;
+    ASSERT_TRUE(equate(sum, fp(1.5) + fp(2.25)));
+    EXPECT_EQ(sum, 3.75);
+    setBlockPrec(saved);
+}
+
+TEST(FpApiSafety, DivisionByZeroInAnyFormFails) {
+    mb zeroWords;  // zero held in two words
+    zeroWords.size = 2;
+    update(zeroWords);
+    zeroWords.words[0] = zeroWords.words[1] = 0;
+    mb oneWordZero;
+    oneWordZero.size = 1;
+    update(oneWordZero);
+    oneWordZero.words[0] = 0;
+    for (mb const* zero : {&zeroWords, &oneWordZero}) {
+        mb q = integer(7), r = integer(5);
+        EXPECT_FALSE(div(q, integer(100), *zero));
+        EXPECT_FALSE(divRem(q, r, integer(100), *zero));
+        EXPECT_TRUE(same(q, integer(7)) && same(r, integer(5))) << "the quotient and remainder are left";
+        fp x(3.0), y;
+        y.mantissa = *zero;
+        EXPECT_FALSE(div(x, fp(1.0), y));
+        EXPECT_EQ(x, 3.0);
+    }
+}
+
+TEST(FpApiSafety, LogAtTheEndsOfTheRange) {
+    ScopedBlockPrec precision(3);
+    fp tiny;
+    init(tiny, 1);
+    tiny.exponent = INT_MIN;  // 2^INT_MIN
+    fp r;
+    log(r, tiny);
+    double d = 0;
+    ASSERT_TRUE(equate(d, r));
+    EXPECT_NEAR(d, INT_MIN * std::log(2.0), 1e-3);
+    fp huge;
+    init(huge, 0xFFFFFFFFu);
+    huge.exponent = INT_MAX - 32;  // near the largest value
+    log(r, huge);
+    ASSERT_TRUE(equate(d, r));
+    EXPECT_NEAR(d, double(INT_MAX) * std::log(2.0), 1e-3);
+}
+
+TEST(FpApiSafety, PowBeyondTheRange) {
+    fp r(7.0);
+    fpClearOverflow();
+    EXPECT_FALSE(pow(r, fp("1e-100"), -30000000)) << "1e3000000000 cannot be held";
+    EXPECT_TRUE(pow(r, fp("1e100"), -30000000)) << "1e-3000000000 underflows to zero";
+    EXPECT_TRUE(!r);
+    r = 7.0;
+    EXPECT_FALSE(pow(r, fp(), -1));
+    EXPECT_EQ(r, 7.0);
+    EXPECT_TRUE(pow(r, fp(0.5), fp("3e9"))) << "2^-3e9 underflows to zero";
+    EXPECT_TRUE(!r);
+}
+
+TEST(FpApiSafety, HugeCountsEndQuickly) {
+    EXPECT_TRUE(same(nthRoot(integer(1000), INT_MAX), integer(1)));
+    EXPECT_TRUE(same(nthRoot(integer(-1000), INT_MAX), integer(-1)));
+    EXPECT_TRUE(same(nthRoot(integer(0), 3), integer(0)));
+    char* text = fpToStr(fp(1.5), INT_MAX);
+    EXPECT_STREQ(text, "1.5");
+    std::free(text);
+}
+
+TEST(FpApiSafety, FailedConversionsLeaveTheirResult) {
+    fp r(5.0);
+    EXPECT_FALSE(fpConvFromString(r, "1e2147483647"));
+    EXPECT_EQ(r, 5.0);
+    EXPECT_TRUE(!fp("1e2147483647")) << "a text that cannot be read gives zero";
+    double d = 9.0;
+    EXPECT_FALSE(equate(d, fp("1e400")));
+    EXPECT_EQ(d, 0.0);
+    EXPECT_TRUE(equate(d, fp("1e300")));
+    EXPECT_EQ(d, 1e300);
+}
+
+}  // namespace
+}  // namespace korvel
