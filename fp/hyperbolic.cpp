@@ -68,7 +68,7 @@ bool sinhOfMagnitude(fp& s, fp const& a) {
 }  // namespace
 
 void sinh(fp& r, fp const& x) {
-    if (x.mantissa.size == 0) {
+    if (detail::signOf(x) == 0) {
         detail::makeZero(r);
         return;
     }
@@ -108,7 +108,7 @@ void cosh(fp& r, fp const& x) {
 fp cosh(fp const& x) { fp r; cosh(r, x); return r; }
 
 void tanh(fp& r, fp const& x) {
-    if (x.mantissa.size == 0) {
+    if (detail::signOf(x) == 0) {
         detail::makeZero(r);
         return;
     }

@@ -74,6 +74,12 @@ fp& integerValue(i64 j);
 
 inline void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
 
+// The sign of x's value, -1, 0 or 1; 0 for zero in any form, zero words included.
+inline i32 signOf(fp const& x) {
+    if (x.mantissa.size == 0 || mbCompareAbs(x.mantissa, mb()) == 0) return 0;
+    return x.mantissa.size < 0 ? -1 : 1;
+}
+
 // r = x rounded to B words.
 inline void roundInto(fp& r, fp const& x) {
     equate(r, x);

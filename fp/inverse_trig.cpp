@@ -15,7 +15,7 @@ void scaledPi(fp& r, i32 shift) {
 }  // namespace
 
 void atan(fp& r, fp const& x) {
-    if (x.mantissa.size == 0) {
+    if (detail::signOf(x) == 0) {
         detail::makeZero(r);
         return;
     }
@@ -74,19 +74,20 @@ void atan(fp& r, fp const& x) {
 fp atan(fp const& x) { fp r; atan(r, x); return r; }
 
 void atan2(fp& r, fp const& y, fp const& x) {
-    if (y.mantissa.size == 0 && x.mantissa.size <= 0) {
+    i32 const sy = detail::signOf(y), sx = detail::signOf(x);
+    if (sy == 0 && sx <= 0) {
         // atan2(0, 0) = 0, atan2(0, x < 0) = pi
-        if (x.mantissa.size == 0)
+        if (sx == 0)
             detail::makeZero(r);
         else
             ComputePi(r);
         return;
     }
-    if (y.mantissa.size == 0) {
+    if (sy == 0) {
         detail::makeZero(r);
         return;
     }
-    if (x.mantissa.size == 0) {
+    if (sx == 0) {
         scaledPi(r, -1);
         if (y.mantissa.size < 0) detail::negate(r);
         return;
@@ -125,7 +126,7 @@ void complement(fp& s, fp const& a) {
 }  // namespace
 
 void asin(fp& r, fp const& x) {
-    if (x.mantissa.size == 0) {
+    if (detail::signOf(x) == 0) {
         detail::makeZero(r);
         return;
     }
@@ -151,7 +152,7 @@ void asin(fp& r, fp const& x) {
 fp asin(fp const& x) { fp r; asin(r, x); return r; }
 
 void acos(fp& r, fp const& x) {
-    if (x.mantissa.size == 0) {
+    if (detail::signOf(x) == 0) {
         scaledPi(r, -1);
         return;
     }

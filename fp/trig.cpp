@@ -115,7 +115,7 @@ void sineSeries(fp& s, fp const& y) {
 // r = sin x, or cos x with `cosine`, rounded to B; false (r unwritten) when
 // |x| >= 2^1001.
 bool sineOrCosine(fp& r, fp const& x, bool cosine) {
-    if (x.mantissa.size == 0) {
+    if (detail::signOf(x) == 0) {
         if (cosine)
             equate(r, 1);
         else

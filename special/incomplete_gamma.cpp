@@ -23,11 +23,31 @@ void powerTimesExp(fp& r, fp const& a, fp const& x) {
 }  // namespace
 
 void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
-    if (x.mantissa.size <= 0 || a.mantissa.size <= 0) {
+    if (detail::signOf(x) <= 0 || detail::signOf(a) <= 0) {
         r = fp();
         return;
     }
     i32 const B = blockPrec;
+    fp one, limit;
+    equate(one, 1);
+    add(limit, a, one);
+    if (compare(x, limit) > 0) {
+        equate(limit, 23 * i64(B) + 8);
+        if (compare(x, limit) > 0) {
+            // The series would need about x terms: gamma(a, x) = Gamma(a) - Gamma(a, x),
+            // the upper part below e^-x x^a. (Gamma's own split point stays below
+            // this limit, so the two functions never call each other in a circle.)
+            fp whole, upper;
+            {
+                ScopedBlockPrec guard(B + 1);
+                Gamma(whole, a);
+                largeIncompleteGamma(upper, a, x);
+                sub(whole, whole, upper);
+            }
+            detail::roundInto(r, whole);
+            return;
+        }
+    }
     fp s, prefactor;
     {
         // gamma(a, x) = x^a e^-x * sum over k of t_k, t_0 = 1/a,
@@ -38,8 +58,7 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
         // each. The terms are positive: each carries a few roundings of B + 1
         // words per pair before it.
         ScopedBlockPrec guard(B + 1);
-        fp a2, ax, x2, t, u, D, N, s1, one;
-        equate(one, 1);
+        fp a2, ax, x2, t, u, D, N, s1;
         mul(a2, a, a);
         mul(ax, a, x);
         mul(x2, x, x);
@@ -69,7 +88,7 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
 }
 
 void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
-    if (x.mantissa.size <= 0) {
+    if (detail::signOf(x) <= 0) {
         r = fp();
         return;
     }

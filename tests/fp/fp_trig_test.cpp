@@ -257,6 +257,17 @@ TEST(FpTrig, PinnedValuesAndDomainErrors) {
     };
     for (auto const& p : pinned) EXPECT_EQ(compare(p.got, p.want), 0) << p.what << " gave " << show(p.got);
 
+    fp zeroWords;  // zero held in two words
+    zeroWords.mantissa.size = 2;
+    update(zeroWords.mantissa);
+    zeroWords.mantissa.words[0] = zeroWords.mantissa.words[1] = 0;
+    using Unary = fp (*)(fp const&);
+    for (Unary f : std::initializer_list<Unary>{sin, tan, atan, asin, sinh, tanh, asinh, atanh})
+        EXPECT_TRUE(!f(zeroWords)) << "an odd function of zero in any form is 0";
+    EXPECT_EQ(compare(cos(zeroWords), one), 0);
+    EXPECT_EQ(compare(acos(zeroWords), halfPi), 0);
+    EXPECT_TRUE(!atan2(zeroWords, one));
+
     fp const big = fp(1.5) * power2(1001), outside(1.5);
     struct Refused {
         char const* what;

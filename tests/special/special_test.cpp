@@ -98,6 +98,14 @@ TEST(Gamma, IncompleteFunctionsMatchMpfr) {
                 EXPECT_LE(ulpError(upper, refUpper, B), 4.0) << "Gamma(a, x) B=" << B << " a=" << a << " x=" << x;
                 EXPECT_LE(ulpError(lower, refLower, B), 4.0) << "gamma(a, x) B=" << B << " a=" << a << " x=" << x;
             }
+            // Far out the lower function is Gamma(a) to the last place, without
+            // a series of a million terms.
+            fp av(a), lower;
+            smallIncompleteGamma(lower, av, fp(1e6));
+            Mpfr am(32 * B + 64), whole(32 * B + 64);
+            testing::toMpfr(am, av);
+            mpfr_gamma(whole, am, MPFR_RNDN);
+            EXPECT_LE(ulpError(lower, whole, B), 1.0) << "gamma(a, 1e6) B=" << B << " a=" << a;
         }
     }
 }
@@ -128,6 +136,11 @@ TEST(Gamma, PinnedValuesPolesAndRangeEnds) {
         fpClearOverflow();
         EXPECT_TRUE(!Gamma(-1e9 - 0.5)) << "Gamma(-1e9 - 1/2) underflows to 0";
         EXPECT_FALSE(fpOverflowed()) << "an underflow raises no overflow";
+        fp zeroWords;  // zero held in two words
+        zeroWords.mantissa.size = 2;
+        update(zeroWords.mantissa);
+        zeroWords.mantissa.words[0] = zeroWords.mantissa.words[1] = 0;
+        EXPECT_TRUE(!Gamma(zeroWords)) << "zero in any form is a pole";
         fp untouched(7.0);
         GammaSpecial(untouched, fp(0.5));
         EXPECT_EQ(compare(untouched, fp(7.0)), 0) << "GammaSpecial leaves x < 1 alone";
