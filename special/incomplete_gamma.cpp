@@ -20,6 +20,18 @@ void powerTimesExp(fp& r, fp const& a, fp const& x) {
     exp(r, r);
 }
 
+// r = Gamma(a) - other(a, x), one word above B, then rounded.
+void complementOf(fp& r, fp const& a, fp const& x, void (*other)(fp&, fp const&, fp const&)) {
+    fp whole, part;
+    {
+        ScopedBlockPrec guard(blockPrec + 1);
+        Gamma(whole, a);
+        other(part, a, x);
+        sub(whole, whole, part);
+    }
+    detail::roundInto(r, whole);
+}
+
 }  // namespace
 
 void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
@@ -37,14 +49,7 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
             // The series would need about x terms: gamma(a, x) = Gamma(a) - Gamma(a, x),
             // the upper part below e^-x x^a. (Gamma's own split point stays below
             // this limit, so the two functions never call each other in a circle.)
-            fp whole, upper;
-            {
-                ScopedBlockPrec guard(B + 1);
-                Gamma(whole, a);
-                largeIncompleteGamma(upper, a, x);
-                sub(whole, whole, upper);
-            }
-            detail::roundInto(r, whole);
+            complementOf(r, a, x, largeIncompleteGamma);
             return;
         }
     }
@@ -95,20 +100,13 @@ void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
     i32 const B0 = blockPrec;
     fp one;
     equate(one, 1);
-    if (a.mantissa.size > 0) {
+    if (detail::signOf(a) > 0) {
         fp limit;
         add(limit, a, one);
         if (compare(x, limit) < 0) {
             // The fraction crawls for small x: Gamma(a, x) = Gamma(a) - gamma(a, x),
             // which cancels little there.
-            fp whole, lower;
-            {
-                ScopedBlockPrec guard(B0 + 1);
-                Gamma(whole, a);
-                smallIncompleteGamma(lower, a, x);
-                sub(whole, whole, lower);
-            }
-            detail::roundInto(r, whole);
+            complementOf(r, a, x, smallIncompleteGamma);
             return;
         }
     }
