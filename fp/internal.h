@@ -61,6 +61,58 @@ struct CachedConstant {
 };
 CachedConstant& ln2Cache();
 CachedConstant& eCache();
+CachedConstant& piCache();
+CachedConstant& ln10Cache();
+
+// A constant computed at the highest precision asked for so far; a lower
+// precision gets that value rounded. compute(value) runs at B and may leave
+// more than B words, which the rounding here takes off.
+template <class Compute>
+void cachedConstant(fp& r, CachedConstant& cache, Compute compute) {
+    if (blockPrec > cache.blockPrecCurr) {
+        cache.blockPrecCurr = blockPrec;
+        ++cache.computations;
+        compute(cache.value);
+    }
+    equate(r, cache.value);
+    fpNormalize(r);
+}
+
+// Sums a series at the working precision until a term no longer changes the sum.
+// next(term, j) turns term j - 1 into term j. The scratch values are kept per
+// thread so that their storage is reused between calls.
+template <class Next>
+void sumSeries(fp& s, fp const& first, i32 firstIndex, Next next) {
+    thread_local fp term, s1;
+    equateWithCare(term, first);
+    for (i32 j = firstIndex;; ++j) {
+        add(s1, s, term);
+        if (compare(s1, s) == 0) break;
+        equateWithCare(s, s1);
+        next(term, j);
+    }
+}
+
+// j as an fp, in a per-thread value that the next call overwrites.
+fp& integerValue(i64 j);
+
+inline void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
+
+// The sign of x's value, -1, 0 or 1; 0 for zero in any form, zero words included.
+inline i32 signOf(fp const& x) {
+    if (x.mantissa.size == 0 || mbCompareAbs(x.mantissa, mb()) == 0) return 0;
+    return x.mantissa.size < 0 ? -1 : 1;
+}
+
+// r = x rounded to B words.
+inline void roundInto(fp& r, fp const& x) {
+    equate(r, x);
+    fpNormalize(r);
+}
+
+// s = sin y, or sinh y with `hyperbolic`, by the Taylor series at the working
+// precision; for small |y|, where it converges at once.
+void oddTaylorSeries(fp& s, fp const& y, bool hyperbolic);
 
 using korvel::OverflowWatch;
 
