@@ -55,7 +55,9 @@ void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) {
         mul(re, a.re, b.re);
         mul(im, a.im, b.re);
     } else {
-        fp k1, k2, s, t, p;
+        // Working values kept per thread, so that their storage is reused from
+        // one product to the next (searches may run on several threads).
+        thread_local fp k1, k2, s, t, p;
         mul(k1, a.re, b.re);
         mul(k2, a.im, b.im);
         add(s, b.re, b.im);

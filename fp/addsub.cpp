@@ -5,7 +5,10 @@
 // rather than rounded; the exact sum of what is left is rounded once. The window
 // always reaches at least 32B bits below the kept operand's top bit: a short top
 // word would otherwise let the cut fall inside the B words of the result.
+#include <cstring>
+
 #include "fp/internal.h"
+#include "mb/kernels.h"
 
 namespace korvel {
 
@@ -43,7 +46,7 @@ void align(fp& xt, fp& yt) {
 }
 
 template <class SignedOp>
-void addOrSub(fp& r, fp const& x, fp const& y, SignedOp op) {
+void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
     static fp xt, yt;
     equateWithCare(xt, x);
     equateWithCare(yt, y);
@@ -52,6 +55,75 @@ void addOrSub(fp& r, fp const& x, fp const& y, SignedOp op) {
     op(r.mantissa, xt.mantissa, yt.mantissa);
     detail::normalizeWide(r, e);
 }
+
+// r = x + sy * y for non-zero x, y in one pass: the window of `align` worked out
+// from the lengths, the kept operand shifted into scratch, the other's surviving
+// words added or subtracted there, then rounded into r. The integer before
+// rounding, and so the result, is the one addOrSubCopies forms.
+void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
+    i32 const B = blockPrec;
+    bool const xKept = x.exponent >= y.exponent;
+    fp const& L = xKept ? x : y;
+    fp const& S = xKept ? y : x;
+    i32 const sL = (L.mantissa.size < 0 ? -1 : 1) * (xKept ? 1 : sy);
+    i32 const sS = (S.mantissa.size < 0 ? -1 : 1) * (xKept ? sy : 1);
+    i32 const nL = length(L), nS = length(S);
+    i64 const difference = i64(L.exponent) - S.exponent;
+    i32 const bits = i32(difference % 32);
+    i64 const w = difference / 32;
+    i32 const bitsL = detail::bitLength(L) + bits;
+    i32 const nA = bits == 0 ? nL : (bitsL + 31) / 32;  // the kept operand's words after the bit shift
+    i64 widen = 0;
+    if (w != 0) {
+        i64 const room = B - nA;
+        widen = room <= 0 ? 0 : (w <= room ? w : room);
+        if (widen < w && bitsL + 32 * widen < 32 * i64(B)) ++widen;
+    }
+    i64 const cut = w - widen;
+    i32 const nB = cut >= nS ? 0 : i32(nS - cut);  // the other's words that survive the cut
+    u32 const* Bw = S.mantissa.words + (nS - nB);
+    i32 const nW = i32(widen);
+    i32 const nT = (nW + nA > nB ? nW + nA : nB) + 1;
+
+    // t = |L| 2^(bits + 32 widen), then +- the surviving words of S.
+    u32* const t = detail::scratch(1, nT);
+    for (i32 i = 0; i < nW; ++i) t[i] = 0;
+    if (bits == 0) {
+        std::memcpy(t + nW, L.mantissa.words, sizeof(u32) * std::size_t(nL));
+    } else {
+        u32 const out = words::shiftLeft(t + nW, L.mantissa.words, nL, bits);
+        if (nA > nL) t[nW + nL] = out;
+    }
+    i32 const nTop = nW + nA;
+    for (i32 i = nTop; i < nT; ++i) t[i] = 0;
+    i32 sign = sL;
+    if (sL == sS) {
+        i32 const common = nTop < nB ? nTop : nB;
+        u32 carry = words::add(t, t, Bw, common);
+        if (nB > common) carry = words::addCarry(t + common, Bw + common, nB - common, carry);
+        else carry = words::addCarry(t + common, t + common, nTop - common, carry);
+        t[nT - 1] += carry;
+    } else {
+        i32 const c = nTop != nB ? (nTop > nB ? 1 : -1) : words::compare(t, Bw, nB);
+        if (c == 0) {
+            detail::makeZero(r);
+            return;
+        }
+        if (c > 0) {  // t - B
+            u32 const borrow = words::sub(t, t, Bw, nB);
+            words::subBorrow(t + nB, t + nB, nTop - nB, borrow);
+        } else {  // B - t
+            u32 const borrow = words::sub(t, Bw, t, nTop);
+            words::subBorrow(t + nTop, Bw + nTop, nB - nTop, borrow);
+            sign = sS;
+        }
+    }
+    detail::roundInto(r, t, nT, sign, i64(L.exponent) - bits - 32 * widen);
+}
+
+// Mantissas with a zero top word (never produced by the arithmetic) take the
+// path through aligned copies.
+bool normal(fp const& x) { return x.mantissa.words[length(x) - 1] != 0; }
 
 }  // namespace
 
@@ -64,7 +136,10 @@ void add(fp& r, fp const& x, fp const& y) {
         equate(r, x);
         return;
     }
-    addOrSub(r, x, y, [](mb& z, mb const& a, mb const& b) { add(z, a, b); });
+    if (normal(x) && normal(y))
+        addSigned(r, x, y, 1);
+    else
+        addOrSubCopies(r, x, y, [](mb& z, mb const& a, mb const& b) { add(z, a, b); });
 }
 
 void sub(fp& r, fp const& x, fp const& y) {
@@ -77,7 +152,10 @@ void sub(fp& r, fp const& x, fp const& y) {
         equate(r, x);
         return;
     }
-    addOrSub(r, x, y, [](mb& z, mb const& a, mb const& b) { sub(z, a, b); });
+    if (normal(x) && normal(y))
+        addSigned(r, x, y, -1);
+    else
+        addOrSubCopies(r, x, y, [](mb& z, mb const& a, mb const& b) { sub(z, a, b); });
 }
 
 }  // namespace korvel

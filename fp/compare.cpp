@@ -23,6 +23,8 @@ i32 fpCompareAbs(fp const& x, fp const& y) {
     yt.mantissa.size = length(yt);
     fpNormalize(xt);
     fpNormalize(yt);
+    if (xt.mantissa.size == 0) return yt.mantissa.size == 0 ? 0 : -1;  // zero held in zero words
+    if (yt.mantissa.size == 0) return 1;
     i64 const bx = topBit(xt), by = topBit(yt);
     if (bx != by) return bx > by ? 1 : -1;
     alignLeft(xt.mantissa);
@@ -44,7 +46,7 @@ i32 fpCompareAbs(fp const& x, fp const& y) {
 i32 compare(fp const& x, fp const& y) {
     i32 const sx = x.mantissa.size < 0 ? -1 : 1, sy = y.mantissa.size < 0 ? -1 : 1;
     i32 const c = fpCompareAbs(x, y);
-    if (c == 0) return sx == sy ? 0 : sx;
+    if (c == 0) return sx == sy || mbCompareAbs(x.mantissa, mb()) == 0 ? 0 : sx;
     if (c > 0) return sx;
     return -sy;
 }

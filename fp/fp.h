@@ -207,10 +207,46 @@ fp pow(double x, fp const& y);
 fp pow(fp const& x, double y);
 void log(fp& r, fp const& x);             // natural logarithm; x <= 0 leaves r
 fp log(fp const& x);
+bool log(double& out, mb const& x);      // out = ln x for x > 0, within one ulp; false (out unchanged) otherwise
+double log(mb const& x);                 // ln x within one ulp; NaN for x < 0, -inf for 0
 void exp(fp& r, fp const& x);             // e^x
 fp exp(fp const& x);
 void ComputeLn2(fp& r);                   // ln 2 at B, cached per precision
 void ComputeE(fp& r);                     // e at B, cached per precision
+void ComputePi(fp& r);                    // pi at B, cached per precision
+fp Pi();
+void ComputeLog_10(fp& r);                // ln 10 at B, cached per precision
+
+// ---- trigonometric and hyperbolic functions ------------------------------------
+// Arguments outside a function's domain leave r as it was (the value forms then
+// return zero): tan where cos is zero, asin and acos of |x| > 1, acosh of x < 1,
+// atanh of |x| >= 1, and sin, cos, tan of |x| >= 2^1001.
+void sin(fp& r, fp const& x);             // sine
+fp sin(fp const& x);
+void cos(fp& r, fp const& x);             // cosine
+fp cos(fp const& x);
+void tan(fp& r, fp const& x);             // tangent
+fp tan(fp const& x);
+void atan(fp& r, fp const& x);            // arc tangent in [-pi/2, pi/2]
+fp atan(fp const& x);
+void atan2(fp& r, fp const& y, fp const& x);  // angle of (x, y) in (-pi, pi]; atan2(0, 0) = 0
+fp atan2(fp const& y, fp const& x);
+void asin(fp& r, fp const& x);            // arc sine in [-pi/2, pi/2]
+fp asin(fp const& x);
+void acos(fp& r, fp const& x);            // arc cosine in [0, pi]
+fp acos(fp const& x);
+void sinh(fp& r, fp const& x);            // hyperbolic sine; saturates with the overflow flag
+fp sinh(fp const& x);
+void cosh(fp& r, fp const& x);            // hyperbolic cosine; saturates with the overflow flag
+fp cosh(fp const& x);
+void tanh(fp& r, fp const& x);            // hyperbolic tangent
+fp tanh(fp const& x);
+void asinh(fp& r, fp const& x);           // inverse hyperbolic sine
+fp asinh(fp const& x);
+void acosh(fp& r, fp const& x);           // inverse hyperbolic cosine, x >= 1
+fp acosh(fp const& x);
+void atanh(fp& r, fp const& x);           // inverse hyperbolic tangent, |x| < 1
+fp atanh(fp const& x);
 
 // ---- text and machine numbers ----------------------------------------------------
 bool fpConvFromString(fp& r, char const* s);  // decimal text; false when unreadable

@@ -29,6 +29,30 @@ void saturate(fp& x, i32 sign);
 // range; the stored exponent is brought into range as the header describes.
 void normalizeWide(fp& x, i64 e);
 
+// x = sign * t[0 .. n) * 2^e rounded to B words as normalizeWide rounds; t is
+// scratch (changed here) and must not be x's storage.
+void roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e);
+
+// Scratch words of this thread: slot 0 for normalizeWide, slot 1 for the
+// operations that build a result before rounding it. Valid until the next call
+// with the same slot. The buffers only grow; `scratchSeen` remembers them so that
+// the common call is a comparison.
+u32* growScratch(i32 slot, i32 words);
+struct ScratchSeen {
+    u32* words[2];
+    i32 size[2];
+};
+inline thread_local ScratchSeen scratchSeen{};  // per thread, like the buffers
+inline u32* scratch(i32 slot, i32 words) {
+    return words <= scratchSeen.size[slot] ? scratchSeen.words[slot] : growScratch(slot, words);
+}
+
+// Bit length of a mantissa in normal form (non-zero top word).
+inline i32 bitLength(fp const& x) {
+    i32 const n = length(x);
+    return n == 0 ? 0 : 32 * (n - 1) + NumBits(x.mantissa.words[n - 1]);
+}
+
 // A constant kept at the highest precision computed so far.
 struct CachedConstant {
     fp value;
@@ -37,6 +61,58 @@ struct CachedConstant {
 };
 CachedConstant& ln2Cache();
 CachedConstant& eCache();
+CachedConstant& piCache();
+CachedConstant& ln10Cache();
+
+// A constant computed at the highest precision asked for so far; a lower
+// precision gets that value rounded. compute(value) runs at B and may leave
+// more than B words, which the rounding here takes off.
+template <class Compute>
+void cachedConstant(fp& r, CachedConstant& cache, Compute compute) {
+    if (blockPrec > cache.blockPrecCurr) {
+        cache.blockPrecCurr = blockPrec;
+        ++cache.computations;
+        compute(cache.value);
+    }
+    equate(r, cache.value);
+    fpNormalize(r);
+}
+
+// Sums a series at the working precision until a term no longer changes the sum.
+// next(term, j) turns term j - 1 into term j. The scratch values are kept per
+// thread so that their storage is reused between calls.
+template <class Next>
+void sumSeries(fp& s, fp const& first, i32 firstIndex, Next next) {
+    thread_local fp term, s1;
+    equateWithCare(term, first);
+    for (i32 j = firstIndex;; ++j) {
+        add(s1, s, term);
+        if (compare(s1, s) == 0) break;
+        equateWithCare(s, s1);
+        next(term, j);
+    }
+}
+
+// j as an fp, in a per-thread value that the next call overwrites.
+fp& integerValue(i64 j);
+
+inline void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
+
+// The sign of x's value, -1, 0 or 1; 0 for zero in any form, zero words included.
+inline i32 signOf(fp const& x) {
+    if (x.mantissa.size == 0 || mbCompareAbs(x.mantissa, mb()) == 0) return 0;
+    return x.mantissa.size < 0 ? -1 : 1;
+}
+
+// r = x rounded to B words.
+inline void roundInto(fp& r, fp const& x) {
+    equate(r, x);
+    fpNormalize(r);
+}
+
+// s = sin y, or sinh y with `hyperbolic`, by the Taylor series at the working
+// precision; for small |y|, where it converges at once.
+void oddTaylorSeries(fp& s, fp const& y, bool hyperbolic);
 
 using korvel::OverflowWatch;
 

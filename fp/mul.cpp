@@ -1,5 +1,6 @@
 // Multiplication: exact when the product fits B words, otherwise a short product.
 #include "fp/internal.h"
+#include "mb/kernels.h"
 
 namespace korvel {
 
@@ -16,7 +17,7 @@ void mul(fp& r, fp const& x, fp const& y) {
     // n counts the product's words beyond B. It is taken from the bit lengths,
     // not the word counts, so that small leading words cannot pull the cut
     // below into the words that are kept.
-    i32 const productWords = (NumBits(x.mantissa) + NumBits(y.mantissa) + 31) / 32;
+    i32 const productWords = (detail::bitLength(x) + detail::bitLength(y) + 31) / 32;
     i32 const n = productWords - B;
     if (n <= 0) {
         mul(r.mantissa, x.mantissa, y.mantissa);
@@ -29,35 +30,50 @@ void mul(fp& r, fp const& x, fp const& y) {
     // lies a word below the B words that the rounding keeps. The product may be
     // one word shorter than lx + ly, so the top carry can land one word higher.
     i32 const sign = (x.mantissa.size < 0) != (y.mantissa.size < 0) ? -1 : 1;
-    static mb zt;
-    zt.size = B + 3;
-    updateWithCare(zt);
-    for (i32 i = 0; i < B + 3; ++i) zt.words[i] = 0;
+    u32* const zt = detail::scratch(1, B + 3);
+    for (i32 i = 0; i < B + 3; ++i) zt[i] = 0;
     bool const yOuter = ly <= lx;
     u32 const* rows = yOuter ? y.mantissa.words : x.mantissa.words;
     u32 const* columns = yOuter ? x.mantissa.words : y.mantissa.words;
     i32 const rowCount = yOuter ? ly : lx, columnCount = yOuter ? lx : ly;
     i32 const cut = n - 2;
-    for (i32 j = 0; j < rowCount; ++j) {
-        // Row j adds rows[j] * columns[first ..] into zt from word first + j - cut.
+    // Row j adds rows[j] * columns[first ..] into zt from word first + j - cut;
+    // the word above it is still zero then.
+    auto singleRow = [&](i32 j) {
         i32 const first = cut - j > 0 ? cut - j : 0;
-        u64 const row = rows[j];
-        u32 const* column = columns + first;
-        u32* out = zt.words + (first + j - cut);
+        u32* out = zt + (first + j - cut);
         i32 const count = columnCount - first;
-        u64 carry = 0;
-        for (i32 k = 0; k < count; ++k) {
-            carry += u64(column[k]) * row + out[k];
-            out[k] = u32(carry);
-            carry >>= 32;
+        if (count > 0) out[count] += words::addMul1(out, columns + first, count, rows[j]);
+    };
+    // Rows j and j + 1 together, as one 64-bit multiplier over row j's columns;
+    // row j + 1's one extra product, a column further down when the cut slants
+    // through the pair, is added on its own. The same partial products are
+    // formed as row by row, so the integer summed is the same.
+    i32 j = 0;
+    for (; j + 1 < rowCount; j += 2) {
+        i32 const first = cut - j > 0 ? cut - j : 0;
+        i32 const count = columnCount - first;
+        if (count <= 0) {
+            singleRow(j);
+            singleRow(j + 1);
+            continue;
         }
-        if (count > 0) out[count] += u32(carry);  // the word above this row is still zero
+        u32* out = zt + (first + j - cut);
+        u64 const carry = words::addMulPair(out, columns + first, count, rows[j] | u64(rows[j + 1]) << 32);
+        out[count] += u32(carry);  // the two words above the pair are still zero
+        out[count + 1] += u32(carry >> 32);
+        if (first > 0) {
+            u64 const p = u64(rows[j + 1]) * columns[first - 1];
+            u64 s = u64(out[0]) + u32(p);
+            out[0] = u32(s);
+            s = (s >> 32) + out[1] + (p >> 32);
+            out[1] = u32(s);
+            i32 const above = B + 3 - i32(out - zt) - 2;
+            words::addCarry(out + 2, out + 2, above, u32(s >> 32));
+        }
     }
-    zt.size = B + 3;
-    mbNormalize(zt);
-    equate(r.mantissa, zt);
-    r.mantissa.size *= sign;
-    detail::normalizeWide(r, e + 32 * i64(cut));
+    if (j < rowCount) singleRow(j);
+    detail::roundInto(r, zt, B + 3, sign, e + 32 * i64(cut));  // r may be x or y: both were read
 }
 
 

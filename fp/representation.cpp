@@ -1,5 +1,9 @@
 // Representation: precision globals, copying, rounding to the working precision.
+#include <cstring>
+#include <vector>
+
 #include "fp/internal.h"
+#include "mb/kernels.h"
 
 namespace korvel {
 
@@ -106,6 +110,17 @@ void detail::saturate(fp& x, i32 sign) {
     overflowFlag = true;
 }
 
+u32* detail::growScratch(i32 slot, i32 words) {
+    // Per thread, since the library may run on several threads; the buffers
+    // only grow, so steady state allocates nothing.
+    thread_local std::vector<u32> buffers[2];
+    std::vector<u32>& b = buffers[slot];
+    if (b.size() < std::size_t(words)) b.resize(std::size_t(words));
+    scratchSeen.words[slot] = b.data();
+    scratchSeen.size[slot] = i32(b.size());
+    return b.data();
+}
+
 void detail::normalizeWide(fp& x, i64 e) {
     mb& m = x.mantissa;
     mbNormalize(m);  // drops high zero words; zero gives back its storage
@@ -119,39 +134,49 @@ void detail::normalizeWide(fp& x, i64 e) {
         detail::fitExponent(x, e);
         return;
     }
-    // Left-align into a scratch copy: bit 31 of the top word set.
-    static mb aligned;
-    aligned.size = n;
-    updateWithCare(aligned);
-    u32* a = aligned.words;
-    i32 const shift = 32 - NumBits(m.words[n - 1]);
-    for (i32 i = n - 1; i >= 0; --i)
-        a[i] = shift == 0 ? m.words[i] : (m.words[i] << shift) | (i > 0 ? m.words[i - 1] >> (32 - shift) : 0);
-    e -= shift;
+    u32* const t = detail::scratch(0, n);
+    std::memcpy(t, m.words, sizeof(u32) * std::size_t(n));
+    detail::roundInto(x, t, n, sign, e);
+}
 
-    i32 low = 0;
-    while (a[low] == 0) ++low;
-    i32 drop = n - blockPrec;
-    if (n - low <= blockPrec) {
-        drop = low;  // exact once the low zero words are gone
-    } else if (a[drop - 1] & 0x80000000u) {
-        // The first dropped bit is set: round the magnitude up.
-        bool allOnes = true;
-        for (i32 i = drop; i < n && allOnes; ++i) allOnes = a[i] == 0xFFFFFFFFu;
-        if (allOnes) {
-            m.size = 1;
-            update(m);
-            m.words[0] = 1;
-            m.size = sign;
-            detail::fitExponent(x, e + 32 * i64(n));
-            return;
-        }
-        for (i32 i = drop; ++a[i] == 0; ++i) {
+void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
+    mb& m = x.mantissa;
+    n = words::stripped(t, n);
+    if (n == 0) {
+        detail::makeZero(x);
+        return;
+    }
+    i32 drop = 0;
+    if (n > blockPrec) {
+        // Left-align: bit 31 of the top word set.
+        i32 const shift = 32 - NumBits(t[n - 1]);
+        if (shift != 0) words::shiftLeft(t, t, n, shift);
+        e -= shift;
+
+        i32 low = 0;
+        while (t[low] == 0) ++low;
+        drop = n - blockPrec;
+        if (n - low <= blockPrec) {
+            drop = low;  // exact once the low zero words are gone
+        } else if (t[drop - 1] & 0x80000000u) {
+            // The first dropped bit is set: round the magnitude up.
+            bool allOnes = true;
+            for (i32 i = drop; i < n && allOnes; ++i) allOnes = t[i] == 0xFFFFFFFFu;
+            if (allOnes) {
+                m.size = 1;
+                update(m);
+                m.words[0] = 1;
+                m.size = sign;
+                detail::fitExponent(x, e + 32 * i64(n));
+                return;
+            }
+            for (i32 i = drop; ++t[i] == 0; ++i) {
+            }
         }
     }
     m.size = n - drop;
     update(m);
-    for (i32 i = drop; i < n; ++i) m.words[i - drop] = a[i];
+    std::memcpy(m.words, t + drop, sizeof(u32) * std::size_t(n - drop));
     m.size *= sign;
     detail::fitExponent(x, e + 32 * i64(drop));
 }

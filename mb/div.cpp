@@ -1,5 +1,5 @@
-// Long division with quotient digits estimated in double precision.
-#include <cstring>
+// Long division: signs, storage and the short cases around the word kernel.
+#include <vector>
 
 #include "mb/internal.h"
 
@@ -62,42 +62,16 @@ bool div(mb& q, mb const& x, mb const& y) {
         return true;
     }
 
-    // Put the top bit of both in bit 31; when the divisor needs the larger shift,
-    // both are scaled by the dividend's shift instead and the divisor keeps some
-    // leading zero bits.
     i32 const n = length(xt), m = length(yt);
-    i32 const lx = 32 - NumBits(xt.words[n - 1]);
-    i32 const ly = 32 - NumBits(yt.words[m - 1]);
-    i32 sh = lx - ly;
-    i32 const yShift = sh < 0 ? lx : ly;
-    if (sh < 0) sh = 0;
-
-    d.size = n + 1;
-    updateWithCare(d);
-    d.words[n] = lx != 0 ? words::shiftLeft(d.words, xt.words, n, lx) : 0;
-    if (lx == 0) std::memcpy(d.words, xt.words, sizeof(u32) * n);
-    if (yShift != 0) words::shiftLeft(yt.words, yt.words, m, yShift);
-
+    // Scratch limbs for the kernel, kept per thread between calls so that the
+    // division allocates nothing in steady state.
+    thread_local std::vector<u64> scratch;
+    std::size_t const limbs = std::size_t(words::quotientScratchLimbs(n, m));
+    if (scratch.size() < limbs) scratch.resize(limbs);
     s.size = n + 1 - m;
     updateWithCare(s);
-    u32 const* Y = yt.words;
-    for (i32 i = 0; i <= n - m; ++i) {
-        u32* w = d.words + (n - m - i);  // the m + 1 words of this step's window
-        u32 digit = estimateDigit(w[m], w[m - 1], w[m - 2], Y[m - 1], Y[m - 2]);
-        // Subtract digit * Y; while the window went negative the digit was too
-        // large: add Y back and lower it. This keeps the largest digit with
-        // digit * Y <= window, as walking the digit down before subtracting would.
-        i64 top = i64(w[m]) - words::subMul1(w, Y, m, digit);
-        while (top < 0) {
-            --digit;
-            top += words::add(w, w, Y, m);
-        }
-        w[m] = u32(top);
-        s.words[n - m - i] = digit;
-    }
-    i32 const ns = n + 1 - m;
-    if (sh > 0) words::shiftRight(s.words, s.words, ns, sh);
-    detail::setLength(s, ns, sign);
+    words::quotient(s.words, xt.words, n, yt.words, m, scratch.data());
+    detail::setLength(s, n + 1 - m, sign);
     equate(q, s);
     return true;
 }

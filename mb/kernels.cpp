@@ -1,21 +1,35 @@
 #include "mb/kernels.h"
 
+#include <bit>
 #include <cassert>
-#include <cstdlib>
+#include <cstring>
 
 namespace korvel::words {
 
-u32* allocate(u32 n) {
-    auto* p = static_cast<u32*>(std::malloc(std::size_t(n) * sizeof(u32)));
-    if (p == nullptr) std::exit(1);
-    return p;
-}
+// The loops below take the words in pairs, as 64-bit limbs (least significant
+// word first, so a pair is the machine's little-endian 64-bit value), with a
+// 128-bit accumulator; an odd last word is taken alone.
+static_assert(std::endian::native == std::endian::little, "pairs of words are read as 64-bit limbs");
 
-void release(u32* p) { std::free(p); }
+namespace {
+__extension__ typedef unsigned __int128 u128;
+inline u64 pair(u32 const* p) {
+    u64 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void setPair(u32* p, u64 v) { std::memcpy(p, &v, sizeof v); }
+}  // namespace
 
 u32 add(u32* r, u32 const* a, u32 const* b, i32 n) {
     u64 carry = 0;
-    for (i32 i = 0; i < n; ++i) {
+    i32 i = 0;
+    for (; i + 1 < n; i += 2) {
+        u128 const s = u128(pair(a + i)) + pair(b + i) + carry;
+        setPair(r + i, u64(s));
+        carry = u64(s >> 64);
+    }
+    if (i < n) {
         carry += u64(a[i]) + b[i];
         r[i] = u32(carry);
         carry >>= 32;
@@ -25,17 +39,26 @@ u32 add(u32* r, u32 const* a, u32 const* b, i32 n) {
 
 u32 addCarry(u32* r, u32 const* a, i32 n, u32 carry) {
     u64 c = carry;
-    for (i32 i = 0; i < n; ++i) {
+    i32 i = 0;
+    for (; i < n && c != 0; ++i) {
         c += a[i];
         r[i] = u32(c);
         c >>= 32;
     }
+    if (r != a)
+        for (; i < n; ++i) r[i] = a[i];
     return u32(c);
 }
 
 u32 sub(u32* r, u32 const* a, u32 const* b, i32 n) {
     u64 borrow = 0;
-    for (i32 i = 0; i < n; ++i) {
+    i32 i = 0;
+    for (; i + 1 < n; i += 2) {
+        u128 const d = u128(pair(a + i)) - pair(b + i) - borrow;
+        setPair(r + i, u64(d));
+        borrow = u64(d >> 127);
+    }
+    if (i < n) {
         u64 const d = u64(a[i]) - b[i] - borrow;
         r[i] = u32(d);
         borrow = d >> 63;
@@ -45,17 +68,26 @@ u32 sub(u32* r, u32 const* a, u32 const* b, i32 n) {
 
 u32 subBorrow(u32* r, u32 const* a, i32 n, u32 borrow) {
     u64 b = borrow;
-    for (i32 i = 0; i < n; ++i) {
+    i32 i = 0;
+    for (; i < n && b != 0; ++i) {
         u64 const d = u64(a[i]) - b;
         r[i] = u32(d);
         b = d >> 63;
     }
+    if (r != a)
+        for (; i < n; ++i) r[i] = a[i];
     return u32(b);
 }
 
 u32 mul1(u32* r, u32 const* a, i32 n, u32 w) {
     u64 carry = 0;
-    for (i32 i = 0; i < n; ++i) {
+    i32 i = 0;
+    for (; i + 1 < n; i += 2) {
+        u128 const p = u128(pair(a + i)) * w + carry;
+        setPair(r + i, u64(p));
+        carry = u64(p >> 64);
+    }
+    if (i < n) {
         carry += u64(a[i]) * w;
         r[i] = u32(carry);
         carry >>= 32;
@@ -64,9 +96,15 @@ u32 mul1(u32* r, u32 const* a, i32 n, u32 w) {
 }
 
 u32 addMul1(u32* r, u32 const* a, i32 n, u32 w) {
-    // r[i] + a[i]*w + carry < 2^64 always, so one accumulator suffices.
+    // a * w + r + carry < 2^96 for a pair, and < 2^64 for a single word.
     u64 carry = 0;
-    for (i32 i = 0; i < n; ++i) {
+    i32 i = 0;
+    for (; i + 1 < n; i += 2) {
+        u128 const p = u128(pair(a + i)) * w + pair(r + i) + carry;
+        setPair(r + i, u64(p));
+        carry = u64(p >> 64);
+    }
+    if (i < n) {
         carry += u64(a[i]) * w + r[i];
         r[i] = u32(carry);
         carry >>= 32;
@@ -74,9 +112,47 @@ u32 addMul1(u32* r, u32 const* a, i32 n, u32 w) {
     return u32(carry);
 }
 
+u64 addMulPair(u32* r, u32 const* a, i32 n, u64 w) {
+    // a * w + r + carry < 2^128 for a pair of words, and < 2^96 for a single one.
+    u64 carry = 0;
+    i32 i = 0;
+    auto step = [w, &carry](u32* out, u32 const* in) {
+        u128 const p = u128(pair(in)) * w;
+        u64 low = u64(p), high = u64(p >> 64);
+        u64 const before = pair(out);
+        low += before;
+        high += low < before ? 1 : 0;
+        low += carry;
+        high += low < carry ? 1 : 0;
+        setPair(out, low);
+        carry = high;
+    };
+    for (; i + 3 < n; i += 4) {  // two pairs a step
+        step(r + i, a + i);
+        step(r + i + 2, a + i + 2);
+    }
+    if (i + 1 < n) {
+        step(r + i, a + i);
+        i += 2;
+    }
+    if (i < n) {
+        u128 const p = u128(a[i]) * w + r[i] + carry;
+        r[i] = u32(p);
+        carry = u64(p >> 32);
+    }
+    return carry;
+}
+
 u32 subMul1(u32* r, u32 const* a, i32 n, u32 w) {
     u64 carry = 0;
-    for (i32 i = 0; i < n; ++i) {
+    i32 i = 0;
+    for (; i + 1 < n; i += 2) {
+        u128 const p = u128(pair(a + i)) * w + carry;
+        u64 const low = u64(p), before = pair(r + i);
+        setPair(r + i, before - low);
+        carry = u64(p >> 64) + (before < low ? 1 : 0);
+    }
+    if (i < n) {
         u64 const p = u64(a[i]) * w + carry;
         u32 const low = u32(p), before = r[i];
         r[i] = before - low;
@@ -87,12 +163,15 @@ u32 subMul1(u32* r, u32 const* a, i32 n, u32 w) {
 
 u32 shiftLeft(u32* r, u32 const* a, i32 n, i32 bits) {
     assert(bits > 0 && bits < 32);
-    u32 out = 0;
-    for (i32 i = n - 1; i >= 0; --i) {  // top down, so r may sit above a
-        u32 const w = a[i];
-        if (i == n - 1) out = w >> (32 - bits);
-        r[i] = (w << bits) | (i > 0 ? a[i - 1] >> (32 - bits) : 0);
-    }
+    if (n == 0) return 0;
+    u32 const out = a[n - 1] >> (32 - bits);
+    // Top down, so r may sit above a; each step reads its three words first.
+    i32 i = n - 1;
+    for (; i >= 2; i -= 2) setPair(r + i - 1, (pair(a + i - 1) << bits) | (a[i - 2] >> (32 - bits)));
+    if (i == 1)
+        setPair(r, pair(a) << bits);
+    else if (i == 0)
+        r[0] = a[0] << bits;
     return out;
 }
 
@@ -100,8 +179,13 @@ u32 shiftRight(u32* r, u32 const* a, i32 n, i32 bits) {
     assert(bits > 0 && bits < 32);
     if (n == 0) return 0;
     u32 const out = a[0] << (32 - bits);
-    for (i32 i = 0; i < n - 1; ++i) r[i] = (a[i] >> bits) | (a[i + 1] << (32 - bits));
-    r[n - 1] = a[n - 1] >> bits;
+    // Bottom up, so r may sit below a.
+    i32 i = 0;
+    for (; i + 2 < n; i += 2) setPair(r + i, (pair(a + i) >> bits) | (u64(a[i + 2]) << (64 - bits)));
+    if (i + 2 == n)
+        setPair(r + i, pair(a + i) >> bits);
+    else
+        r[i] = a[i] >> bits;
     return out;
 }
 

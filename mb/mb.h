@@ -40,6 +40,56 @@ struct mb {
     mb& operator=(mb const& y);          // exact storage; a zero source releases it
     mb& operator=(mb&& y) noexcept;
     bool operator!() const { return size == 0; }
+
+    // A double becomes its integer part, toward zero (an infinity or NaN gives 0),
+    // before any operation; machine integers are exact. See the mixed forms below.
+    explicit mb(double d);
+    template <MachineInteger T>
+    explicit mb(T v);
+    mb& operator=(double d);
+    template <MachineInteger T>
+    mb& operator=(T v);
+
+    // this = this op y. Division by zero leaves the object unchanged.
+    mb& operator+=(mb const& y);
+    mb& operator-=(mb const& y);
+    mb& operator*=(mb const& y);
+    mb& operator/=(mb const& y);
+    mb& operator+=(double y);
+    mb& operator-=(double y);
+    mb& operator*=(double y);
+    mb& operator/=(double y);
+    template <MachineInteger T> mb& operator+=(T y);
+    template <MachineInteger T> mb& operator-=(T y);
+    template <MachineInteger T> mb& operator*=(T y);
+    template <MachineInteger T> mb& operator/=(T y);
+    mb& operator^=(i32 n);       // this = this^n (power)
+    mb& operator>>(i32 n);       // shifts this object itself right by |n| bits
+    mb& operator<<(i32 n);       // shifts this object itself left by |n| bits
+    mb& operator++();
+    mb& operator--();
+    void operator++(int);        // the postfix forms return nothing
+    void operator--(int);
+
+    // New values; the operands are unchanged. Division by zero gives 0; `%` gives
+    // the residue in [0, |y|) (for a double or machine-integer d: [0, d), 0 for d <= 0).
+    mb operator+(mb const& y) const;
+    mb operator-(mb const& y) const;
+    mb operator*(mb const& y) const;
+    mb operator/(mb const& y) const;
+    mb operator%(mb const& y) const;
+    mb operator+(double y) const;
+    mb operator-(double y) const;
+    mb operator*(double y) const;
+    mb operator/(double y) const;
+    mb operator%(double y) const;
+    template <MachineInteger T> mb operator+(T y) const;
+    template <MachineInteger T> mb operator-(T y) const;
+    template <MachineInteger T> mb operator*(T y) const;
+    template <MachineInteger T> mb operator/(T y) const;
+    template <MachineInteger T> mb operator%(T y) const;
+    mb operator^(i32 n) const;
+    mb operator-() const;
 };
 
 // ---- storage and assignment ----------------------------------------------
@@ -181,5 +231,125 @@ bool equate(T& out, mb const& x) {
         return true;
     }
 }
+
+// ---- doubles and machine-number operands ---------------------------------------
+// A double operand is first cut to its integer part, toward zero, exactly as
+// mpz_set_d does; an infinity or NaN counts as 0 and makes the div and divRem
+// forms fail. Machine-integer operands of every type are exact. The forms with
+// a machine-integer operand behave as those with a double of the same value.
+bool equate(mb& x, double d);                       // x = trunc(d); false (x = 0) for an infinity or NaN
+bool equate(double& out, mb const& x);              // out = x to nearest, ties to even; false (+-inf) beyond range
+bool mbToDouble(double& out, mb const& x, i64 e);   // out = x * 2^e to nearest, ties to even; false when +-inf
+
+void add(mb& r, double x, mb const& y);             // r = trunc(x) + y
+void add(mb& r, mb const& x, double y);             // r = x + trunc(y)
+void sub(mb& r, double x, mb const& y);             // r = trunc(x) - y
+void sub(mb& r, mb const& x, double y);             // r = x - trunc(y)
+void mul(mb& r, double x, mb const& y);             // r = trunc(x) * y
+void mul(mb& r, mb const& x, double y);             // r = x * trunc(y)
+bool div(mb& q, double x, mb const& y);             // q = trunc(x) / y; false (q unchanged) for y = 0
+bool div(mb& q, mb const& x, double y);             // q = x / trunc(y); false (q unchanged) for |y| < 1
+bool divRem(mb& q, mb& r, double x, mb const& y);   // divRem with trunc(x)
+bool divRem(mb& q, mb& r, mb const& x, double y);   // divRem with trunc(y)
+void myModulus(mb& r, mb const& x, double d);       // r = x mod trunc(d) in [0, d); r = 0 for d <= 0 or x = 0
+
+namespace detail {
+// v as an mb in a per-thread working value that the next call on this thread
+// overwrites (per thread, so that concurrent callers never share it).
+mb& machineOperandStore();
+template <MachineInteger T>
+mb const& machineOperand(T v) {
+    mb& t = machineOperandStore();
+    equate(t, v);
+    return t;
+}
+}  // namespace detail
+
+template <MachineInteger T> void add(mb& r, T x, mb const& y) { add(r, detail::machineOperand(x), y); }
+template <MachineInteger T> void add(mb& r, mb const& x, T y) { add(r, x, detail::machineOperand(y)); }
+template <MachineInteger T> void sub(mb& r, T x, mb const& y) { sub(r, detail::machineOperand(x), y); }
+template <MachineInteger T> void sub(mb& r, mb const& x, T y) { sub(r, x, detail::machineOperand(y)); }
+template <MachineInteger T> void mul(mb& r, T x, mb const& y) { mul(r, detail::machineOperand(x), y); }
+template <MachineInteger T> void mul(mb& r, mb const& x, T y) { mul(r, x, detail::machineOperand(y)); }
+template <MachineInteger T> bool div(mb& q, T x, mb const& y) { return div(q, detail::machineOperand(x), y); }
+template <MachineInteger T> bool div(mb& q, mb const& x, T y) { return div(q, x, detail::machineOperand(y)); }
+template <MachineInteger T>
+bool divRem(mb& q, mb& r, T x, mb const& y) { return divRem(q, r, detail::machineOperand(x), y); }
+template <MachineInteger T>
+bool divRem(mb& q, mb& r, mb const& x, T y) { return divRem(q, r, x, detail::machineOperand(y)); }
+// r = x mod d in [0, d); r = 0 for d <= 0.
+template <MachineInteger T>
+void myModulus(mb& r, mb const& x, T d) {
+    if (d > 0)
+        myModulus(r, x, detail::machineOperand(d));
+    else
+        r = mb();
+}
+
+template <MachineInteger T> mb::mb(T v) { equate(*this, v); }
+template <MachineInteger T> mb& mb::operator=(T v) { equate(*this, v); return *this; }
+template <MachineInteger T> mb& mb::operator+=(T y) { add(*this, *this, y); return *this; }
+template <MachineInteger T> mb& mb::operator-=(T y) { sub(*this, *this, y); return *this; }
+template <MachineInteger T> mb& mb::operator*=(T y) { mul(*this, *this, y); return *this; }
+template <MachineInteger T> mb& mb::operator/=(T y) { div(*this, *this, y); return *this; }
+template <MachineInteger T> mb mb::operator+(T y) const { mb r; add(r, *this, y); return r; }
+template <MachineInteger T> mb mb::operator-(T y) const { mb r; sub(r, *this, y); return r; }
+template <MachineInteger T> mb mb::operator*(T y) const { mb r; mul(r, *this, y); return r; }
+template <MachineInteger T> mb mb::operator/(T y) const { mb r; div(r, *this, y); return r; }
+template <MachineInteger T> mb mb::operator%(T y) const { mb r; myModulus(r, *this, y); return r; }
+
+// d op y with d first; d is cut to its integer part as above.
+mb operator+(double d, mb const& y);
+mb operator-(double d, mb const& y);
+mb operator*(double d, mb const& y);
+mb operator/(double d, mb const& y);
+template <MachineInteger T> mb operator+(T d, mb const& y) { mb r; add(r, d, y); return r; }
+template <MachineInteger T> mb operator-(T d, mb const& y) { mb r; sub(r, d, y); return r; }
+template <MachineInteger T> mb operator*(T d, mb const& y) { mb r; mul(r, d, y); return r; }
+template <MachineInteger T> mb operator/(T d, mb const& y) { mb r; div(r, d, y); return r; }
+
+bool operator==(mb const& x, mb const& y);
+bool operator!=(mb const& x, mb const& y);
+bool operator<(mb const& x, mb const& y);
+bool operator<=(mb const& x, mb const& y);
+bool operator>(mb const& x, mb const& y);
+bool operator>=(mb const& x, mb const& y);
+
+// ---- number theory -------------------------------------------------------------
+void gcd(mb& g, mb const& a, mb const& b);                        // g = gcd(|a|, |b|) >= 0
+mb gcd(mb const& a, mb const& b);
+void extendedGCD(mb& x, mb& y, mb& g, mb const& a, mb const& b);  // g = gcd(|a|, |b|) = a x + b y; x, y, g distinct
+bool invMod(mb& r, mb const& x, mb const& m);   // r = |x|^-1 mod |m|; false when none (m = 0: r = |x|)
+// r = x^floor(e 2^k) mod m with the sign of that power (|r| < m); r = 0 for e < 0,
+// m <= 0, m = 1, x = e = 0 or x = 0; r = 1 for e = 0 or x = 1.
+void powerMod(mb& r, mb const& x, mb const& e, i32 k, mb const& m);
+mb powerMod(mb const& x, mb const& e, i32 k, mb const& m);
+bool Miller_Rabin(mb const& n);           // one strong-probable-prime trial, random base: true = n composite
+bool isItPrime(mb const& n, i32 trials);  // small factors, then `trials` Miller_Rabin trials; false for n < 2
+void factorial(mb& r, mb const& n);       // r = n!; n < 0 leaves r
+mb factorial(mb const& n);
+bool binomial(mb& r, mb const& n, mb const& k);  // r = n over k; false (r = 0) unless 0 <= k <= n
+mb binomial(mb const& n, mb const& k);           // n over k; 0 unless 0 <= k <= n
+template <MachineInteger A, MachineInteger B>
+bool binomial(mb& r, A n, B k) { return binomial(r, mb(n), mb(k)); }
+template <MachineInteger A>
+bool binomial(mb& r, A n, mb const& k) { return binomial(r, mb(n), k); }
+template <MachineInteger B>
+bool binomial(mb& r, mb const& n, B k) { return binomial(r, n, mb(k)); }
+template <MachineInteger A, MachineInteger B>
+mb binomial(A n, B k) { return binomial(mb(n), mb(k)); }
+template <MachineInteger A>
+mb binomial(A n, mb const& k) { return binomial(mb(n), k); }
+template <MachineInteger B>
+mb binomial(mb const& n, B k) { return binomial(n, mb(k)); }
+
+// ---- random numbers --------------------------------------------------------------
+// Bits come from a generator per thread with a fixed default seed, so a thread's
+// sequence is reproducible; mbSeedRandom restarts the calling thread's generator.
+void mbSeedRandom(u64 seed);
+bool mbRandom(mb& x, i32 bits);                       // x uniform with exactly `bits` bits; false for bits < 1
+bool mbRandom(mb& x, mb const& n);                    // x uniform in [0, n); false for n <= 0
+void randSetClear(mb& x, i32 bit, i32 word);          // random bits from bit `bit` of word `word` down to bit 0
+void insertBit(mb& x, i32 value, i32 bit, i32 word);  // bit `bit` of word `word` = (value != 0)
 
 }  // namespace korvel

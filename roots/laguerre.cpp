@@ -1,5 +1,9 @@
 // Horner evaluation and the Laguerre iteration.
+#include <cstdlib>
+#include <utility>
+
 #include "roots/roots.h"
+#include "roots/rough.h"
 
 namespace korvel {
 
@@ -11,6 +15,35 @@ void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result) {
     }
     result = r;
 }
+
+namespace {
+
+// The stop test |b| <= erb * eps in full precision: the Horner pass for the
+// value alone, with the roundoff bound beside it.
+bool exactStop(fpComplex*& a, i32 n, fpComplex const& x, fp const& eps) {
+    fpComplex b = a[n];
+    fp erb = abs(b);
+    fp const absx = abs(x);
+    for (i32 j = n - 1; j >= 0; --j) {
+        mul(b, b, x);
+        add(b, b, a[j]);
+        mul(erb, erb, absx);
+        add(erb, erb, abs(b));
+    }
+    mul(erb, erb, eps);
+    return abs(b) <= erb;
+}
+
+// A decision taken from rough moduli; in the checking build it is compared with
+// the full-precision one and any difference ends the program.
+bool checked(bool roughDecision, [[maybe_unused]] auto exactDecision) {
+#ifdef KORVEL_CHECK_STOP_TEST
+    if (roughDecision != exactDecision()) std::abort();
+#endif
+    return roughDecision;
+}
+
+}  // namespace
 
 bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) {
     return laguerreIterate(a, n, x, err, f) != LaguerreEnd::invalid;
@@ -33,16 +66,31 @@ LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) 
     fp degree, degreeLess1;
     equate(degree, n);
     equate(degreeLess1, n - 1);
-    fpComplex b, d, f2, G, G2, H, sq, gp, gm, dx, x1;
-    fp erb, absx;
+    fpComplex b, d, f2, G, G2, H, sq, gp, gm, dx, x1, lastDx;
+
+    // The moduli behind the stop test and the choice of denominator are decided
+    // from rough values (roots/rough.h); the fp moduli are formed only when the
+    // bound cannot tell. Each pass forms erb from at most 6n + 6 rounded
+    // operations per term (a modulus 4, each step by |x| 6, eps 2), a single
+    // modulus from 4.
+    double const deltaErb = detail::roughDelta(6 * i64(n) + 16, blockPrec);
+    double const deltaAbs = detail::roughDelta(16, blockPrec);
+    detail::Rough const roughEps = detail::rough(eps);
+    // err is |dx| of the last step taken, formed when Laguerre returns.
+    bool stepped = false;
+    auto finish = [&](LaguerreEnd end) {
+        if (stepped) err = abs(lastDx);
+        return end;
+    };
     for (i64 iter = 0; iter < maxIter; ++iter) {
         // Value, first derivative, half the second derivative and the roundoff
         // bound of the evaluation, in one pass.
         b = a[n];
-        erb = abs(b);
         equate(d, 0.0, 0.0);
         equate(f2, 0.0, 0.0);
-        absx = abs(x);
+        detail::Rough const absx = detail::roughAbs(x);
+        detail::Rough erb = detail::roughAbs(b);
+        bool tame = detail::tame(absx) && detail::tame(erb);
         for (i32 j = n - 1; j >= 0; --j) {
             mul(f2, f2, x);
             add(f2, f2, d);
@@ -50,11 +98,16 @@ LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) 
             add(d, d, b);
             mul(b, b, x);
             add(b, b, a[j]);
-            mul(erb, erb, absx);
-            add(erb, erb, abs(b));
+            detail::Rough const absb = detail::roughAbs(b);
+            erb = detail::roughMulAdd(erb, absx, absb);
+            tame = tame && detail::tame(absb) && detail::tame(erb);
         }
-        mul(erb, erb, eps);
-        if (abs(b) <= erb) return LaguerreEnd::stopRule;
+        erb = detail::roughMulAdd(erb, roughEps, {});
+        detail::Rough const absb = detail::roughAbs(b);
+        i32 const stop = tame && detail::tame(erb) ? detail::roughCompare(absb, erb, deltaErb) : 0;
+        bool const converged = stop == 0 ? exactStop(a, n, x, eps)
+                                         : checked(stop < 0, [&] { return exactStop(a, n, x, eps); });
+        if (converged) return finish(LaguerreEnd::stopRule);
 
         div(G, d, b);
         mul(G2, G, G);
@@ -67,14 +120,18 @@ LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) 
         sqrt(sq, H);
         add(gp, G, sq);
         sub(gm, G, sq);
-        if (compare(abs(gp), abs(gm)) < 0) gp = gm;
+        detail::Rough const ap = detail::roughAbs(gp), am = detail::roughAbs(gm);
+        i32 const order = detail::tame(ap) && detail::tame(am) ? detail::roughCompare(ap, am, deltaAbs) : 0;
+        auto const exactOrder = [&] { return compare(abs(gp), abs(gm)) < 0; };
+        if (order == 0 ? exactOrder() : checked(order < 0, exactOrder)) gp = gm;
         div(dx, degree, gp);
         sub(x1, x, dx);
-        if (x1 == x) return LaguerreEnd::stopRule;
+        if (x1 == x) return finish(LaguerreEnd::stopRule);
         x = x1;
-        err = abs(dx);
+        std::swap(lastDx, dx);
+        stepped = true;
     }
-    return LaguerreEnd::capReached;
+    return finish(LaguerreEnd::capReached);
 }
 
 }  // namespace korvel

@@ -10,8 +10,9 @@ echo "== optimised build"
 bash "$root/scripts/build.sh" build -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
-echo "== sanitizer build (address, undefined, leaks)"
-bash "$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON -DKORVEL_BENCH=OFF
+echo "== sanitizer build (address, undefined, leaks; every rough stop-test decision checked)"
+bash "$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON -DKORVEL_BENCH=OFF \
+  -DKORVEL_CHECK_STOP_TEST=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 

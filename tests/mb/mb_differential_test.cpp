@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "../support/gmp_bridge.h"
 #include "../support/random_words.h"
+#include "mb/kernels.h"
 #include "mb/mb.h"
 
 namespace korvel {
@@ -293,6 +295,143 @@ TEST(MbDifferential, DecimalTextAgainstGmp) {
         EXPECT_EQ(compare(back, x), 0) << text;
         EXPECT_TRUE(normalForm(back));
         std::free(text);
+    }
+}
+
+}  // namespace
+}  // namespace korvel
+
+namespace korvel {
+namespace {
+
+// value(words) + high * 2^(32 n), as an mpz.
+void wordsToMpz(Mpz& out, std::vector<u32> const& w, u32 high = 0) {
+    mpz_import(out, w.size(), -1, sizeof(u32), 0, 0, w.data());
+    Mpz h;
+    mpz_set_ui(h, high);
+    mpz_mul_2exp(h, h, 32 * w.size());
+    mpz_add(out, out, h);
+}
+
+// The word kernels, which run over pairs of words as 64-bit limbs, on lengths of
+// both parities, each in place (r = a) and into separate storage.
+TEST(MbDifferential, WordKernelsAgainstGmp) {
+    RandomWords rng(seed + 9);
+    SCOPED_TRACE("seed " + std::to_string(seed + 9));
+    for (int i = 0; i < rounds; ++i) {
+        int const n = 1 + rng.below(maxWords);
+        std::vector<u32> a = rng.magnitude(n), b = rng.magnitude(n), r0 = rng.magnitude(n);
+        u32 const w = rng.coin() ? rng.word() : (rng.coin() ? 0xFFFFFFFFu : 1u);
+        bool const inPlace = rng.coin();
+        Mpz ga, gb, gr, want, got;
+        wordsToMpz(ga, a);
+        wordsToMpz(gb, b);
+        wordsToMpz(gr, r0);
+        std::vector<u32> r = inPlace ? a : r0;
+        auto result = [&](u32 high) {
+            wordsToMpz(got, r, high);
+            return std::string(mpz_cmp(got, want) == 0 ? "" : "wrong");
+        };
+
+        mpz_add(want, ga, gb);  // add
+        EXPECT_EQ(result(words::add(r.data(), inPlace ? r.data() : a.data(), b.data(), n)), "") << "add n=" << n;
+        r = inPlace ? a : r0;
+        mpz_add_ui(want, ga, 1);  // addCarry
+        EXPECT_EQ(result(words::addCarry(r.data(), inPlace ? r.data() : a.data(), n, 1)), "") << "addCarry n=" << n;
+        r = inPlace ? a : r0;
+        mpz_mul_ui(want, ga, w);  // mul1
+        EXPECT_EQ(result(words::mul1(r.data(), inPlace ? r.data() : a.data(), n, w)), "") << "mul1 n=" << n;
+
+        // r -= b and r -= 1 modulo 2^(32n): the borrow makes up the difference.
+        r = r0;
+        Mpz modulus;
+        mpz_setbit(modulus, 32 * n);
+        mpz_sub(want, gr, gb);
+        u32 borrow = words::sub(r.data(), r.data(), b.data(), n);
+        if (borrow != 0) mpz_add(want, want, modulus);
+        EXPECT_EQ(result(0), "") << "sub n=" << n;
+        EXPECT_EQ(borrow != 0, mpz_cmp(gr, gb) < 0) << "sub borrow n=" << n;
+        r = r0;
+        mpz_sub_ui(want, gr, 1);
+        borrow = words::subBorrow(r.data(), r.data(), n, 1);
+        if (borrow != 0) mpz_add(want, want, modulus);
+        EXPECT_EQ(result(0), "") << "subBorrow n=" << n;
+
+        // Shifts by 1 .. 31 bits: the words shifted out come back as the result.
+        int const bits = 1 + rng.below(31);
+        r = inPlace ? a : r0;
+        mpz_mul_2exp(want, ga, unsigned(bits));
+        EXPECT_EQ(result(words::shiftLeft(r.data(), inPlace ? r.data() : a.data(), n, bits)), "")
+            << "shiftLeft n=" << n << " bits=" << bits;
+        r = inPlace ? a : r0;
+        u32 const out = words::shiftRight(r.data(), inPlace ? r.data() : a.data(), n, bits);
+        mpz_tdiv_q_2exp(want, ga, unsigned(bits));
+        EXPECT_EQ(result(0), "") << "shiftRight n=" << n << " bits=" << bits;
+        EXPECT_EQ(out, a[0] << (32 - bits)) << "shiftRight out n=" << n;
+
+        // r + a w = result + carry 2^(32n); r - a w = result - owed 2^(32n).
+        r = r0;
+        mpz_set(want, gr);
+        mpz_addmul_ui(want, ga, w);
+        EXPECT_EQ(result(words::addMul1(r.data(), a.data(), n, w)), "") << "addMul1 n=" << n;
+        // The same with a 64-bit multiplier; the carry is two words.
+        r = r0;
+        u64 const w2 = rng.coin() ? (u64(rng.word()) << 32 | rng.word()) : ~u64(0);
+        u64 const carry2 = words::addMulPair(r.data(), a.data(), n, w2);
+        Mpz gw;
+        mpz_import(gw, 1, -1, sizeof(u64), 0, 0, &w2);
+        mpz_set(want, gr);
+        mpz_addmul(want, ga, gw);
+        r.push_back(u32(carry2));
+        r.push_back(u32(carry2 >> 32));
+        EXPECT_EQ(result(0), "") << "addMulPair n=" << n;
+
+        r = r0;
+        u32 const owed = words::subMul1(r.data(), a.data(), n, w);
+        wordsToMpz(got, r);
+        Mpz t;
+        mpz_set_ui(t, owed);
+        mpz_mul_2exp(t, t, 32 * n);
+        mpz_sub(got, got, t);
+        mpz_set(want, gr);
+        mpz_submul_ui(want, ga, w);
+        EXPECT_EQ(mpz_cmp(got, want), 0) << "subMul1 n=" << n;
+    }
+}
+
+}  // namespace
+}  // namespace korvel
+
+namespace korvel {
+namespace {
+
+// floor(sqrt(x)) is unique: the root must equal GMP's on random operands and on
+// the squares s^2 and their neighbours s^2 - 1, s^2 + 2s, where a root one off
+// would show.
+TEST(MbDifferential, SquareRootAgainstGmp) {
+    RandomWords rng(seed + 11);
+    SCOPED_TRACE("seed " + std::to_string(seed + 11));
+    for (int i = 0; i < rounds / 3; ++i) {
+        mb x = randomMb(rng, 3 * maxWords);
+        x.size = x.size < 0 ? -x.size : x.size;
+        Mpz gx, want, s;
+        testing::toMpz(gx, x);
+        int const shape = rng.below(4);
+        if (shape != 0) {  // around the square of x's root
+            mpz_sqrt(s, gx);
+            mpz_mul(gx, s, s);
+            if (shape == 2) mpz_sub_ui(gx, gx, 1);
+            if (shape == 3) mpz_addmul_ui(gx, s, 2);
+            if (mpz_sgn(gx.v) < 0) mpz_set_ui(gx, 0);
+            testing::fromMpz(x, gx);
+        }
+        mpz_sqrt(want, gx);
+        mb r;
+        sqrt(r, x);
+        EXPECT_TRUE(sameValue(r, want)) << "sqrt x=" << show(x);
+        mb alias(x);
+        sqrt(alias, alias);
+        EXPECT_TRUE(sameValue(alias, want)) << "sqrt aliased x=" << show(x);
     }
 }
 

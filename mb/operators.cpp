@@ -1,0 +1,47 @@
+// The operator surface: thin wrappers over the free functions.
+#include "mb/internal.h"
+
+namespace korvel {
+
+mb& mb::operator+=(mb const& y) { add(*this, *this, y); return *this; }
+mb& mb::operator-=(mb const& y) { sub(*this, *this, y); return *this; }
+mb& mb::operator*=(mb const& y) { mul(*this, *this, y); return *this; }
+mb& mb::operator/=(mb const& y) { div(*this, *this, y); return *this; }
+mb& mb::operator+=(double y) { add(*this, *this, y); return *this; }
+mb& mb::operator-=(double y) { sub(*this, *this, y); return *this; }
+mb& mb::operator*=(double y) { mul(*this, *this, y); return *this; }
+mb& mb::operator/=(double y) { div(*this, *this, y); return *this; }
+mb& mb::operator^=(i32 n) { power(*this, *this, n); return *this; }
+mb& mb::operator>>(i32 n) { mbShiftRight(*this, *this, n); return *this; }
+mb& mb::operator<<(i32 n) { mbShiftLeft(*this, *this, n); return *this; }
+mb& mb::operator++() { add(*this, *this, 1); return *this; }
+mb& mb::operator--() { sub(*this, *this, 1); return *this; }
+void mb::operator++(int) { add(*this, *this, 1); }
+void mb::operator--(int) { sub(*this, *this, 1); }
+
+mb mb::operator+(mb const& y) const { mb r; add(r, *this, y); return r; }
+mb mb::operator-(mb const& y) const { mb r; sub(r, *this, y); return r; }
+mb mb::operator*(mb const& y) const { mb r; mul(r, *this, y); return r; }
+mb mb::operator/(mb const& y) const { mb r; div(r, *this, y); return r; }
+mb mb::operator%(mb const& y) const { mb r; myModulus(r, *this, y); return r; }
+mb mb::operator+(double y) const { mb r; add(r, *this, y); return r; }
+mb mb::operator-(double y) const { mb r; sub(r, *this, y); return r; }
+mb mb::operator*(double y) const { mb r; mul(r, *this, y); return r; }
+mb mb::operator/(double y) const { mb r; div(r, *this, y); return r; }
+mb mb::operator%(double y) const { mb r; myModulus(r, *this, y); return r; }
+mb mb::operator^(i32 n) const { mb r; power(r, *this, n); return r; }
+
+mb mb::operator-() const {
+    mb r(*this);
+    r.size = -r.size;
+    return r;
+}
+
+bool operator==(mb const& x, mb const& y) { return compare(x, y) == 0; }
+bool operator!=(mb const& x, mb const& y) { return compare(x, y) != 0; }
+bool operator<(mb const& x, mb const& y) { return compare(x, y) == -1; }
+bool operator<=(mb const& x, mb const& y) { return compare(x, y) != 1; }
+bool operator>(mb const& x, mb const& y) { return compare(x, y) == 1; }
+bool operator>=(mb const& x, mb const& y) { return compare(x, y) != -1; }
+
+}  // namespace korvel

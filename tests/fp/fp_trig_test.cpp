@@ -1,0 +1,306 @@
+// Trigonometric and hyperbolic functions, their inverses and the constants pi
+// and ln 10 against MPFR, in units of the last place of B words.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../support/reference_check.h"
+#include "../support/random_fp.h"
+#include "fp/fp.h"
+#include "fp/internal.h"
+
+namespace korvel {
+namespace {
+
+using testing::Mpfr;
+using testing::RandomWords;
+
+constexpr std::uint64_t seed = 271828;
+constexpr i32 precisions[] = {1, 3, 9, 32};
+
+using testing::negated;
+using testing::show;
+using testing::ulpError;
+
+fp powerOf2(i32 n) { return power2(n); }
+
+// 1 + sign 2^-k rounded to B words.
+fp nearOne(i32 k, i32 sign) {
+    fp r, one;
+    init(one, 1);
+    fp d = power2(-k);
+    if (sign < 0) sub(r, one, d); else add(r, one, d);
+    return r;
+}
+
+// Which arguments a function takes, and which hard ones it gets.
+enum class Domain { any, unbounded, moderate, belowOne, aboveOne };
+
+// The fp neighbours of k pi/2, both signs: the reduction's hardest cancellation.
+void addQuarterTurns(std::vector<fp>& xs, i32 B) {
+    for (long long k : {1LL, 2LL, 3LL, 4LL, 5LL, 7LL, 14LL, 200LL, 1000001LL, 1000000000000LL, 1000000000001LL}) {
+        Mpfr v(32 * B + 64), k2(64);
+        mpfr_const_pi(v, MPFR_RNDN);
+        mpfr_set_ui_2exp(k2, (unsigned long)k, -1, MPFR_RNDN);
+        mpfr_mul(v, v, k2, MPFR_RNDN);
+        fp x;
+        testing::fromMpfr(x, v);
+        fpNormalize(x);
+        fp ulp = power2(Lg2(x) - 32 * B + 1);
+        for (int step = -2; step <= 2; ++step) {
+            fp y;
+            fp s;
+            mul(s, ulp, fp(double(step)));
+            add(y, x, s);
+            xs.push_back(y);
+            xs.push_back(negated(y));
+        }
+    }
+}
+
+std::vector<fp> hardArguments(Domain domain, i32 B) {
+    std::vector<fp> xs;
+    fp pointOne(0.1);
+    fp ulpAtPointOne = power2(Lg2(pointOne) - 32 * B + 1);
+    for (fp const& x : {pointOne, pointOne + ulpAtPointOne, pointOne - ulpAtPointOne}) {
+        xs.push_back(x);
+        xs.push_back(negated(x));
+    }
+    for (i32 e : {-1100, -1001, -500, -200, -40})  // tiny arguments
+        for (fp const& x : {powerOf2(e), fp(3.0) * powerOf2(e)}) xs.push_back(x), xs.push_back(negated(x));
+    switch (domain) {
+        case Domain::any:
+            addQuarterTurns(xs, B);
+            xs.push_back(fp(-1e10));
+            break;
+        case Domain::unbounded:
+            xs.push_back(fp(-1e10));
+            xs.push_back(fp(1.5) * powerOf2(99999));  // beyond 1e30000
+            xs.push_back(fp(-1.5) * powerOf2(99999));
+            break;
+        case Domain::moderate:
+            for (double d : {-20000.0, 20000.0, 0.5, -3.0}) xs.push_back(fp(d));
+            break;
+        case Domain::belowOne:
+            for (i32 k : {1, 10, 33, 160, 32 * B - 1})
+                if (k < 32 * B) xs.push_back(nearOne(k, -1)), xs.push_back(negated(nearOne(k, -1)));
+            break;
+        case Domain::aboveOne:
+            xs.clear();
+            for (i32 k : {1, 10, 33, 160, 32 * B - 1}) xs.push_back(nearOne(k, 1));
+            for (double d : {1.5, 2.0, 3.0, 1e10}) xs.push_back(fp(d));
+            xs.push_back(fp(1.5) * powerOf2(99999));
+            break;
+    }
+    return xs;
+}
+
+fp randomArgument(RandomWords& rng, Domain domain, i32 B) {
+    switch (domain) {
+        case Domain::any:
+        case Domain::unbounded: {  // |x| log-uniform in [2^-1100, 2^1000], either sign
+            fp x = testing::fullFp(rng, B, -1099 + rng.below(2100));
+            return rng.coin() ? negated(x) : x;
+        }
+        case Domain::moderate: {  // sinh, cosh, tanh stay inside the exponent's range
+            fp x = testing::fullFp(rng, B, -1099 + rng.below(1130));
+            return rng.coin() ? negated(x) : x;
+        }
+        case Domain::belowOne: {
+            fp x = testing::fullFp(rng, B, -1099 + rng.below(1100));
+            return rng.coin() ? negated(x) : x;
+        }
+        case Domain::aboveOne: {  // 1 + d with d log-uniform, and large values
+            fp d = testing::fullFp(rng, B, -32 * B + 2 + rng.below(32 * B + 1000)), one;
+            init(one, 1);
+            add(d, d, one);
+            return d;
+        }
+    }
+    return fp();
+}
+
+struct Function {
+    char const* name;
+    void (*ours)(fp&, fp const&);
+    int (*reference)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+    Domain domain;
+    double bound;  // ulps, after the faults of the plain algorithms were fixed
+};
+
+Function const functions[] = {
+    {"sin", sin, mpfr_sin, Domain::any, 4},
+    {"cos", cos, mpfr_cos, Domain::any, 4},
+    {"tan", tan, mpfr_tan, Domain::any, 8},
+    {"atan", atan, mpfr_atan, Domain::any, 2},
+    {"asin", asin, mpfr_asin, Domain::belowOne, 4},
+    {"acos", acos, mpfr_acos, Domain::belowOne, 4},
+    {"sinh", sinh, mpfr_sinh, Domain::moderate, 4},
+    {"cosh", cosh, mpfr_cosh, Domain::moderate, 4},
+    {"tanh", tanh, mpfr_tanh, Domain::moderate, 4},
+    {"asinh", asinh, mpfr_asinh, Domain::unbounded, 8},
+    {"acosh", acosh, mpfr_acosh, Domain::aboveOne, 8},
+    {"atanh", atanh, mpfr_atanh, Domain::belowOne, 8},
+};
+
+class TrigFunctions : public ::testing::TestWithParam<Function> {
+protected:
+    static void SetUpTestSuite() {
+        mpfr_set_emax(mpfr_get_emax_max());
+        mpfr_set_emin(mpfr_get_emin_min());
+    }
+};
+
+TEST_P(TrigFunctions, WithinBoundOfMpfrOnRandomAndHardArguments) {
+    Function const& f = GetParam();
+    RandomWords rng(seed);
+    std::printf("seed %llu\n", (unsigned long long)seed);
+    for (i32 B : precisions) {
+        ScopedBlockPrec precision(B);
+        std::vector<fp> xs = hardArguments(f.domain, B);
+        int const draws = B >= 32 ? 8 : 40;
+        for (int i = 0; i < draws; ++i) xs.push_back(randomArgument(rng, f.domain, B));
+        double worst = 0;
+        std::string where;
+        for (fp const& x : xs) {
+            fp r;
+            f.ours(r, x);
+            ASSERT_EQ(blockPrec, B) << f.name << " restores the precision";
+            EXPECT_LE(detail::length(r), B) << f.name << " rounds to B words";
+            Mpfr xv(32 * B + 64), ref(32 * B + 64);
+            testing::toMpfr(xv, x);
+            f.reference(ref, xv, MPFR_RNDN);
+            double const error = ulpError(r, ref, B);
+            if (error > worst) worst = error, where = show(x);
+            EXPECT_LE(error, f.bound) << f.name << " B=" << B << " x=" << show(x) << " gave " << show(r);
+        }
+        if (HasFailure()) std::printf("%s B=%d: worst %.3g ulps at %s\n", f.name, B, worst, where.c_str());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fp, TrigFunctions, ::testing::ValuesIn(functions),
+                         [](auto const& param) { return std::string(param.param.name); });
+
+TEST(FpTrig, Atan2WithinFourUlpsInEveryQuadrant) {
+    RandomWords rng(seed + 1);
+    for (i32 B : precisions) {
+        ScopedBlockPrec precision(B);
+        int const draws = B >= 32 ? 10 : 50;
+        for (int i = 0; i < draws; ++i) {
+            fp y = testing::fullFp(rng, B, -40 + rng.below(80)), x = testing::fullFp(rng, B, -40 + rng.below(80));
+            if (rng.coin()) y = negated(y);
+            if (rng.coin()) x = negated(x);
+            fp r;
+            atan2(r, y, x);
+            Mpfr yv(32 * B), xv(32 * B), ref(32 * B + 64);
+            testing::toMpfr(yv, y);
+            testing::toMpfr(xv, x);
+            mpfr_atan2(ref, yv, xv, MPFR_RNDN);
+            EXPECT_LE(ulpError(r, ref, B), 4.0) << "B=" << B << " y=" << show(y) << " x=" << show(x);
+        }
+    }
+}
+
+TEST(FpTrig, ConstantsWithinOneUlpAndCachedPerHighestPrecision) {
+    for (i32 B : {1, 3, 9, 32, 126}) {
+        ScopedBlockPrec precision(B);
+        fp pi, ln10;
+        ComputePi(pi);
+        ComputeLog_10(ln10);
+        Mpfr ref(32 * B + 64);
+        mpfr_const_pi(ref, MPFR_RNDN);
+        EXPECT_LE(ulpError(pi, ref, B), 1.0) << "pi at B=" << B;
+        EXPECT_EQ(compare(Pi(), pi), 0);
+        mpfr_log_ui(ref, 10, MPFR_RNDN);
+        EXPECT_LE(ulpError(ln10, ref, B), 1.0) << "ln 10 at B=" << B;
+    }
+    auto& pi = detail::piCache();
+    auto& ln10 = detail::ln10Cache();
+    i32 const top = (pi.blockPrecCurr > ln10.blockPrecCurr ? pi.blockPrecCurr : ln10.blockPrecCurr) + 1;
+    fp r;
+    {
+        ScopedBlockPrec p(top);
+        i32 const before = pi.computations, before10 = ln10.computations;
+        ComputePi(r);
+        ComputePi(r);
+        ComputeLog_10(r);
+        ComputeLog_10(r);
+        EXPECT_EQ(pi.computations, before + 1) << "two calls at one precision sum pi once";
+        EXPECT_EQ(ln10.computations, before10 + 1);
+    }
+    ScopedBlockPrec lower(top - 1);
+    i32 const before = pi.computations;
+    ComputePi(r);
+    EXPECT_EQ(pi.computations, before) << "a lower precision rounds the cached value";
+}
+
+TEST(FpTrig, PinnedValuesAndDomainErrors) {
+    ScopedBlockPrec precision(9);
+    fp const one(1.0), zero, pi = Pi(), sentinel(7.0);
+    fp halfPi = pi, quarterPi = pi;
+    halfPi.exponent -= 1;
+    quarterPi.exponent -= 2;
+    struct Pinned {
+        char const* what;
+        fp got, want;
+    } const pinned[] = {
+        {"sin 0", sin(zero), zero},          {"cos 0", cos(zero), one},
+        {"tan 0", tan(zero), zero},          {"atan 0", atan(zero), zero},
+        {"atan 1", atan(one), quarterPi},    {"atan -1", atan(-one), -quarterPi},
+        {"asin 1", asin(one), halfPi},       {"asin -1", asin(-one), -halfPi},
+        {"acos 0", acos(zero), halfPi},      {"acos 1", acos(one), zero},
+        {"acos -1", acos(-one), pi},         {"atan2(0, 0)", atan2(zero, zero), zero},
+        {"atan2(0, -1)", atan2(zero, -one), pi}, {"atan2(1, 0)", atan2(one, zero), halfPi},
+        {"atan2(-1, 0)", atan2(-one, zero), -halfPi}, {"atan2(0, 1)", atan2(zero, one), zero},
+    };
+    for (auto const& p : pinned) EXPECT_EQ(compare(p.got, p.want), 0) << p.what << " gave " << show(p.got);
+
+    fp zeroWords;  // zero held in two words
+    zeroWords.mantissa.size = 2;
+    update(zeroWords.mantissa);
+    zeroWords.mantissa.words[0] = zeroWords.mantissa.words[1] = 0;
+    using Unary = fp (*)(fp const&);
+    for (Unary f : std::initializer_list<Unary>{sin, tan, atan, asin, sinh, tanh, asinh, atanh})
+        EXPECT_TRUE(!f(zeroWords)) << "an odd function of zero in any form is 0";
+    EXPECT_EQ(compare(cos(zeroWords), one), 0);
+    EXPECT_EQ(compare(acos(zeroWords), halfPi), 0);
+    EXPECT_TRUE(!atan2(zeroWords, one));
+
+    fp const big = fp(1.5) * power2(1001), outside(1.5);
+    struct Refused {
+        char const* what;
+        void (*f)(fp&, fp const&);
+        fp x;
+    } const refused[] = {
+        {"sin 2^1001", sin, big},    {"cos 2^1001", cos, big},  {"tan 2^1001", tan, big},
+        {"asin 1.5", asin, outside}, {"acos -1.5", acos, -outside}, {"acosh 0.5", acosh, fp(0.5)},
+        {"atanh 1", atanh, one},     {"atanh -1", atanh, -one},
+    };
+    for (auto const& c : refused) {
+        fp r = sentinel;
+        c.f(r, c.x);
+        EXPECT_EQ(compare(r, sentinel), 0) << c.what << " leaves the result unwritten";
+    }
+}
+
+TEST(FpTrig, HyperbolicSymmetriesAndSaturation) {
+    ScopedBlockPrec precision(5);
+    fp const minusBig(-1e10), one(1.0);
+    fpClearOverflow();
+    fp c = cosh(minusBig);
+    EXPECT_TRUE(fpOverflowed() && c > one) << "cosh(-1e10) saturates with the flag";
+    fpClearOverflow();
+    fp s = sinh(minusBig);
+    EXPECT_TRUE(fpOverflowed() && s < -one) << "sinh(-1e10) saturates negative with the flag";
+    fpClearOverflow();
+    EXPECT_EQ(compare(tanh(minusBig), -one), 0);
+    EXPECT_EQ(compare(tanh(fp(1000.0)), one), 0);
+    EXPECT_EQ(compare(cosh(fp()), one), 0);
+    EXPECT_EQ(compare(acosh(one), fp()), 0);
+    EXPECT_FALSE(fpOverflowed());
+}
+
+}  // namespace
+}  // namespace korvel
