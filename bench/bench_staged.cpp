@@ -1,7 +1,7 @@
 // korvel_bench_staged: the staged and the full-precision search side by side,
 // and MPSolve (when installed) on the same polynomials, processor seconds.
 //
-//   korvel_bench_staged [FILTER] [--limit SECONDS]
+//   korvel_bench_staged [FILTER] [--limit SECONDS] [--no-mpsolve]
 //
 // A case runs when its name contains FILTER. A full-precision run predicted to
 // take longer than the limit (default 30 s) is skipped and marked so: the
@@ -184,10 +184,13 @@ char const* path(Run const& r) {
 int main(int argc, char** argv) {
     std::string filter;
     double limit = 30;
+    bool reference = true;
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
         if (arg == "--limit" && i + 1 < argc)
             limit = std::atof(argv[++i]);
+        else if (arg == "--no-mpsolve")
+            reference = false;
         else
             filter = arg;
     }
@@ -209,7 +212,7 @@ int main(int argc, char** argv) {
                 fullBefore = full;
                 costBefore = cost;
             }
-            double const ref = mpsolve(p, figures);
+            double const ref = reference ? mpsolve(p, figures) : -1;
             char fullText[32] = "skipped", ratio[32] = "-", refText[32] = "n/a", refRatio[32] = "-";
             if (full > 0) {
                 std::snprintf(fullText, sizeof fullText, "%.4f", full);
