@@ -1,5 +1,9 @@
 // Natural logarithm by its power series after reduction to [0.75, 1.5). No
 // guard precision is added: each term and partial sum is rounded to B words.
+//
+// Error budget: the roundings of about 32B terms add up; the test asserts
+// 3 + 0.8B ulps against MPFR and measures 1.2, 1.0, 1.4, 17, 29 ulps at
+// B = 1, 3, 9, 32, 126.
 #include "fp/internal.h"
 
 namespace korvel {
