@@ -1,4 +1,5 @@
-// Powers with an integer, an fp or a double exponent.
+// Powers with an integer or an fp exponent: square and multiply at the working
+// precision for integers, exp(y ln |x|) one word above it otherwise.
 #include <cmath>
 
 #include "fp/internal.h"
@@ -26,6 +27,32 @@ double log2Magnitude(fp const& x) {
 }
 
 }  // namespace
+
+// Left-to-right square and multiply at the working precision.
+bool power(fp& r, fp const& x, i32 n) {
+    if (x.mantissa.size == 0) {
+        detail::makeZero(r);
+        return n > 0;
+    }
+    if (n == 0) {
+        equate(r, 1);
+        return true;
+    }
+    u32 const m = n < 0 ? 0u - u32(n) : u32(n);
+    fp t;
+    init(t, 1);
+    for (i32 bit = NumBits(m) - 1; bit >= 0; --bit) {
+        mul(t, t, t);
+        if ((m >> bit) & 1u) mul(t, t, x);
+    }
+    if (n < 0) {
+        fp one;
+        init(one, 1);
+        div(t, one, t);
+    }
+    equate(r, t);
+    return true;
+}
 
 bool pow(fp& r, fp const& x, i32 n) {
     if (compare(x, one()) == 0) {
@@ -112,31 +139,7 @@ bool pow(fp& r, fp const& x, fp const& y) {
     return true;
 }
 
-bool pow(fp& r, double x, fp const& y) {
-    fp xt;
-    equate(xt, x);
-    return pow(r, xt, y);
-}
-
-bool pow(fp& r, fp const& x, double y) {
-    fp yt;
-    equate(yt, y);
-    return pow(r, x, yt);
-}
-
 fp pow(fp const& x, fp const& y) {
-    fp r;
-    pow(r, x, y);
-    return r;
-}
-
-fp pow(double x, fp const& y) {
-    fp r;
-    pow(r, x, y);
-    return r;
-}
-
-fp pow(fp const& x, double y) {
     fp r;
     pow(r, x, y);
     return r;

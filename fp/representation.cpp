@@ -141,7 +141,7 @@ void detail::normalizeWide(fp& x, i64 e) {
 
 void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
     mb& m = x.mantissa;
-    n = words::stripped(t, n);
+    n = words::significantWords(t, n);
     if (n == 0) {
         detail::makeZero(x);
         return;

@@ -149,7 +149,7 @@ char* mb2Str(mb const& x) {
     i32 left = n;
     while (left > 0) {
         S.push(i32(words::divRem1(xt.words, xt.words, left, billion)));
-        left = words::stripped(xt.words, left);
+        left = words::significantWords(xt.words, left);
     }
     PrintDigits(out, S.items[S.top--], 0);
     while (S.top >= 0) PrintDigits(out, S.items[S.top--], 1);
