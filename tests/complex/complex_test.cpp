@@ -48,10 +48,7 @@ double ulpError(fpComplex const& ours, mpc_ptr ref, i32 B) {
 }
 
 std::string show(fpComplex const& z) {
-    char* t = fpComplexToStr(z, 25);
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(fpComplexToStr(z, 25)).get();
 }
 
 // Measured worst cases over 400 draws (ulps of the larger part) at B = 1, 3, 9, 32:
@@ -212,9 +209,8 @@ TEST(ComplexExact, NegationKeepsAZeroPartPlain) {
 }
 
 TEST(ComplexExact, TextOutputSeparators) {
-    char* t = fpComplexToStr(fpComplex(1.0, 2.0), 16);
-    EXPECT_STREQ(t, "(1 , 2)");
-    std::free(t);
+    OwnedText const t(fpComplexToStr(fpComplex(1.0, 2.0), 16));
+    EXPECT_STREQ(t.get(), "(1 , 2)");
     std::ostringstream os;
     os << fpComplex(1.5, -2.0);
     EXPECT_EQ(os.str(), "(1.5, -2)");

@@ -93,9 +93,8 @@ TEST(FpApiSafety, HugeCountsEndQuickly) {
     EXPECT_TRUE(same(nthRoot(integer(1000), INT_MAX), integer(1)));
     EXPECT_TRUE(same(nthRoot(integer(-1000), INT_MAX), integer(-1)));
     EXPECT_TRUE(same(nthRoot(integer(0), 3), integer(0)));
-    char* text = fpToStr(fp(1.5), INT_MAX);
-    EXPECT_STREQ(text, "1.5");
-    std::free(text);
+    OwnedText const text(fpToStr(fp(1.5), INT_MAX));
+    EXPECT_STREQ(text.get(), "1.5");
 }
 
 TEST(FpApiSafety, FailedConversionsLeaveTheirResult) {

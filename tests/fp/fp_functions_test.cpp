@@ -41,10 +41,7 @@ struct Worst {
 };
 
 std::string show(fp const& x) {
-    char* t = fpToStr(x, 30);
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(fpToStr(x, 30)).get();
 }
 
 TEST(FpFunctions, SqrtWithinOneUlp) {

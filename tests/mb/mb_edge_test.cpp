@@ -19,10 +19,7 @@ mb num(char const* text) {
 }
 
 std::string str(mb const& x) {
-    char* t = mb2Str(x);
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(mb2Str(x)).get();
 }
 
 bool isEmptyZero(mb const& x) { return x.size == 0 && x.alloc == 0 && x.words == nullptr; }
