@@ -50,7 +50,7 @@ void align(fp& xt, fp& yt) {
 
 template <class SignedOp>
 void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
-    static fp xt, yt;
+    thread_local fp xt, yt;  // per thread: working storage reused between calls
     equateWithCare(xt, x);
     equateWithCare(yt, y);
     align(xt, yt);

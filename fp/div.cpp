@@ -38,7 +38,7 @@ bool div(fp& r, fp const& x, fp const& y) {
         detail::roundInto(r, a, n - ly + 1, sign, e - 32 * i64(wide));
         return true;
     }
-    static fp s;
+    thread_local fp s;  // per thread: working storage reused between calls
     equateWithCare(s, x);
     if (k > 0) {
         mbShiftLeft(s.mantissa, s.mantissa, 32 * k);

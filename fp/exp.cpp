@@ -37,7 +37,7 @@ void exp(fp& r, fp const& x) {
         }
         return;
     }
-    static fp f, g, p, e, s;
+    thread_local fp f, g, p, e, s;  // per thread: working storage reused between calls
     floor(f, x);
     sub(g, x, f);
     i32 const n = to_long(f);

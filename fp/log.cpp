@@ -10,9 +10,8 @@ namespace korvel {
 
 void log(fp& r, fp const& x) {
     if (x.mantissa.size <= 0) return;
-    static fp one, t, y, s, pw;
-    static bool const initGood = init(one, 1) != 0;
-    (void)initGood;
+    thread_local fp t, y, s, pw;  // per thread: working values whose storage is reused
+    fp const& one = detail::one();
     // ln x = k ln 2 + ln t with 0.75 <= t < 1.5, and ln t = -sum y^j / j, y = 1 - t.
     fp threeQuarters, threeHalves;
     init(threeQuarters, 0.75);

@@ -6,25 +6,25 @@ namespace korvel {
 
 namespace {
 fp& left(mb const& x) {
-    static fp xt;
+    thread_local fp xt;  // per thread: working storage reused between calls
     equateWithCare(xt.mantissa, x);
     xt.exponent = 0;
     return xt;
 }
 fp& right(mb const& y) {
-    static fp yt;
+    thread_local fp yt;  // per thread: working storage reused between calls
     equateWithCare(yt.mantissa, y);
     yt.exponent = 0;
     return yt;
 }
 // A double operand as an fp, kept in the form's static so its storage is reused.
 fp const& leftDouble(double d) {
-    static fp xt;
+    thread_local fp xt;  // per thread: working storage reused between calls
     equateWithCare(xt, fp(d));
     return xt;
 }
 fp const& rightDouble(double d) {
-    static fp yt;
+    thread_local fp yt;  // per thread: working storage reused between calls
     equateWithCare(yt, fp(d));
     return yt;
 }

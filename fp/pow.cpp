@@ -10,13 +10,6 @@ using detail::length;
 
 namespace {
 
-fp const& one() {
-    static fp v;
-    static bool const initGood = init(v, 1) != 0;
-    (void)initGood;
-    return v;
-}
-
 // log2 |x| to double precision, for range checks.
 double log2Magnitude(fp const& x) {
     i32 const n = length(x);
@@ -55,7 +48,7 @@ bool power(fp& r, fp const& x, i32 n) {
 }
 
 bool pow(fp& r, fp const& x, i32 n) {
-    if (compare(x, one()) == 0) {
+    if (compare(x, detail::one()) == 0) {
         equate(r, 1);
         return true;
     }
@@ -89,7 +82,7 @@ fp pow(fp const& x, i32 n) {
 }
 
 bool pow(fp& r, fp const& x, fp const& y) {
-    if (y.mantissa.size == 0 || compare(x, one()) == 0) {
+    if (y.mantissa.size == 0 || compare(x, detail::one()) == 0) {
         equate(r, 1);
         return true;
     }

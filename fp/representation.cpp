@@ -9,8 +9,8 @@ namespace korvel {
 
 using detail::length;
 
-i32 blockPrec = 5;
-i32 decPrec = 16;
+thread_local i32 blockPrec = 5;  // per thread: see fp.h
+thread_local i32 decPrec = 16;
 
 void setBlockPrec(i32 v) { blockPrec = v < 1 ? 1 : (v > maxBlockPrec ? maxBlockPrec : v); }
 i32 getBlockPrec() { return blockPrec; }

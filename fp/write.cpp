@@ -45,9 +45,9 @@ char* fpToStr(fp const& x, i32 digits) {
     if (digits > maxStringDigits) digits = maxStringDigits;
     ScopedBlockPrec restore(blockPrec);
 
-    static fp xt, log_2_10, temp, tenToDecPrec, approxX, ten, pointFive;
-    static mb xtInt;
-    static bool const initGood = [] {
+    thread_local fp xt, log_2_10, temp, tenToDecPrec, approxX, ten, pointFive;  // per thread: working storage reused between calls
+    thread_local mb xtInt;  // per thread: working storage reused between calls
+    thread_local bool const initGood = [] {
         init(ten, 10);
         init(pointFive, 1);
         pointFive.exponent = -1;

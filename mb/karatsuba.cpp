@@ -80,7 +80,7 @@ void karatsuba(u32* r, u32 const* a, u32 const* b, i32 n, u32* t) {
 i32 scratchWords(i32 n) { return 8 * n + 64; }
 
 std::vector<u32>& scratch(i32 n) {
-    static std::vector<u32> t;
+    thread_local std::vector<u32> t;  // per thread: working storage reused between calls
     if (t.size() < std::size_t(scratchWords(n))) t.resize(std::size_t(scratchWords(n)));
     return t;
 }

@@ -5,6 +5,11 @@
 // are written into the first argument, which may be the same object as any
 // operand unless a routine says otherwise. Failures are reported by a false
 // result; a failed allocation ends the program with exit(1).
+//
+// Threads: any routine may run on several threads at once on distinct objects.
+// Working values and word storage are kept per thread (thread_local), and no
+// routine writes shared state; an mb must not be used on two threads at once,
+// nor handed to another thread while its storage is still in use here.
 #pragma once
 
 #include <bit>

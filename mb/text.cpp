@@ -134,8 +134,8 @@ char* mb2Str(mb const& x) {
         return out;
     }
     // Peel off groups of nine digits by short division, in place in xt.
-    static mb xt;
-    static lstack S;
+    thread_local mb xt;  // per thread: working storage reused between calls
+    thread_local lstack S;  // per thread: working storage reused between calls
     equateWithCare(xt, x);
     sIndex = 0;
     if (x.size < 0) out[sIndex++] = '-';
