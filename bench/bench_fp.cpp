@@ -58,9 +58,8 @@ void ToTextOurs(benchmark::State& state) {
     ScopedBlockPrec precision(B);
     fp x = operand(B, 3);
     for (auto _ : state) {
-        char* t = fpToStr(x, digitsFor(B));
-        benchmark::DoNotOptimize(t);
-        std::free(t);
+        OwnedText t(fpToStr(x, digitsFor(B)));
+        benchmark::DoNotOptimize(t.get());
     }
 }
 void ToTextMpfr(benchmark::State& state) {
@@ -77,10 +76,7 @@ void ToTextMpfr(benchmark::State& state) {
 
 std::string decimalText(i32 B) {
     ScopedBlockPrec precision(B);
-    char* t = fpToStr(operand(B, 4), digitsFor(B));
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(fpToStr(operand(B, 4), digitsFor(B))).get();
 }
 void FromTextOurs(benchmark::State& state) {
     i32 const B = i32(state.range(0));

@@ -65,9 +65,8 @@ void DivGmp(benchmark::State& state) {
 void ToTextOurs(benchmark::State& state) {
     mb x = operand(int(state.range(0)), 5);
     for (auto _ : state) {
-        char* t = mb2Str(x);
-        benchmark::DoNotOptimize(t);
-        std::free(t);
+        OwnedText t(mb2Str(x));
+        benchmark::DoNotOptimize(t.get());
     }
 }
 void ToTextGmp(benchmark::State& state) {
@@ -81,10 +80,7 @@ void ToTextGmp(benchmark::State& state) {
 }
 
 std::string decimalOf(int words) {
-    char* t = mb2Str(operand(words, 6));
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(mb2Str(operand(words, 6))).get();
 }
 void FromTextOurs(benchmark::State& state) {
     std::string text = decimalOf(int(state.range(0)));

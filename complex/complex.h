@@ -1,6 +1,9 @@
 // Complex numbers: two fp parts at the working precision. All rounding happens
 // in the fp operations; a complex result is the exact composition of the fp
 // operations named in each routine. Division by zero gives 0 + 0i silently.
+//
+// Threads: as for fp, routines may run on several threads at once on distinct
+// objects; working values are per thread and the precision is the thread's own.
 #pragma once
 
 #include <iosfwd>

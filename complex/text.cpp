@@ -35,27 +35,19 @@ bool fpConvFromString(fpComplex& z, char const* realText, char const* imagText) 
 }
 
 char* fpComplexToStr(fpComplex const& z, i32 digits) {
-    char* re = fpToStr(z.re, digits);
-    char* im = fpToStr(z.im, digits);
-    std::size_t const bytes = std::strlen(re) + std::strlen(im) + 10;
-    auto* out = static_cast<char*>(std::malloc(bytes));
-    if (out == nullptr) std::exit(1);
+    OwnedText const re(fpToStr(z.re, digits)), im(fpToStr(z.im, digits));
+    char* out = mallocText(std::strlen(re.get()) + std::strlen(im.get()) + 10);
     std::strcpy(out, "(");
-    std::strcat(out, re);
+    std::strcat(out, re.get());
     std::strcat(out, " , ");
-    std::strcat(out, im);
+    std::strcat(out, im.get());
     std::strcat(out, ")");
-    std::free(re);
-    std::free(im);
     return out;
 }
 
 std::ostream& operator<<(std::ostream& os, fpComplex const& z) {
-    char* re = fpToStr(z.re, getDecPrec());
-    char* im = fpToStr(z.im, getDecPrec());
-    os << '(' << re << ", " << im << ')';
-    std::free(re);
-    std::free(im);
+    OwnedText const re(fpToStr(z.re, getDecPrec())), im(fpToStr(z.im, getDecPrec()));
+    os << '(' << re.get() << ", " << im.get() << ')';
     return os;
 }
 

@@ -5,6 +5,9 @@
 // rather than rounded; the exact sum of what is left is rounded once. The window
 // always reaches at least 32B bits below the kept operand's top bit: a short top
 // word would otherwise let the cut fall inside the B words of the result.
+//
+// Error budget: the cut loses less than 2^(Lg2(L) - 32B + 1) (L the kept operand),
+// the rounding half an ulp of the result (the bound FpReference checks exactly).
 #include <cstring>
 
 #include "fp/internal.h"
@@ -47,7 +50,7 @@ void align(fp& xt, fp& yt) {
 
 template <class SignedOp>
 void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
-    static fp xt, yt;
+    thread_local fp xt, yt;  // per thread: working storage reused between calls
     equateWithCare(xt, x);
     equateWithCare(yt, y);
     align(xt, yt);

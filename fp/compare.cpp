@@ -16,7 +16,7 @@ i32 fpCompareAbs(fp const& x, fp const& y) {
     if (x.mantissa.size == 0) return y.mantissa.size == 0 ? 0 : -1;
     if (y.mantissa.size == 0) return 1;
     // Values longer than B words are rounded to B words before they are compared.
-    static fp xt, yt;
+    thread_local fp xt, yt;  // per thread: working storage reused between calls
     equateWithCare(xt, x);
     equateWithCare(yt, y);
     xt.mantissa.size = length(xt);

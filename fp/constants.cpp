@@ -10,18 +10,27 @@ fp& detail::integerValue(i64 j) {
     return v;
 }
 
+// Every constant is cached per thread, so that threads never share a value
+// while one of them extends it.
+fp const& detail::one() {
+    thread_local fp const v = [] {
+        fp t;
+        init(t, 1);
+        return t;
+    }();
+    return v;
+}
+
 detail::CachedConstant& detail::ln2Cache() {
-    static CachedConstant Ln2;
+    thread_local CachedConstant Ln2;
     return Ln2;
 }
 
 detail::CachedConstant& detail::eCache() {
-    static CachedConstant e;
+    thread_local CachedConstant e;
     return e;
 }
 
-// pi and ln 10 are cached per thread, so that threads never share a value
-// while one of them extends it.
 detail::CachedConstant& detail::piCache() {
     thread_local CachedConstant pi;
     return pi;
@@ -35,7 +44,7 @@ detail::CachedConstant& detail::ln10Cache() {
 void ComputeLn2(fp& r) {
     detail::cachedConstant(r, detail::ln2Cache(), [](fp& out) {
         // ln 2 = sum over j >= 1 of 2^-j / j
-        static fp pw;
+        thread_local fp pw;  // per thread: working storage reused between calls
         fp half;
         power2(half, -1);
         equate(pw, half);

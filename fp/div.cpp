@@ -1,4 +1,8 @@
 // Division: a truncated integer quotient of B + 1 or B + 2 words, then rounded.
+//
+// Error budget: the truncation loses less than one unit of the quotient's lowest
+// word, 2^(ex - ey - 32k) with k = max(0, B + 1 + ly - lx), and the rounding
+// half an ulp (the bound FpReference checks exactly).
 #include <cstring>
 #include <vector>
 
@@ -34,7 +38,7 @@ bool div(fp& r, fp const& x, fp const& y) {
         detail::roundInto(r, a, n - ly + 1, sign, e - 32 * i64(wide));
         return true;
     }
-    static fp s;
+    thread_local fp s;  // per thread: working storage reused between calls
     equateWithCare(s, x);
     if (k > 0) {
         mbShiftLeft(s.mantissa, s.mantissa, 32 * k);

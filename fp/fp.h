@@ -10,6 +10,11 @@
 // fall below its range is truncated toward zero (to zero, in practice); one
 // whose exponent would rise above it is saturated to the largest magnitude of
 // B words and raises the sticky flag read by fpOverflowed(). Exponents never wrap.
+//
+// Threads: any routine may run on several threads at once on distinct objects.
+// blockPrec, decPrec, the overflow flag, the cached constants (ln 2, e, pi, ln 10)
+// and every working value are per thread, so each thread computes as if alone
+// and sets its own precision (a new thread starts at B = 5).
 #pragma once
 
 #include <iosfwd>
@@ -103,8 +108,10 @@ bool operator>(fp const& x, double y);
 bool operator>=(fp const& x, double y);
 
 // ---- precision -------------------------------------------------------------------
-extern i32 blockPrec;  // working precision in words (initially 5)
-extern i32 decPrec;    // digits written by operator<< (initially 16)
+// Both are per thread, so that computations on two threads (two root searches,
+// say) each keep their own precision; a new thread starts at the initial values.
+extern thread_local i32 blockPrec;  // working precision in words (initially 5)
+extern thread_local i32 decPrec;    // digits written by operator<< (initially 16)
 // Precisions from 1 to maxBlockPrec words (about ten million decimal digits);
 // setBlockPrec clamps a value outside that range to its nearer end.
 inline constexpr i32 maxBlockPrec = i32(1) << 20;

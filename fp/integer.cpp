@@ -62,7 +62,7 @@ fp floor(fp const& x) {
 }
 
 bool isItInteger(fp const& x) {
-    static fp t;
+    thread_local fp t;  // per thread: working storage reused between calls
     equateWithCare(t, x);
     fpNormalize(t);
     if (t.mantissa.size == 0) return true;

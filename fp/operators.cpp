@@ -4,32 +4,12 @@
 namespace korvel {
 
 namespace {
-// A double operand as an fp, kept in the form's static so its storage is reused.
-fp const& leftDouble(double d) {
-    static fp xt;
-    equateWithCare(xt, fp(d));
-    return xt;
-}
-fp const& rightDouble(double d) {
-    static fp yt;
-    equateWithCare(yt, fp(d));
-    return yt;
-}
 fp fromMb(mb const& m) {
     fp t;
     equate(t, m);
     return t;
 }
 }  // namespace
-
-void add(fp& r, double x, fp const& y) { add(r, leftDouble(x), y); }
-void add(fp& r, fp const& x, double y) { add(r, x, rightDouble(y)); }
-void sub(fp& r, double x, fp const& y) { sub(r, leftDouble(x), y); }
-void sub(fp& r, fp const& x, double y) { sub(r, x, rightDouble(y)); }
-void mul(fp& r, double x, fp const& y) { mul(r, leftDouble(x), y); }
-void mul(fp& r, fp const& x, double y) { mul(r, x, rightDouble(y)); }
-bool div(fp& r, double x, fp const& y) { return div(r, leftDouble(x), y); }
-bool div(fp& r, fp const& x, double y) { return div(r, x, rightDouble(y)); }
 
 fp& fp::operator<<(i32 n) {
     detail::fitExponent(*this, i64(exponent) + n);

@@ -18,9 +18,9 @@ bool readExponent(char const* s, i64& value) {
     while (std::isspace(static_cast<unsigned char>(*s))) ++s;
     bool const negative = *s == '-';
     if (*s == '-' || *s == '+') ++s;
-    if (!std::isdigit(static_cast<unsigned char>(*s))) return false;
+    if (!isDigit(*s)) return false;
     value = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*s)); ++s) {
+    for (; isDigit(*s); ++s) {
         value = value * 10 + (*s - '0');
         if (value > detail::maxExponent + 1) return false;
     }
@@ -36,7 +36,7 @@ bool readExponent(char const* s, i64& value) {
 // the digits kept can hold. Returns the count of digits dropped.
 i64 dropExcessDigits(std::string& digits) {
     std::size_t first = 0;
-    while (first < digits.size() && !std::isdigit(static_cast<unsigned char>(digits[first]))) ++first;
+    while (first < digits.size() && !isDigit(digits[first])) ++first;
     while (first < digits.size() && digits[first] == '0') ++first;
     // 32(B + 2) bits are 9.64(B + 2) decimal digits; 10(B + 3) is more.
     std::size_t const significantDigits = 10 * (std::size_t(blockPrec) + 3);
@@ -44,7 +44,7 @@ i64 dropExcessDigits(std::string& digits) {
     if (end + 1 >= digits.size()) return 0;
     bool sticky = false;
     for (std::size_t i = end; i < digits.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(digits[i]))) return 0;  // the reader refuses it whole
+        if (!isDigit(digits[i])) return 0;  // the reader refuses it whole
         sticky = sticky || digits[i] != '0';
     }
     i64 const dropped = i64(digits.size() - end) - (sticky ? 1 : 0);
@@ -71,7 +71,7 @@ bool fpConvFromString(fp& r, char const* s) {
     std::size_t const point = text.find('.');
     if (point != std::string::npos) {
         std::size_t end = point + 1;
-        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+        while (end < text.size() && isDigit(text[end])) ++end;
         std::size_t const fractionDigits = end - point - 1;
         text.erase(point, 1);
         text.resize(end - 1);
@@ -141,9 +141,8 @@ fp& fp::operator=(double d) {
 bool equate(double& d, fp const& x) {
     d = 0.0;
     if (x.mantissa.size == 0) return true;
-    char* text = fpToStr(x, 16);
-    int const converted = std::sscanf(text, "%lg", &d);
-    std::free(text);
+    OwnedText const text(fpToStr(x, 16));
+    int const converted = std::sscanf(text.get(), "%lg", &d);
     // Beyond the largest double the value does not fit; below the smallest it
     // comes out as zero or a subnormal, its nearest doubles.
     if (converted != 1 || !std::isfinite(d)) {

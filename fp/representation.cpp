@@ -9,8 +9,8 @@ namespace korvel {
 
 using detail::length;
 
-i32 blockPrec = 5;
-i32 decPrec = 16;
+thread_local i32 blockPrec = 5;  // per thread: see fp.h
+thread_local i32 decPrec = 16;
 
 void setBlockPrec(i32 v) { blockPrec = v < 1 ? 1 : (v > maxBlockPrec ? maxBlockPrec : v); }
 i32 getBlockPrec() { return blockPrec; }
@@ -141,7 +141,7 @@ void detail::normalizeWide(fp& x, i64 e) {
 
 void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
     mb& m = x.mantissa;
-    n = words::stripped(t, n);
+    n = words::significantWords(t, n);
     if (n == 0) {
         detail::makeZero(x);
         return;

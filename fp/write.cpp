@@ -12,13 +12,6 @@ namespace korvel {
 
 namespace {
 
-char* copyText(std::string const& s) {
-    auto* out = static_cast<char*>(std::malloc(s.size() + 1));
-    if (out == nullptr) std::exit(1);
-    std::memcpy(out, s.c_str(), s.size() + 1);
-    return out;
-}
-
 // The digits D (no trailing zeros) of |x| = D * 10^q in the layout the user reads:
 // scientific when q > 3 or more than three zeros would follow the point.
 std::string layout(bool negative, std::string const& D, i64 q) {
@@ -48,13 +41,13 @@ std::string layout(bool negative, std::string const& D, i64 q) {
 }  // namespace
 
 char* fpToStr(fp const& x, i32 digits) {
-    if (x.mantissa.size == 0 || digits <= 0) return copyText("0");
+    if (x.mantissa.size == 0 || digits <= 0) return mallocText("0");
     if (digits > maxStringDigits) digits = maxStringDigits;
     ScopedBlockPrec restore(blockPrec);
 
-    static fp xt, log_2_10, temp, tenToDecPrec, approxX, ten, pointFive;
-    static mb xtInt;
-    static bool const initGood = [] {
+    thread_local fp xt, log_2_10, temp, tenToDecPrec, approxX, ten, pointFive;  // per thread: working storage reused between calls
+    thread_local mb xtInt;  // per thread: working storage reused between calls
+    thread_local bool const initGood = [] {
         init(ten, 10);
         init(pointFive, 1);
         pointFive.exponent = -1;
@@ -102,13 +95,11 @@ char* fpToStr(fp const& x, i32 digits) {
     add(xt, xt, pointFive);  // round half up; may reach 10^d
     equate(xtInt, xt);
 
-    char* text = mb2Str(xtInt);
-    std::string D(text);
-    std::free(text);
+    std::string D(OwnedText(mb2Str(xtInt)).get());
     std::size_t const kept = D.find_last_not_of('0') + 1;
     i64 const q = i64(D.size() - kept) - k;
     D.resize(kept);
-    return copyText(layout(negative, D, q));
+    return mallocText(layout(negative, D, q));
 }
 
 char* equate(char*& t, fp const& x, i32 digits) {
@@ -117,9 +108,7 @@ char* equate(char*& t, fp const& x, i32 digits) {
 }
 
 std::ostream& operator<<(std::ostream& os, fp const& x) {
-    char* text = fpToStr(x, decPrec);
-    os << text;
-    std::free(text);
+    os << OwnedText(fpToStr(x, decPrec)).get();
     return os;
 }
 

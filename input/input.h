@@ -2,7 +2,11 @@
 // splitting, and the two input forms (x-notation and one coefficient per line).
 //
 // Every text these functions return is a fresh malloc'd copy that the caller
-// releases with free. Every reader reports a bad entry only by returning false.
+// releases with free (or holds in an OwnedText). Every reader reports a bad entry
+// only by returning false.
+//
+// Threads: the readers keep no state between calls apart from per-thread
+// counters, so they may run on several threads at once.
 #pragma once
 
 #include <string>

@@ -13,13 +13,7 @@
 namespace korvel::detail {
 
 // A malloc'd copy, as every text handed to a caller is.
-inline char* newText(std::string_view s) {
-    auto* out = static_cast<char*>(std::malloc(s.size() + 1));
-    if (out == nullptr) std::exit(1);
-    if (!s.empty()) std::memcpy(out, s.data(), s.size());  // an empty view may have no data
-    out[s.size()] = '\0';
-    return out;
-}
+inline char* newText(std::string_view s) { return mallocText(s); }
 
 // Replaces an owned text, releasing the old one.
 inline void replaceText(char*& slot, std::string_view s) {
@@ -27,19 +21,7 @@ inline void replaceText(char*& slot, std::string_view s) {
     slot = newText(s);
 }
 
-// Takes ownership of a malloc'd text and releases it at scope exit.
-class OwnedText {
-public:
-    explicit OwnedText(char* text) : text_(text) {}
-    OwnedText(OwnedText const&) = delete;
-    OwnedText& operator=(OwnedText const&) = delete;
-    ~OwnedText() { std::free(text_); }
-    char const* get() const { return text_; }
-    char*& slot() { return text_; }
-
-private:
-    char* text_;
-};
+using korvel::OwnedText;
 
 // Bytes the readers have looked at on this thread: a count of work for tests
 // that check the cost of reading grows in proportion to the text.
@@ -49,7 +31,7 @@ std::uint64_t& bytesLookedAt();
 // is element k - 1. Linear in the length of text.
 std::vector<std::string_view> splitFields(std::string_view text, std::string_view sep);
 
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using korvel::isDigit;
 
 // s without any of the bytes in drop.
 inline std::string without(char const* s, char const* drop) {

@@ -81,12 +81,8 @@ bool splitAndCheck(char*& first, char*& second, char const* s, std::string const
 // A plain validator is its twin with parts whose parts are thrown away.
 template <class WithParts>
 bool plain(char const* s, WithParts withParts) {
-    char* a = nullptr;
-    char* b = nullptr;
-    bool const ok = withParts(a, b, s);
-    std::free(a);
-    std::free(b);
-    return ok;
+    OwnedText a, b;
+    return withParts(a.slot(), b.slot(), s);
 }
 
 std::string lowerCaseWithoutBlanks(char const* s) {

@@ -54,7 +54,7 @@ void addSigned(mb& zt, mb const& x, i32 sx, mb const& y, i32 sy) {
 }
 
 mb& workingValue() {
-    static mb zt;
+    thread_local mb zt;  // per thread: working storage reused between calls
     return zt;
 }
 

@@ -7,8 +7,8 @@ using detail::length;
 
 i32 mbCompareAbs(mb const& x, mb const& y) {
     // Operands need not be in normal form: high zero words are not counted.
-    i32 const nx = words::stripped(x.words, length(x));
-    i32 const ny = words::stripped(y.words, length(y));
+    i32 const nx = words::significantWords(x.words, length(x));
+    i32 const ny = words::significantWords(y.words, length(y));
     if (nx != ny) return nx > ny ? 1 : -1;
     return words::compare(x.words, y.words, nx);
 }

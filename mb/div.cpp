@@ -39,7 +39,7 @@ bool div(mb& q, mb const& x, mb const& y) {
         mbShortDiv(q, x, y);
         return true;
     }
-    static mb xt, yt, s, d;
+    thread_local mb xt, yt, s, d;  // per thread: working storage reused between calls
     i32 const sign = detail::signOf(x) * detail::signOf(y);
     equateWithCare(xt, x);
     equateWithCare(yt, y);
@@ -106,7 +106,7 @@ void myModulus(mb& r, mb const& x, mb const& n) {
         r.size = 0;
         return;
     }
-    static mb temp, nn;
+    thread_local mb temp, nn;  // per thread: working storage reused between calls
     equateWithCare(nn, n);  // r may be n
     nn.size = length(nn);
     divRem(temp, r, x, nn);

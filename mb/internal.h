@@ -13,7 +13,7 @@ inline i32 length(mb const& x) { return x.size < 0 ? -x.size : x.size; }
 inline i32 signOf(mb const& x) { return x.size < 0 ? -1 : 1; }
 
 // True for zero in any form, high zero words included.
-inline bool isZeroValue(mb const& x) { return words::stripped(x.words, length(x)) == 0; }
+inline bool isZeroValue(mb const& x) { return words::significantWords(x.words, length(x)) == 0; }
 
 // Gives back the storage and leaves the empty zero.
 inline void makeEmptyZero(mb& x) {
@@ -26,7 +26,7 @@ inline void makeEmptyZero(mb& x) {
 // Sets the length to n words (sign s); n is first reduced past high zero words,
 // and a number that becomes zero gives back its storage.
 inline void setLength(mb& x, i32 n, i32 s) {
-    n = words::stripped(x.words, n);
+    n = words::significantWords(x.words, n);
     if (n == 0) {
         makeEmptyZero(x);
         return;

@@ -206,7 +206,7 @@ i32 compare(u32 const* a, u32 const* b, i32 n) {
     return 0;
 }
 
-i32 stripped(u32 const* a, i32 n) {
+i32 significantWords(u32 const* a, i32 n) {
     while (n > 0 && a[n - 1] == 0) --n;
     return n;
 }

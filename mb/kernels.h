@@ -21,7 +21,7 @@ u32 shiftLeft(u32* r, u32 const* a, i32 n, i32 bits);     // r = a << bits (0 < 
 u32 shiftRight(u32* r, u32 const* a, i32 n, i32 bits);    // r = a >> bits (0 < bits < 32), returns the bits out; r <= a
 u32 divRem1(u32* q, u32 const* a, i32 n, u32 d);          // q = a / d, returns a mod d
 i32 compare(u32 const* a, u32 const* b, i32 n);           // sign(a - b)
-i32 stripped(u32 const* a, i32 n);                        // n less the high zero words
+i32 significantWords(u32 const* a, i32 n);                        // n less the high zero words
 
 // q[0 .. an - bn + 1) = floor(a / b) for an >= bn >= 2 and a non-zero top word
 // of b (mb/divide.cpp); scratch holds quotientScratchLimbs(an, bn) limbs. Both

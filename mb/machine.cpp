@@ -17,7 +17,7 @@ void equateMagnitude(mb& x, u64 magnitude, bool negative, bool twoWords) {
 }
 
 bool magnitudeOf(mb const& x, u64& magnitude) {
-    i32 const n = words::stripped(x.words, length(x));
+    i32 const n = words::significantWords(x.words, length(x));
     magnitude = 0;
     if (n > 2) return false;
     if (n >= 1) magnitude = x.words[0];

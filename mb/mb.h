@@ -5,6 +5,11 @@
 // are written into the first argument, which may be the same object as any
 // operand unless a routine says otherwise. Failures are reported by a false
 // result; a failed allocation ends the program with exit(1).
+//
+// Threads: any routine may run on several threads at once on distinct objects.
+// Working values and word storage are kept per thread (thread_local), and no
+// routine writes shared state; an mb must not be used on two threads at once,
+// nor handed to another thread while its storage is still in use here.
 #pragma once
 
 #include <bit>
@@ -12,6 +17,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <limits>
+#include <string_view>
 #include <type_traits>
 
 namespace korvel {
@@ -158,6 +164,25 @@ bool equate(mb& x, char const* text);         // x = text
 char* mb2Str(mb const& x);                    // decimal text, malloc'd; the caller frees it
 void equate(char*& out, mb const& x);         // out = mb2Str(x)
 std::ostream& operator<<(std::ostream& os, mb const& x);  // text, then std::endl
+
+// ---- texts shared by every layer -------------------------------------------
+// Every text the library hands out is malloc'd; OwnedText frees one at scope exit.
+char* mallocText(std::string_view s);  // a malloc'd copy of s; exit(1) when memory runs out
+char* mallocText(std::size_t bytes);   // bytes of malloc'd storage; exit(1) when memory runs out
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }  // whatever the locale
+
+class OwnedText {
+public:
+    explicit OwnedText(char* text = nullptr) : text_(text) {}
+    OwnedText(OwnedText const&) = delete;
+    OwnedText& operator=(OwnedText const&) = delete;
+    ~OwnedText();
+    char const* get() const { return text_; }
+    char*& slot() { return text_; }  // for an out parameter; the old text is not freed
+
+private:
+    char* text_;
+};
 
 // Position in the output text where PrintDigits writes next.
 extern i32 sIndex;

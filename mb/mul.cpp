@@ -13,7 +13,7 @@ void mul(mb& r, mb const& x, mb const& y) {
     i32 const sign = detail::signOf(x) * detail::signOf(y);
     i32 const nx = length(x), ny = length(y);
     // The product is built in sz, so r may be x or y; the operands are only read.
-    static mb sz;
+    thread_local mb sz;  // per thread: working storage reused between calls
     sz.size = nx + ny;
     updateWithCare(sz);
     words::multiply(sz.words, x.words, nx, y.words, ny);
@@ -35,7 +35,7 @@ void mulByScalarAbs(mb& r, mb const& x, u32 w) {
         return;
     }
     i32 const nx = length(x);
-    static mb zt;
+    thread_local mb zt;  // per thread: working storage reused between calls
     zt.size = nx + 1;
     updateWithCare(zt);
     zt.words[nx] = words::mul1(zt.words, x.words, nx, w);
@@ -44,8 +44,8 @@ void mulByScalarAbs(mb& r, mb const& x, u32 w) {
 }
 
 bool power(mb& r, mb const& x, i32 n) {
-    static mb one;
-    static bool const initGood = init(one, 1);
+    thread_local mb one;  // per thread: a constant made once on each thread
+    thread_local bool const initGood = init(one, 1);
     (void)initGood;
     if (compare(x, one) == 0) {
         equate(r, one);

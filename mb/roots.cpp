@@ -9,16 +9,22 @@ using detail::length;
 
 namespace {
 
+// A safety net, never reached: the starts below lie just above the root (the root
+// of the leading 52 bits or leading half, plus one, shifted back), from which each
+// step at least doubles the correct bits, so about log2(bits) + 3 steps (under 40
+// for any size that fits memory) end the loop. The cap only bounds a loop that a fault could leave running.
+constexpr int maxNewtonSteps = 10000;
+
 // Newton's iteration for floor(sqrt(x)) from the estimate s1, stopping when
 // the estimate stands still or alternates between the root and the root + 1.
 void newtonRoot(mb& r, mb const& x, mb const& start) {
-    static mb s, s1, t1, ss;
-    static mb one;
-    static bool const initGood = init(one, 1);
+    thread_local mb s, s1, t1, ss;  // per thread: working storage reused between calls
+    thread_local mb one;  // per thread: a constant made once on each thread
+    thread_local bool const initGood = init(one, 1);
     (void)initGood;
     equateWithCare(s1, start);
     equateWithCare(t1, s1);
-    for (int step = 0; step < 10000; ++step) {
+    for (int step = 0; step < maxNewtonSteps; ++step) {
         div(s, x, s1);
         add(s, s, s1);
         mbShiftRight(s, s, 1);
@@ -92,8 +98,8 @@ void nthRoot(mb& r, mb const& x, i32 n) {
         equate(r, x);
         return;
     }
-    static mb one, two;
-    static bool const initGood = init(one, 1) && init(two, 2);
+    thread_local mb one, two;  // per thread: a constant made once on each thread
+    thread_local bool const initGood = init(one, 1) && init(two, 2);
     (void)initGood;
     bool const negative = x.size < 0;
     mb A = abs(x), B, P, Q;

@@ -9,7 +9,7 @@ using detail::length;
 
 namespace {
 mb& workingValue() {
-    static mb s;
+    thread_local mb s;  // per thread: working storage reused between calls
     return s;
 }
 

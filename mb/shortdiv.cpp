@@ -13,7 +13,7 @@ u32 mbShortDiv(mb& q, mb const& a, mb const& b) {
         detail::makeEmptyZero(q);
         return 0;
     }
-    static mb s;
+    thread_local mb s;  // per thread: working storage reused between calls
     s.size = na;
     updateWithCare(s);
     u32 const rem = words::divRem1(s.words, a.words, na, b.words[0]);
@@ -23,8 +23,8 @@ u32 mbShortDiv(mb& q, mb const& a, mb const& b) {
 }
 
 u32 mbShortDiv(mb& q, mb const& a, u32 d) {
-    static mb yt;
-    static bool const initGood = init(yt, 1);
+    thread_local mb yt;  // per thread: working storage reused between calls
+    thread_local bool const initGood = init(yt, 1);
     (void)initGood;
     yt.words[0] = d;
     return mbShortDiv(q, a, yt);

@@ -16,13 +16,6 @@ namespace {
 
 constexpr u32 billion = 1000000000u;  // nine decimal digits per group
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-char* allocateText(std::size_t bytes) {
-    auto* p = static_cast<char*>(std::malloc(bytes));
-    if (p == nullptr) std::exit(1);
-    return p;
-}
 
 // x = the decimal digits digits[0 .. count), most significant first, no sign.
 // Nine digits at a time: x = x * 10^9 + group.
@@ -135,21 +128,21 @@ void PrintDigits(char* out, i32 v, i32 pad) {
 
 char* mb2Str(mb const& x) {
     i32 const n = length(x);
-    char* out = allocateText(16 * std::size_t(n) + 10);
+    char* out = mallocText(16 * std::size_t(n) + 10);
     if (n == 0) {
         std::strcpy(out, "0");
         return out;
     }
     // Peel off groups of nine digits by short division, in place in xt.
-    static mb xt;
-    static lstack S;
+    thread_local mb xt;  // per thread: working storage reused between calls
+    thread_local lstack S;  // per thread: working storage reused between calls
     equateWithCare(xt, x);
     sIndex = 0;
     if (x.size < 0) out[sIndex++] = '-';
     i32 left = n;
     while (left > 0) {
         S.push(i32(words::divRem1(xt.words, xt.words, left, billion)));
-        left = words::stripped(xt.words, left);
+        left = words::significantWords(xt.words, left);
     }
     PrintDigits(out, S.items[S.top--], 0);
     while (S.top >= 0) PrintDigits(out, S.items[S.top--], 1);
@@ -160,10 +153,24 @@ char* mb2Str(mb const& x) {
 void equate(char*& out, mb const& x) { out = mb2Str(x); }
 
 std::ostream& operator<<(std::ostream& os, mb const& x) {
-    char* text = mb2Str(x);
-    os << text << std::endl;
-    std::free(text);
+    OwnedText text(mb2Str(x));
+    os << text.get() << std::endl;
     return os;
 }
+
+char* mallocText(std::size_t bytes) {
+    auto* p = static_cast<char*>(std::malloc(bytes));
+    if (p == nullptr) std::exit(1);
+    return p;
+}
+
+char* mallocText(std::string_view s) {
+    char* out = mallocText(s.size() + 1);
+    if (!s.empty()) std::memcpy(out, s.data(), s.size());  // an empty view may have no data
+    out[s.size()] = '\0';
+    return out;
+}
+
+OwnedText::~OwnedText() { std::free(text_); }
 
 }  // namespace korvel

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "fp/fp.h"
 
@@ -93,9 +94,8 @@ TEST(FpApiSafety, HugeCountsEndQuickly) {
     EXPECT_TRUE(same(nthRoot(integer(1000), INT_MAX), integer(1)));
     EXPECT_TRUE(same(nthRoot(integer(-1000), INT_MAX), integer(-1)));
     EXPECT_TRUE(same(nthRoot(integer(0), 3), integer(0)));
-    char* text = fpToStr(fp(1.5), INT_MAX);
-    EXPECT_STREQ(text, "1.5");
-    std::free(text);
+    OwnedText const text(fpToStr(fp(1.5), INT_MAX));
+    EXPECT_STREQ(text.get(), "1.5");
 }
 
 TEST(FpApiSafety, FailedConversionsLeaveTheirResult) {
@@ -108,6 +108,49 @@ TEST(FpApiSafety, FailedConversionsLeaveTheirResult) {
     EXPECT_EQ(d, 0.0);
     EXPECT_TRUE(equate(d, fp("1e300")));
     EXPECT_EQ(d, 1e300);
+}
+
+// log, exp and a division chain at precision B, as one text: ln 2 and e come
+// from the per-thread caches, every working value from per-thread storage.
+std::string chainAt(i32 B) {
+    setBlockPrec(B);
+    fp x(1.0), r, t;
+    div(x, x, fp(3.0));
+    std::string out;
+    for (int k = 1; k <= 6; ++k) {
+        div(t, fp(double(k)), fp(7.0));
+        x += t;
+        log(r, x);
+        out += OwnedText(fpToStr(r, 10 * B)).get();
+        exp(r, r);
+        out += OwnedText(fpToStr(r, 10 * B)).get();
+    }
+    return out;
+}
+
+// The references run alone, each on a fresh thread: a constant cached earlier
+// at a higher precision and rounded differs in its last bits from one summed at
+// B, so a thread's results depend on its own history, never on another's.
+TEST(FpThreads, TwoThreadsAtTwoPrecisionsMatchTheirSingleThreadResults) {
+    i32 const saved = getBlockPrec();
+    std::string want3, want20;
+    std::thread([&] { want3 = chainAt(3); }).join();
+    std::thread([&] { want20 = chainAt(20); }).join();
+    std::string got3, got20;
+    i32 startPrec = 0;
+    std::thread a([&] {
+        startPrec = getBlockPrec();
+        for (int i = 0; i < 20; ++i) got3 = chainAt(3);
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 5; ++i) got20 = chainAt(20);
+    });
+    a.join();
+    b.join();
+    EXPECT_EQ(got3, want3) << "at B = 3 beside a thread at B = 20";
+    EXPECT_EQ(got20, want20) << "at B = 20 beside a thread at B = 3";
+    EXPECT_EQ(startPrec, 5) << "a new thread starts at the initial precision";
+    EXPECT_EQ(getBlockPrec(), saved) << "the threads' precisions are their own";
 }
 
 }  // namespace

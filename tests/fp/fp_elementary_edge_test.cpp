@@ -1,5 +1,5 @@
-// Pinned cases of the elementary functions and the operators, the caching of
-// ln 2 and e, and the integer roots against GMP.
+// The rules of the elementary functions and the operators, one test each, and
+// the caching of ln 2 and e.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,7 +25,7 @@ fp make(u32 word, i32 exponent) {
     return x;
 }
 
-TEST(FpElementary, PinnedCases) {
+TEST(FpElementary, SqrtRoundsShortTopWordsAndLeavesNegatives) {
     ScopedBlockPrec B5(5);
     fp r;
     sqrt(r, make(4, 0));
@@ -42,11 +42,18 @@ TEST(FpElementary, PinnedCases) {
     r = 7.0;
     sqrt(r, make(1, 0).operator-());
     EXPECT_EQ(r, 7.0) << "sqrt of a negative value leaves the result";
+}
 
+TEST(FpElementary, PowerOfTwoIsOneWord) {
+    fp r;
     power2(r, -3);
     EXPECT_EQ(r.mantissa.size, 1);
     EXPECT_EQ(r.exponent, -3);
+}
 
+TEST(FpElementary, IntegerPowRefusesZeroToNegativeAndOutOfRange) {
+    ScopedBlockPrec B5(5);
+    fp r;
     EXPECT_TRUE(pow(r, fp(2.0), 10));
     EXPECT_EQ(r, 1024.0);
     EXPECT_TRUE(pow(r, fp(2.0), -1));
@@ -58,7 +65,11 @@ TEST(FpElementary, PinnedCases) {
     EXPECT_EQ(r, 1.0);
     EXPECT_FALSE(pow(r, fp(4.0), 1 << 30)) << "2 * 2^30 bits is out of range";
     EXPECT_TRUE(!r);
+}
 
+TEST(FpElementary, FpPowFollowsTheSignAndDomainRules) {
+    ScopedBlockPrec B5(5);
+    fp r;
     EXPECT_TRUE(pow(r, fp(), fp()));
     EXPECT_EQ(r, 1.0);
     EXPECT_FALSE(pow(r, fp(), fp(-2.0)));
@@ -71,7 +82,11 @@ TEST(FpElementary, PinnedCases) {
     EXPECT_EQ(r, -8.0);
     EXPECT_TRUE(pow(r, fp(100.0), fp(0.5)));
     EXPECT_EQ(text(r, 40), "10");
-    // An integer exponent beyond 32 bits with a base near 1 (its parity decides the sign).
+}
+
+TEST(FpElementary, PowTakesTheSignFromTheParityOfAHugeExponent) {
+    ScopedBlockPrec B5(5);
+    fp r;
     fp big = make(1, 40);  // 2^40
     big += 1.0;
     fp base(-1.0);
@@ -79,7 +94,11 @@ TEST(FpElementary, PinnedCases) {
     EXPECT_TRUE(pow(r, base, big));
     EXPECT_LT(r, 0.0);
     EXPECT_EQ(text(r, 6), "-1.03174");
+}
 
+TEST(FpElementary, LogOfOneIsExactlyZeroAndOfTwoIsLn2) {
+    ScopedBlockPrec B5(5);
+    fp r;
     log(r, fp(1.0));
     EXPECT_TRUE(!r) << "log 1 is exactly 0";
     fp ln2;
@@ -88,11 +107,19 @@ TEST(FpElementary, PinnedCases) {
     EXPECT_EQ(text(r, 45), text(ln2, 45));
     log(r, fp(0.5));
     EXPECT_EQ(text(r, 45), text(-ln2, 45));
-    r = 3.0;
+}
+
+TEST(FpElementary, LogOutsideItsDomainLeavesResult) {
+    ScopedBlockPrec B5(5);
+    fp r(3.0);
     log(r, fp());
     log(r, fp(-1.0));
     EXPECT_EQ(r, 3.0) << "log outside its domain leaves the result";
+}
 
+TEST(FpElementary, ExpOfZeroOneAndTinyArguments) {
+    ScopedBlockPrec B5(5);
+    fp r;
     exp(r, fp());
     EXPECT_EQ(r, 1.0);
     fp e;
@@ -103,6 +130,11 @@ TEST(FpElementary, PinnedCases) {
     EXPECT_EQ(text(r, 20), "0.22313016014842982893");
     exp(r, make(1, -2000000000));
     EXPECT_EQ(r, 1.0) << "a tiny argument gives exactly 1";
+}
+
+TEST(FpElementary, ExpUnderflowsToZeroOrSaturatesAndRaisesTheFlag) {
+    ScopedBlockPrec B5(5);
+    fp r;
     exp(r, make(1, 40).operator-());
     EXPECT_TRUE(!r) << "e^(-2^40) underflows to zero";
     fpClearOverflow();
@@ -154,16 +186,32 @@ TEST(FpOperators, DoublesEnterThroughTheirText) {
     EXPECT_TRUE(make(1, 1) == 2.0);
     EXPECT_TRUE(make(2, 0) == 2.0);
     EXPECT_TRUE(fp() == 0.0);
+}
+
+TEST(FpOperators, ShiftsScaleByPowersOfTwo) {
+    ScopedBlockPrec B5(5);
     fp x(1.5);
     x << 3;
     EXPECT_EQ(x, 12.0);
     fp one(1.0);
     one >> 1;
     EXPECT_EQ(one, 0.5);
+}
+
+TEST(FpOperators, DivisionByZeroLeavesTheTarget) {
+    ScopedBlockPrec B5(5);
     fp y(6.0);
     y /= fp();
     EXPECT_EQ(y, 6.0) << "division by zero leaves /='s target";
     EXPECT_TRUE(!(y / fp()));
+    fp z(2.75);
+    EXPECT_FALSE(div(z, y, 0.0));
+    EXPECT_EQ(z, 2.75);
+}
+
+TEST(FpOperators, MixedOperandsWithDoublesAndIntegers) {
+    ScopedBlockPrec B5(5);
+    fp y(6.0);
     y /= 4.0;
     EXPECT_EQ(y, 1.5);
     ++y;
@@ -183,55 +231,6 @@ TEST(FpOperators, DoublesEnterThroughTheirText) {
     fp z;
     add(z, 0.25, y);
     EXPECT_EQ(z, 2.75);
-    EXPECT_FALSE(div(z, y, 0.0));
-    EXPECT_EQ(z, 2.75);
-}
-
-TEST(MbRoots, AgainstGmp) {
-    testing::RandomWords rng(424242);
-    for (int i = 0; i < 400; ++i) {
-        // Up to 12 words, and (for the square root's recursive start) up to 80.
-        auto w = rng.magnitude(i % 4 == 0 ? 33 + rng.below(48) : 1 + rng.below(12));
-        mb x;
-        x.size = i32(w.size());
-        update(x);
-        for (std::size_t k = 0; k < w.size(); ++k) x.words[k] = w[k];
-        i32 const n = 1 + rng.below(9);
-        mb root = nthRoot(x, n);
-        // Its power and the neighbours of that power.
-        for (int d = -1; d <= 1; ++d) {
-            mb p, step;
-            power(p, root, n);
-            init(step, d);
-            add(p, p, step);
-            if (p.size <= 0) continue;
-            Mpz gp, want, wantSqrt;
-            testing::toMpz(gp, p);
-            mpz_root(want, gp, unsigned(n));
-            EXPECT_TRUE(testing::sameValue(nthRoot(p, n), want)) << "n=" << n << " of " << testing::decimal(p);
-            mpz_sqrt(wantSqrt, gp);
-            EXPECT_TRUE(testing::sameValue(sqrt(p), wantSqrt)) << testing::decimal(p);
-            mb negative(p), r;
-            negative.size = -negative.size;
-            nthRoot(r, negative, n);
-            if (n % 2 == 1) {
-                mpz_neg(want, want);
-                EXPECT_TRUE(testing::sameValue(r, want));
-            } else if (n > 1) {
-                EXPECT_EQ(r.size, 0) << "an even root of a negative value is 0";
-            }
-        }
-    }
-    mb x, r;
-    mbConvFromStr(x, "-4");
-    mbConvFromStr(r, "9");
-    sqrt(r, x);
-    EXPECT_EQ(testing::decimal(r), "9") << "sqrt of a negative value leaves r";
-    mbConvFromStr(x, "1000");
-    sqrt(x, x);
-    EXPECT_EQ(testing::decimal(x), "31");
-    EXPECT_EQ(testing::decimal(nthRoot(x, 0)), "0");
-    EXPECT_EQ(testing::decimal(nthRoot(x, -2)), "0");
 }
 
 }  // namespace

@@ -30,10 +30,7 @@ void halfUlp(mpq_t out, fp const& r, i32 B) {
 }
 
 std::string show(fp const& x) {
-    char* t = fpToStr(x, 40);
-    std::string s = std::string(t) + " [" + std::to_string(wordCount(x)) + " words, e " + std::to_string(x.exponent) + "]";
-    std::free(t);
-    return s;
+    return std::string(OwnedText(fpToStr(x, 40)).get()) + " [" + std::to_string(wordCount(x)) + " words, e " + std::to_string(x.exponent) + "]";
 }
 
 ::testing::AssertionResult within(fp const& got, mpq_srcptr exact, mpq_srcptr bound) {

@@ -13,10 +13,7 @@ namespace korvel {
 namespace {
 
 std::string field(char const* text, char const* sep, int n) {
-    char* f = NthField(text, sep, n);
-    std::string s(f);
-    std::free(f);
-    return s;
+    return OwnedText(NthField(text, sep, n)).get();
 }
 
 TEST(InputValidators, AcceptedAndRejectedTexts) {
@@ -65,13 +62,10 @@ TEST(InputValidators, PartsAndDefaults) {
         {VerifyNumExpString2, "2e", false, "2", ""},
     };
     for (auto const& c : cases) {
-        char* a = nullptr;
-        char* b = nullptr;
-        EXPECT_EQ(c.split(a, b, c.text), c.ok) << '"' << c.text << '"';
-        EXPECT_STREQ(a, c.first) << '"' << c.text << '"';
-        EXPECT_STREQ(b, c.second) << '"' << c.text << '"';
-        std::free(a);
-        std::free(b);
+        OwnedText a, b;
+        EXPECT_EQ(c.split(a.slot(), b.slot(), c.text), c.ok) << '"' << c.text << '"';
+        EXPECT_STREQ(a.get(), c.first) << '"' << c.text << '"';
+        EXPECT_STREQ(b.get(), c.second) << '"' << c.text << '"';
     }
 }
 
@@ -115,11 +109,8 @@ std::string read(std::string const& text, std::string* ignored = nullptr) {
     if (ignored != nullptr) *ignored = skipped;
     std::string out;
     for (int k = 0; k <= n; ++k) {
-        char* re = fpToStr(a[std::size_t(k)].re, 10);
-        char* im = fpToStr(a[std::size_t(k)].im, 10);
-        out += std::string(k ? " " : "") + re + ":" + im;
-        std::free(re);
-        std::free(im);
+        OwnedText const re(fpToStr(a[std::size_t(k)].re, 10)), im(fpToStr(a[std::size_t(k)].im, 10));
+        out += std::string(k ? " " : "") + re.get() + ":" + im.get();
     }
     return out;
 }

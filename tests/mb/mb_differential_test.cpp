@@ -288,13 +288,12 @@ TEST(MbDifferential, DecimalTextAgainstGmp) {
         Mpz gx;
         testing::toMpz(gx, x);
         std::string const want = testing::decimal(gx);
-        char* text = mb2Str(x);
-        EXPECT_EQ(std::string(text), want);
+        OwnedText const text(mb2Str(x));
+        EXPECT_EQ(std::string(text.get()), want);
         mb back;
-        EXPECT_TRUE(mbConvFromStr(back, text));
-        EXPECT_EQ(compare(back, x), 0) << text;
+        EXPECT_TRUE(mbConvFromStr(back, text.get()));
+        EXPECT_EQ(compare(back, x), 0) << text.get();
         EXPECT_TRUE(normalForm(back));
-        std::free(text);
     }
 }
 

@@ -19,10 +19,7 @@ mb num(char const* text) {
 }
 
 std::string str(mb const& x) {
-    char* t = mb2Str(x);
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(mb2Str(x)).get();
 }
 
 bool isEmptyZero(mb const& x) { return x.size == 0 && x.alloc == 0 && x.words == nullptr; }
@@ -195,17 +192,24 @@ TEST(MbArithmetic, ShortDivisionAndPowerRules) {
     EXPECT_EQ(str(r), "-8");
 }
 
-TEST(MbDivision, PinnedCases) {
+TEST(MbDivision, DigitEstimatesAtWordBoundaries) {
     mb q;
     ASSERT_TRUE(div(q, num("18446744073709551616"), num("4294967297")));
     EXPECT_EQ(str(q), "4294967295");
     ASSERT_TRUE(div(q, num("79228162514264337593543950335"), num("18446744073709551615")));
     EXPECT_EQ(str(q), "4294967296") << "2^96-1 by 2^64-1: second digit estimated as 0";
-    mb a, b;
+}
+
+TEST(MbDivision, QuotientTruncatesTowardZeroForEitherSign) {
+    mb q, a, b;
     div(a, num("-1000000000000000000000000000000"), num("10000000007"));
     div(b, num("1000000000000000000000000000000"), num("-10000000007"));
     EXPECT_EQ(compare(a, b), 0);
     EXPECT_EQ(str(a), "-99999999930000000048");
+}
+
+TEST(MbDivision, ShortAndSelfQuotientsAndZeroDivisor) {
+    mb q;
     mb x = num("123456789012345678901234567890");
     div(q, x, x);
     EXPECT_EQ(str(q), "1");
@@ -218,8 +222,10 @@ TEST(MbDivision, PinnedCases) {
     q = num("42");
     EXPECT_FALSE(div(q, x, mb()));
     EXPECT_EQ(str(q), "42");
+}
 
-    mb r;
+TEST(MbDivision, RemainderTakesTheDividendsSign) {
+    mb q, r;
     divRem(q, r, num("-7"), num("2"));
     EXPECT_EQ(str(q) + " " + str(r), "-3 -1");
     divRem(q, r, num("7"), num("-2"));
@@ -227,7 +233,10 @@ TEST(MbDivision, PinnedCases) {
     divRem(q, r, num("6"), num("3"));
     EXPECT_EQ(str(q) + " " + str(r), "2 0");
     EXPECT_EQ(r.size, 0);
+}
 
+TEST(MbDivision, ModulusIsNonNegativeAndLeavesRForZero) {
+    mb r;
     myModulus(r, num("-7"), num("3"));
     EXPECT_EQ(str(r), "2");
     myModulus(r, num("-6"), num("3"));
@@ -236,7 +245,9 @@ TEST(MbDivision, PinnedCases) {
     EXPECT_EQ(str(r), "1");
     myModulus(r, num("7"), mb());
     EXPECT_EQ(str(r), "1") << "modulus 0 leaves r unchanged";
+}
 
+TEST(MbDivision, ThreeByTwoCapsItsQuotient) {
     mb a3, b2;
     a3.size = 3;
     update(a3);

@@ -1,4 +1,4 @@
-// Number theory and random numbers against GMP and a sieve.
+// Number theory, integer roots and random numbers against GMP and a sieve.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -248,6 +248,53 @@ TEST(MbNumberTheory, PinnedCases) {
     factorial(r, mb(-1));
     EXPECT_EQ(r, mb(5));
     EXPECT_TRUE(!binomial(r, 5, 6) && r.size == 0 && r.alloc == 0 && binomial(5, mb(2)) == mb(10));
+}
+
+TEST(MbRoots, AgainstGmp) {
+    testing::RandomWords rng(424242);
+    for (int i = 0; i < 400; ++i) {
+        // Up to 12 words, and (for the square root's recursive start) up to 80.
+        auto w = rng.magnitude(i % 4 == 0 ? 33 + rng.below(48) : 1 + rng.below(12));
+        mb x;
+        x.size = i32(w.size());
+        update(x);
+        for (std::size_t k = 0; k < w.size(); ++k) x.words[k] = w[k];
+        i32 const n = 1 + rng.below(9);
+        mb root = nthRoot(x, n);
+        // Its power and the neighbours of that power.
+        for (int d = -1; d <= 1; ++d) {
+            mb p, step;
+            power(p, root, n);
+            init(step, d);
+            add(p, p, step);
+            if (p.size <= 0) continue;
+            Mpz gp, want, wantSqrt;
+            testing::toMpz(gp, p);
+            mpz_root(want, gp, unsigned(n));
+            EXPECT_TRUE(testing::sameValue(nthRoot(p, n), want)) << "n=" << n << " of " << testing::decimal(p);
+            mpz_sqrt(wantSqrt, gp);
+            EXPECT_TRUE(testing::sameValue(sqrt(p), wantSqrt)) << testing::decimal(p);
+            mb negative(p), r;
+            negative.size = -negative.size;
+            nthRoot(r, negative, n);
+            if (n % 2 == 1) {
+                mpz_neg(want, want);
+                EXPECT_TRUE(testing::sameValue(r, want));
+            } else if (n > 1) {
+                EXPECT_EQ(r.size, 0) << "an even root of a negative value is 0";
+            }
+        }
+    }
+    mb x, r;
+    mbConvFromStr(x, "-4");
+    mbConvFromStr(r, "9");
+    sqrt(r, x);
+    EXPECT_EQ(testing::decimal(r), "9") << "sqrt of a negative value leaves r";
+    mbConvFromStr(x, "1000");
+    sqrt(x, x);
+    EXPECT_EQ(testing::decimal(x), "31");
+    EXPECT_EQ(testing::decimal(nthRoot(x, 0)), "0");
+    EXPECT_EQ(testing::decimal(nthRoot(x, -2)), "0");
 }
 
 }  // namespace

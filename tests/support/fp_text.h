@@ -19,10 +19,7 @@ inline fp value(char const* s) {
 
 // fpToStr as a std::string.
 inline std::string text(fp const& x, i32 digits = 16) {
-    char* t = fpToStr(x, digits);
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(fpToStr(x, digits)).get();
 }
 
 }  // namespace korvel::testing

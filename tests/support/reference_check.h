@@ -31,10 +31,7 @@ inline double ulpError(fp const& ours, mpfr_srcptr reference, i32 B) {
 }
 
 inline std::string show(fp const& x) {
-    char* t = fpToStr(x, 25);
-    std::string s(t);
-    std::free(t);
-    return s;
+    return OwnedText(fpToStr(x, 25)).get();
 }
 
 inline fp negated(fp x) {

@@ -73,10 +73,14 @@ void karatsuba(u32* r, u32 const* a, u32 const* b, i32 n, u32* t) {
     addCarry(r + lo + mn, r + lo + mn, 2 * n - lo - mn, carry);
 }
 
+// Scratch of one karatsuba level: da, db and m take 4 lo <= 2n + 2 words, then
+// the recursion or the middle sum (2 lo + 1 words) reuses what follows. The levels
+// sum to S(n) <= 2n + 2 + S((n + 1) / 2), about 4n + 2 log2 n; 8n + 64 doubles that,
+// so small n, whose levels are all rounding, are covered too.
 i32 scratchWords(i32 n) { return 8 * n + 64; }
 
 std::vector<u32>& scratch(i32 n) {
-    static std::vector<u32> t;
+    thread_local std::vector<u32> t;  // per thread: working storage reused between calls
     if (t.size() < std::size_t(scratchWords(n))) t.resize(std::size_t(scratchWords(n)));
     return t;
 }
