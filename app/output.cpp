@@ -1,19 +1,13 @@
 // Formatting of values and of a polynomial as read.
 #include "app/output.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace korvel {
 
 namespace {
 
-std::string text(fp const& x, int figures) {
-    char* t = fpToStr(x, figures);
-    std::string s(t);
-    std::free(t);
-    return s;
-}
+std::string text(fp const& x, int figures) { return OwnedText(fpToStr(x, figures)).get(); }
 
 }  // namespace
 

@@ -109,6 +109,8 @@ LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) 
                                          : checked(stop < 0, [&] { return exactStop(a, n, x, eps); });
         if (converged) return finish(LaguerreEnd::stopRule);
 
+        // With G = p'/p and f2 = p''/2: H = (n - 1)(n (G^2 - f f2/p) - G^2), and
+        // the step n / (G +- sqrt(H)) takes the denominator of larger modulus.
         div(G, d, b);
         mul(G2, G, G);
         div(H, f2, b);

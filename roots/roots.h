@@ -35,8 +35,13 @@ struct RootSearchRecord {
 void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result);
 
 // Refines x into a root of a (degree n) by Laguerre's method; f weighs the
-// second-derivative term (the driver passes 1). err gets the last step's size.
-// False only for n < 1; at the iteration cap x is the last iterate.
+// second-derivative term (the driver passes 1). The iteration carries half the
+// second derivative, so f = 1 is half the classical weight (f = 2 would be
+// G^2 - p''/p). It is kept: the driver's results, recorded word for word by the
+// golden tests, depend on it, and with the fixed start it converges on the
+// hard cases the tests hold it to (roots on circles, sparse polynomials).
+// err gets the last step's size. False only for n < 1; at the iteration cap x
+// is the last iterate.
 bool Laguerre(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f);
 
 // How a Laguerre iteration ended.

@@ -72,17 +72,19 @@ TEST(RootsKnown, RandomRootsOfDegreeOneToThirty) {
     }
 }
 
-TEST(RootsDriver, PinnedRules) {
-    // x^3 - x: 0 comes out first and exactly; the order is 1, 0, -1.
+// x^3 - x: 0 comes out first and exactly; the order is 1, 0, -1.
+TEST(RootsDriver, ZeroRootIsExactAndOrderIsByRealPart) {
     auto f = solve({fpComplex(0.0), fpComplex(-1.0), fpComplex(0.0), fpComplex(1.0)}, 64);
     ASSERT_TRUE(f.ok);
     EXPECT_TRUE(f.roots[1] == 0.0) << show(f.roots[1]);
     EXPECT_EQ(f.roots[1].re.mantissa.size, 0);
     EXPECT_GE(testing::agreeingDigits(f.roots[0], fpComplex(1.0)), 80);
     EXPECT_GE(testing::agreeingDigits(f.roots[2], fpComplex(-1.0)), 80);
+}
 
-    // A constant term of modulus exactly 1e20 is not scaled, one just above is
-    // (in a monic polynomial); either way the roots are right.
+// A constant term of modulus exactly 1e20 is not scaled, one just above is
+// (in a monic polynomial); either way the roots are right.
+TEST(RootsDriver, ScalingThresholdKeepsTheRootsRight) {
     for (double c : {1e20, 1.0000000000001e20}) {
         auto g = solve({fpComplex(-c), fpComplex(0.0), fpComplex(1.0)}, 64);
         ASSERT_TRUE(g.ok);
@@ -90,8 +92,10 @@ TEST(RootsDriver, PinnedRules) {
         fp const root = sqrt(fp(c));
         expectRoots(g.roots, {fpComplex(root, fp()), fpComplex(-root, fp())}, 70, "x^2 - c");
     }
+}
 
-    // x^2 + 1: with the clean-up both real parts are exactly zero and +i comes first.
+// x^2 + 1: with the clean-up both real parts are exactly zero and +i comes first.
+TEST(RootsDriver, CleanUpClearsNegligiblePartsAndKeepsTheOrder) {
     auto snapped = solve({fpComplex(1.0), fpComplex(0.0), fpComplex(1.0)}, 64, true);
     ASSERT_TRUE(snapped.ok);
     EXPECT_TRUE(snapped.roots[0] == fpComplex(0.0, 1.0)) << show(snapped.roots[0]);
@@ -99,13 +103,15 @@ TEST(RootsDriver, PinnedRules) {
     auto raw = solve({fpComplex(1.0), fpComplex(0.0), fpComplex(1.0)}, 64, false);
     EXPECT_TRUE(testing::inOutputOrder(raw.roots));
     expectRoots(raw.roots, {fpComplex(0.0, 1.0), fpComplex(0.0, -1.0)}, 80, "x^2 + 1 raw");
+}
 
-    // Degree 1, and values at the roots of the size of the working precision.
+TEST(RootsDriver, DegreeOneRootHasAValueAtTheWorkingPrecision) {
     auto one = solve({fpComplex(-3.0), fpComplex(1.0)}, 64);
     EXPECT_GE(testing::agreeingDigits(one.roots[0], fpComplex(3.0)), 80);
     EXPECT_LE(abs(one.values[0]), fp(1e-70));
+}
 
-    // The caller's coefficients are not changed.
+TEST(RootsDriver, CallersCoefficientsAreNotChanged) {
     std::vector<fpComplex> coefficients{fpComplex(2.0, 1.0), fpComplex(-3.0), fpComplex(1.0)};
     auto const before = coefficients;
     solve(coefficients, 32);
@@ -176,15 +182,17 @@ TEST(RootsDriver, CapIsReportedAsAComputationProblem) {
     EXPECT_TRUE(record.ran == RootSearch::staged && record.isolated);
 }
 
-TEST(RootsDriver, OrderAndDeflation) {
+TEST(RootsDriver, EqualRealPartsPutTheLargerImaginaryPartFirst) {
     std::vector<fpComplex> r{fpComplex(2.0), fpComplex(2.0, 1.0), fpComplex(2.0, -1.0)};
     fpComplex* p = r.data();
     orderRoots(p, 3);
     EXPECT_TRUE(r[0] == fpComplex(2.0, 1.0));
     EXPECT_TRUE(r[1] == fpComplex(2.0));
     EXPECT_TRUE(r[2] == fpComplex(2.0, -1.0));
+}
 
-    // (x - 1)(x - 2) / (x - 1) = x - 2, the old leading slot cleared.
+// (x - 1)(x - 2) / (x - 1) = x - 2, the old leading slot cleared.
+TEST(RootsDriver, DeflationDividesOutTheRootAndClearsTheLeadingSlot) {
     std::vector<fpComplex> a{fpComplex(2.0), fpComplex(-3.0), fpComplex(1.0)};
     fpComplex* q = a.data();
     i32 n = 2;
@@ -192,8 +200,12 @@ TEST(RootsDriver, OrderAndDeflation) {
     forwardDeflation(q, n, one);
     EXPECT_EQ(n, 1);
     EXPECT_TRUE(a[0] == -2.0 && a[1] == 1.0 && !a[2]);
+}
 
-    // Laguerre's pinned behaviour: n < 1 fails; a zero constant term gives 0 at once.
+// Laguerre's pinned behaviour: n < 1 fails; a zero constant term gives 0 at once.
+TEST(RootsDriver, LaguerreRefusesDegreeZeroAndStopsAtAZeroConstant) {
+    std::vector<fpComplex> a{fpComplex(-2.0), fpComplex(1.0)};
+    fpComplex* q = a.data();
     fp err(5.0), weight(1.0);
     fpComplex x(0.271828, 0.031416);
     EXPECT_FALSE(Laguerre(q, 0, x, err, weight));
@@ -202,9 +214,13 @@ TEST(RootsDriver, OrderAndDeflation) {
     EXPECT_TRUE(Laguerre(z, 1, x, err, weight));
     EXPECT_TRUE(!x);
     EXPECT_EQ(err, 5.0) << "err is left alone on a zero constant term";
+}
+
+TEST(RootsDriver, LaguerreLandsOnALinearRootInOneStep) {
+    fp err, weight(1.0);
+    fpComplex x(0.271828, 0.031416);
     std::vector<fpComplex> linear{fpComplex(-3.0), fpComplex(1.0)};
     fpComplex* l = linear.data();
-    x = fpComplex(0.271828, 0.031416);
     EXPECT_TRUE(Laguerre(l, 1, x, err, weight));
     EXPECT_GE(testing::agreeingDigits(x, fpComplex(3.0)), 40) << "one Newton step lands on 3";
     fpComplex value;
