@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "complex/complex.h"
 
@@ -33,6 +34,14 @@ inline void scale(fpComplex& z, i32 shift) {
     fp const factor = power2(shift);
     mul(z.re, z.re, factor);
     mul(z.im, z.im, factor);
+}
+
+// r = v rounded to the working precision (v was formed with guard words).
+inline void roundInto(fpComplex& r, fpComplex& v) {
+    fpNormalize(v.re);
+    fpNormalize(v.im);
+    r.re = std::move(v.re);
+    r.im = std::move(v.im);
 }
 
 }  // namespace korvel::detail
