@@ -36,6 +36,10 @@ inline void scale(fpComplex& z, i32 shift) {
     mul(z.im, z.im, factor);
 }
 
+// iz and -iz, the rotations between circular and hyperbolic functions.
+inline fpComplex timesI(fpComplex const& z) { return fpComplex(-z.im, z.re); }
+inline fpComplex timesMinusI(fpComplex const& z) { return fpComplex(z.im, -z.re); }
+
 // r = v rounded to the working precision (v was formed with guard words).
 inline void roundInto(fpComplex& r, fpComplex& v) {
     fpNormalize(v.re);

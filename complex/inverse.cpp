@@ -7,9 +7,6 @@ namespace korvel {
 
 namespace {
 
-fpComplex timesI(fpComplex const& z) { return fpComplex(-z.im, z.re); }
-fpComplex timesMinusI(fpComplex const& z) { return fpComplex(z.im, -z.re); }
-
 // (1 - y)(1 + y) - x^2 with 2B + 3 words: every product is exact, so the
 // denominator of the real part keeps its digits when |z| is near 1.
 fp oneMinusModulusSquared(fpComplex const& z) {
@@ -128,8 +125,8 @@ void acos(fpComplex& r, fpComplex const& z) {
 fpComplex acos(fpComplex const& z) { fpComplex r; acos(r, z); return r; }
 
 void asinh(fpComplex& r, fpComplex const& z) {
-    fpComplex const a = asin(timesI(z));
-    r = timesMinusI(a);
+    fpComplex const a = asin(detail::timesI(z));
+    r = detail::timesMinusI(a);
 }
 
 fpComplex asinh(fpComplex const& z) { fpComplex r; asinh(r, z); return r; }
@@ -137,7 +134,7 @@ fpComplex asinh(fpComplex const& z) { fpComplex r; asinh(r, z); return r; }
 void acosh(fpComplex& r, fpComplex const& z) {
     // +-i acos z, the sign that makes the real part non-negative.
     fpComplex a = acos(z);
-    a = timesI(a);
+    a = detail::timesI(a);
     if (a.re.mantissa.size < 0) a = -a;
     r = a;
 }
@@ -146,8 +143,8 @@ fpComplex acosh(fpComplex const& z) { fpComplex r; acosh(r, z); return r; }
 
 void atanh(fpComplex& r, fpComplex const& z) {
     bool const onCut = !z.im && abs(z.re) > 1.0;
-    fpComplex a = atan(timesI(z));
-    a = timesMinusI(a);
+    fpComplex a = atan(detail::timesI(z));
+    a = detail::timesMinusI(a);
     // On the cut |x| > 1 the rotated atan lies on the side of Im z < 0; the
     // +0 side has imaginary part +pi/2.
     if (onCut && a.im.mantissa.size < 0) a.im = -a.im;

@@ -44,10 +44,6 @@ void sineOrCosine(fpComplex& r, fpComplex const& z, bool cosine) {
     detail::roundInto(r, v);
 }
 
-// iz and the inverse rotation -iz.
-fpComplex timesI(fpComplex const& z) { return fpComplex(-z.im, z.re); }
-fpComplex timesMinusI(fpComplex const& z) { return fpComplex(z.im, -z.re); }
-
 }  // namespace
 
 void sin(fpComplex& r, fpComplex const& z) { sineOrCosine(r, z, false); }
@@ -99,19 +95,19 @@ void tan(fpComplex& r, fpComplex const& z) {
 fpComplex tan(fpComplex const& z) { fpComplex r; tan(r, z); return r; }
 
 void sinh(fpComplex& r, fpComplex const& z) {
-    fpComplex const s = sin(timesI(z));
-    r = timesMinusI(s);
+    fpComplex const s = sin(detail::timesI(z));
+    r = detail::timesMinusI(s);
 }
 
 fpComplex sinh(fpComplex const& z) { fpComplex r; sinh(r, z); return r; }
 
-void cosh(fpComplex& r, fpComplex const& z) { cos(r, timesI(z)); }
+void cosh(fpComplex& r, fpComplex const& z) { cos(r, detail::timesI(z)); }
 
 fpComplex cosh(fpComplex const& z) { fpComplex r; cosh(r, z); return r; }
 
 void tanh(fpComplex& r, fpComplex const& z) {
-    fpComplex const t = tan(timesI(z));
-    r = timesMinusI(t);
+    fpComplex const t = tan(detail::timesI(z));
+    r = detail::timesMinusI(t);
 }
 
 fpComplex tanh(fpComplex const& z) { fpComplex r; tanh(r, z); return r; }
