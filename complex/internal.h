@@ -40,6 +40,13 @@ inline void scale(fpComplex& z, i32 shift) {
 inline fpComplex timesI(fpComplex const& z) { return fpComplex(-z.im, z.re); }
 inline fpComplex timesMinusI(fpComplex const& z) { return fpComplex(z.im, -z.re); }
 
+// r = -i f(iz): a hyperbolic function from its circular one.
+template <class F>
+void throughRotation(fpComplex& r, fpComplex const& z, F f) {
+    fpComplex const t = f(timesI(z));
+    r = timesMinusI(t);
+}
+
 // r = v rounded to the working precision (v was formed with guard words).
 inline void roundInto(fpComplex& r, fpComplex& v) {
     fpNormalize(v.re);

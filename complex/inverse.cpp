@@ -65,6 +65,27 @@ Roots rootsOfOneMinusAndPlus(fpComplex const& z) {
     return {a.re, a.im, b.re, b.im};
 }
 
+// asin z = atan2(x, pu + qv) + i asinh(pv + qu); acos z = 2 atan2(p, u) -
+// i asinh(pv + qu), whose real part lies in [0, pi] for every z, the negative
+// real half-plane included.
+void arcSineOrCosine(fpComplex& r, fpComplex const& z, bool cosine) {
+    fpComplex v;
+    {
+        ScopedBlockPrec guard(blockPrec + 2);
+        Roots const s = rootsOfOneMinusAndPlus(z);
+        fp im = s.p * s.v + s.q * s.u;
+        if (cosine) {
+            atan2(v.re, s.p, s.u);
+            v.re.exponent += 1;
+            im = -im;
+        } else {
+            atan2(v.re, z.re, s.p * s.u + s.q * s.v);
+        }
+        asinh(v.im, im);
+    }
+    detail::roundInto(r, v);
+}
+
 }  // namespace
 
 void atan(fpComplex& r, fpComplex const& z) {
@@ -94,39 +115,16 @@ void atan(fpComplex& r, fpComplex const& z) {
 
 fpComplex atan(fpComplex const& z) { fpComplex r; atan(r, z); return r; }
 
-void asin(fpComplex& r, fpComplex const& z) {
-    fpComplex v;
-    {
-        ScopedBlockPrec guard(blockPrec + 2);
-        Roots const s = rootsOfOneMinusAndPlus(z);
-        atan2(v.re, z.re, s.p * s.u + s.q * s.v);
-        asinh(v.im, s.p * s.v + s.q * s.u);
-    }
-    detail::roundInto(r, v);
-}
+void asin(fpComplex& r, fpComplex const& z) { arcSineOrCosine(r, z, false); }
 
 fpComplex asin(fpComplex const& z) { fpComplex r; asin(r, z); return r; }
 
-void acos(fpComplex& r, fpComplex const& z) {
-    // The real part 2 atan2(p, u) lies in [0, pi] for every z, the negative
-    // real half-plane included.
-    fpComplex v;
-    {
-        ScopedBlockPrec guard(blockPrec + 2);
-        Roots const s = rootsOfOneMinusAndPlus(z);
-        atan2(v.re, s.p, s.u);
-        v.re.exponent += 1;
-        asinh(v.im, s.p * s.v + s.q * s.u);
-        v.im = -v.im;
-    }
-    detail::roundInto(r, v);
-}
+void acos(fpComplex& r, fpComplex const& z) { arcSineOrCosine(r, z, true); }
 
 fpComplex acos(fpComplex const& z) { fpComplex r; acos(r, z); return r; }
 
 void asinh(fpComplex& r, fpComplex const& z) {
-    fpComplex const a = asin(detail::timesI(z));
-    r = detail::timesMinusI(a);
+    detail::throughRotation(r, z, [](fpComplex const& w) { return asin(w); });
 }
 
 fpComplex asinh(fpComplex const& z) { fpComplex r; asinh(r, z); return r; }
@@ -143,8 +141,8 @@ fpComplex acosh(fpComplex const& z) { fpComplex r; acosh(r, z); return r; }
 
 void atanh(fpComplex& r, fpComplex const& z) {
     bool const onCut = !z.im && abs(z.re) > 1.0;
-    fpComplex a = atan(detail::timesI(z));
-    a = detail::timesMinusI(a);
+    fpComplex a;
+    detail::throughRotation(a, z, [](fpComplex const& w) { return atan(w); });
     // On the cut |x| > 1 the rotated atan lies on the side of Im z < 0; the
     // +0 side has imaginary part +pi/2.
     if (onCut && a.im.mantissa.size < 0) a.im = -a.im;

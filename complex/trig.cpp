@@ -95,8 +95,7 @@ void tan(fpComplex& r, fpComplex const& z) {
 fpComplex tan(fpComplex const& z) { fpComplex r; tan(r, z); return r; }
 
 void sinh(fpComplex& r, fpComplex const& z) {
-    fpComplex const s = sin(detail::timesI(z));
-    r = detail::timesMinusI(s);
+    detail::throughRotation(r, z, [](fpComplex const& w) { return sin(w); });
 }
 
 fpComplex sinh(fpComplex const& z) { fpComplex r; sinh(r, z); return r; }
@@ -106,8 +105,7 @@ void cosh(fpComplex& r, fpComplex const& z) { cos(r, detail::timesI(z)); }
 fpComplex cosh(fpComplex const& z) { fpComplex r; cosh(r, z); return r; }
 
 void tanh(fpComplex& r, fpComplex const& z) {
-    fpComplex const t = tan(detail::timesI(z));
-    r = detail::timesMinusI(t);
+    detail::throughRotation(r, z, [](fpComplex const& w) { return tan(w); });
 }
 
 fpComplex tanh(fpComplex const& z) { fpComplex r; tanh(r, z); return r; }
