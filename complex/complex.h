@@ -7,6 +7,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <type_traits>
 
 #include "fp/fp.h"
 
@@ -134,6 +135,65 @@ fpComplex sqrt(fpComplex const& z);
 fpComplex conj(fpComplex const& z);
 void sqr(fpComplex& r, fpComplex const& z);
 fpComplex sqr(fpComplex const& z);
+
+// ---- elementary functions (r may be the operand) -------------------------------------
+// The real-axis branch cuts take the side of the imaginary part +0, as sqrt does.
+void atan2(fp& a, fpComplex const& z);          // angle of z in (-pi, pi]; 0 for z = 0
+fp atan2(fpComplex const& z);
+void exp(fpComplex& r, fpComplex const& z);     // e^z
+fpComplex exp(fpComplex const& z);
+void log(fpComplex& r, fpComplex const& z);     // principal logarithm; log(0) = 0
+fpComplex log(fpComplex const& z);
+void powInteger(fpComplex& r, fpComplex const& z, bool negative, u64 magnitude);  // z^(+-magnitude)
+template <MachineInteger T>
+void pow(fpComplex& r, fpComplex const& z, T n) {  // z^n by squaring; z^0 = 1, 0^n = 0
+    if constexpr (std::is_signed_v<T>)
+        powInteger(r, z, n < 0, n < 0 ? u64(0) - u64(n) : u64(n));
+    else
+        powInteger(r, z, false, u64(n));
+}
+template <MachineInteger T>
+fpComplex pow(fpComplex const& z, T n) {
+    fpComplex r;
+    pow(r, z, n);
+    return r;
+}
+void pow(fpComplex& r, fpComplex const& z, fpComplex const& w);  // e^(w log z); z^0 = 1, 0^w = 0
+fpComplex pow(fpComplex const& z, fpComplex const& w);
+void pow(fpComplex& r, double x, fpComplex const& w);            // (x, 0)^w
+fpComplex pow(double x, fpComplex const& w);
+void pow(fpComplex& r, fp const& x, fpComplex const& w);         // (x, 0)^w
+fpComplex pow(fp const& x, fpComplex const& w);
+// The integer power when d holds an integer of at most 63 bits, else (d, 0) as the
+// exponent; a NaN or infinite d leaves r as it was.
+void pow(fpComplex& r, fpComplex const& z, double d);
+fpComplex pow(fpComplex const& z, double d);
+void pow(fpComplex& r, fpComplex const& z, fp const& x);         // z^(x, 0), always by log
+fpComplex pow(fpComplex const& z, fp const& x);
+void sin(fpComplex& r, fpComplex const& z);
+fpComplex sin(fpComplex const& z);
+void cos(fpComplex& r, fpComplex const& z);
+fpComplex cos(fpComplex const& z);
+void tan(fpComplex& r, fpComplex const& z);     // 0 where cos z is 0
+fpComplex tan(fpComplex const& z);
+void sinh(fpComplex& r, fpComplex const& z);    // -i sin(iz)
+fpComplex sinh(fpComplex const& z);
+void cosh(fpComplex& r, fpComplex const& z);    // cos(iz)
+fpComplex cosh(fpComplex const& z);
+void tanh(fpComplex& r, fpComplex const& z);    // -i tan(iz)
+fpComplex tanh(fpComplex const& z);
+void asin(fpComplex& r, fpComplex const& z);    // principal, cuts on |x| > 1
+fpComplex asin(fpComplex const& z);
+void acos(fpComplex& r, fpComplex const& z);    // principal, real part in [0, pi]
+fpComplex acos(fpComplex const& z);
+void atan(fpComplex& r, fpComplex const& z);    // principal, cuts on |y| > 1; atan(+-i) = 0
+fpComplex atan(fpComplex const& z);
+void asinh(fpComplex& r, fpComplex const& z);   // -i asin(iz)
+fpComplex asinh(fpComplex const& z);
+void acosh(fpComplex& r, fpComplex const& z);   // principal, real part >= 0
+fpComplex acosh(fpComplex const& z);
+void atanh(fpComplex& r, fpComplex const& z);   // principal; atanh(+-1) = 0
+fpComplex atanh(fpComplex const& z);
 
 // ---- text --------------------------------------------------------------------------------
 bool fpConvFromString(fpComplex& z, char const* s);  // "re", "re,im", "(re, im)"

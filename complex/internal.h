@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "complex/complex.h"
 
@@ -33,6 +34,25 @@ inline void scale(fpComplex& z, i32 shift) {
     fp const factor = power2(shift);
     mul(z.re, z.re, factor);
     mul(z.im, z.im, factor);
+}
+
+// iz and -iz, the rotations between circular and hyperbolic functions.
+inline fpComplex timesI(fpComplex const& z) { return fpComplex(-z.im, z.re); }
+inline fpComplex timesMinusI(fpComplex const& z) { return fpComplex(z.im, -z.re); }
+
+// r = -i f(iz): a hyperbolic function from its circular one.
+template <class F>
+void throughRotation(fpComplex& r, fpComplex const& z, F f) {
+    fpComplex const t = f(timesI(z));
+    r = timesMinusI(t);
+}
+
+// r = v rounded to the working precision (v was formed with guard words).
+inline void roundInto(fpComplex& r, fpComplex& v) {
+    fpNormalize(v.re);
+    fpNormalize(v.im);
+    r.re = std::move(v.re);
+    r.im = std::move(v.im);
 }
 
 }  // namespace korvel::detail

@@ -30,22 +30,7 @@ fp part(RandomWords& rng, i32 B) {
 
 fpComplex value(RandomWords& rng, i32 B) { return fpComplex(part(rng, B), part(rng, B)); }
 
-// max(|re - ref.re|, |im - ref.im|) in units of the last place of B words of
-// the larger part of the reference.
-double ulpError(fpComplex const& ours, mpc_ptr ref, i32 B) {
-    Mpfr d(32 * B + 64), e(32 * B + 64), a(32 * B + 64);
-    testing::toMpfr(d, ours.re);
-    mpfr_sub(d, d, mpc_realref(ref), MPFR_RNDN);
-    testing::toMpfr(e, ours.im);
-    mpfr_sub(e, e, mpc_imagref(ref), MPFR_RNDN);
-    mpfr_abs(d, d, MPFR_RNDN);
-    mpfr_abs(e, e, MPFR_RNDN);
-    mpfr_max(d, d, e, MPFR_RNDN);
-    mpfr_abs(a, mpc_realref(ref), MPFR_RNDN);
-    mpfr_abs(e, mpc_imagref(ref), MPFR_RNDN);
-    mpfr_max(a, a, e, MPFR_RNDN);
-    return testing::inUlps(d, a, B);
-}
+double ulpError(fpComplex const& ours, mpc_ptr ref, i32 B) { return testing::normwiseUlps(ours, ref, B); }
 
 std::string show(fpComplex const& z) {
     return OwnedText(fpComplexToStr(z, 25)).get();
