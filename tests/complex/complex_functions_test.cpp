@@ -114,7 +114,7 @@ fpComplex point(RandomWords& rng, i32 B, Region region) {
 // function the worst error was 0.50 ulp, componentwise too. The bound of one ulp
 // leaves room for the guard digits' error, none for a cancelling formula.
 constexpr double bound = 1.0;
-TEST(ComplexFunctions, MatchMpcWithin32Ulps) {
+TEST(ComplexFunctions, MatchMpcWithinOneUlp) {
     RandomWords rng(seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     struct Case {
