@@ -45,15 +45,19 @@ char* fpToStr(fp const& x, i32 digits) {
     if (digits > maxStringDigits) digits = maxStringDigits;
     ScopedBlockPrec restore(blockPrec);
 
-    thread_local fp xt, log_2_10, temp, tenToDecPrec, approxX, ten, pointFive;  // per thread: working storage reused between calls
+    thread_local fp xt, log_2_10, temp, tenToDecPrec, approxX;  // per thread: working storage reused between calls
     thread_local mb xtInt;  // per thread: working storage reused between calls
-    thread_local bool const initGood = [] {
-        init(ten, 10);
-        init(pointFive, 1);
-        pointFive.exponent = -1;
-        return true;
+    thread_local fp const ten = [] {  // per thread: constants made once on each thread
+        fp v;
+        init(v, 10);
+        return v;
     }();
-    (void)initGood;
+    thread_local fp const pointFive = [] {
+        fp v;
+        init(v, 1);
+        v.exponent = -1;
+        return v;
+    }();
 
     equateWithCare(xt, x);
     i32 const lg = Lg2(x);

@@ -185,7 +185,7 @@ private:
 };
 
 // Position in the output text where PrintDigits writes next.
-extern i32 sIndex;
+extern thread_local i32 sIndex;  // per thread: each thread writes its own texts
 // Appends the digits of v (0 <= v < 10^9) at out[sIndex], zero-padded to nine when pad != 0.
 void PrintDigits(char* out, i32 v, i32 pad);
 

@@ -44,9 +44,7 @@ void mulByScalarAbs(mb& r, mb const& x, u32 w) {
 }
 
 bool power(mb& r, mb const& x, i32 n) {
-    thread_local mb one;  // per thread: a constant made once on each thread
-    thread_local bool const initGood = init(one, 1);
-    (void)initGood;
+    mb const& one = detail::one();
     if (compare(x, one) == 0) {
         equate(r, one);
         return true;

@@ -19,9 +19,7 @@ constexpr int maxNewtonSteps = 10000;
 // the estimate stands still or alternates between the root and the root + 1.
 void newtonRoot(mb& r, mb const& x, mb const& start) {
     thread_local mb s, s1, t1, ss;  // per thread: working storage reused between calls
-    thread_local mb one;  // per thread: a constant made once on each thread
-    thread_local bool const initGood = init(one, 1);
-    (void)initGood;
+    mb const& one = detail::one();
     equateWithCare(s1, start);
     equateWithCare(t1, s1);
     for (int step = 0; step < maxNewtonSteps; ++step) {
@@ -98,9 +96,8 @@ void nthRoot(mb& r, mb const& x, i32 n) {
         equate(r, x);
         return;
     }
-    thread_local mb one, two;  // per thread: a constant made once on each thread
-    thread_local bool const initGood = init(one, 1) && init(two, 2);
-    (void)initGood;
+    mb const& one = detail::one();
+    mb const& two = detail::two();
     bool const negative = x.size < 0;
     mb A = abs(x), B, P, Q;
     if (negative && n % 2 == 0) {

@@ -23,9 +23,7 @@ u32 mbShortDiv(mb& q, mb const& a, mb const& b) {
 }
 
 u32 mbShortDiv(mb& q, mb const& a, u32 d) {
-    thread_local mb yt;  // per thread: working storage reused between calls
-    thread_local bool const initGood = init(yt, 1);
-    (void)initGood;
+    thread_local mb yt = detail::one();  // per thread: a one-word divisor reused between calls
     yt.words[0] = d;
     return mbShortDiv(q, a, yt);
 }

@@ -10,7 +10,7 @@ namespace korvel {
 
 using detail::length;
 
-i32 sIndex = 0;
+thread_local i32 sIndex = 0;
 
 namespace {
 
