@@ -12,24 +12,19 @@ inline i32 length(mb const& x) { return x.size < 0 ? -x.size : x.size; }
 // -1 for a negative number, +1 otherwise (zero counts as positive).
 inline i32 signOf(mb const& x) { return x.size < 0 ? -1 : 1; }
 
-// The constants 1 and 2, made once on each thread that asks (per thread, like
+// The small constant v, made once on each thread that asks (per thread, like
 // every value this layer keeps between calls).
-inline mb const& one() {
+template <i32 v>
+mb const& smallConstant() {
     thread_local mb const value = [] {
-        mb v;
-        init(v, 1);
-        return v;
+        mb x;
+        init(x, v);
+        return x;
     }();
     return value;
 }
-inline mb const& two() {
-    thread_local mb const value = [] {
-        mb v;
-        init(v, 2);
-        return v;
-    }();
-    return value;
-}
+inline mb const& one() { return smallConstant<1>(); }
+inline mb const& two() { return smallConstant<2>(); }
 
 // True for zero in any form, high zero words included.
 inline bool isZeroValue(mb const& x) { return words::significantWords(x.words, length(x)) == 0; }
