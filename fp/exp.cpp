@@ -43,10 +43,8 @@ void exp(fp& r, fp const& x) {
     i32 const n = to_long(f);
     ComputeE(e);
     power(p, e, n);
-    fp one;
-    init(one, 1);
     detail::makeZero(s);
-    detail::sumSeries(s, one, 1, [](fp& term, i32 j) {
+    detail::sumSeries(s, detail::one(), 1, [](fp& term, i32 j) {
         mul(term, term, g);
         div(term, term, detail::integerValue(j));
     });
