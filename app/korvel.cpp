@@ -51,7 +51,6 @@ bool Korvel::run() {
     if (intDigits > maxFigures) return fail(tooManyFiguresMessage);
     setBlockPrec(intDigits / 8 + 1);
 
-    std::string output;
     std::string const text = window_.inputText();
     if (text.empty()) return fail(entryMessage);
 
@@ -76,16 +75,23 @@ bool Korvel::run() {
     if (!findPolyRoots(r, v, a, n, snapToAxes, extDigits, search) || watch.overflowed())
         return fail(computationMessage);
 
-    for (auto const& root : roots) appendValue(output, root, extDigits);
-    output += "Polynomial(root):\n";
-    for (auto const& value : values) appendValue(output, value, extDigits);
-    window_.setOutputText("");
-    window_.setOutputText(output);
-
     double const elapsed = processorSeconds() - start;
+    SearchResult result;
+    result.coefficients.assign(coefficients.begin(), coefficients.begin() + n + 1);
+    result.shownFigures = extDigits;
+    result.carriedFigures = intDigits;
+    result.snapToAxes = snapToAxes;
+    result.fullPrecisionSearch = search == RootSearch::fullPrecision;
+    result.seconds = elapsed;
+    result.roots.reserve(roots.size());
+    for (std::size_t k = 0; k < roots.size(); ++k) result.roots.push_back({roots[k], values[k]});
+
+    window_.setOutputText("");
+    window_.setOutputText(rootsText(result));
     char time[32];
     std::snprintf(time, sizeof time, "%.2e", elapsed);
     window_.setTimeText(time);
+    window_.setResult(result);
     return true;
 }
 

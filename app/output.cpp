@@ -18,6 +18,14 @@ void appendValue(std::string& out, fpComplex const& z, int figures) {
     out += "\n\n";
 }
 
+std::string rootsText(SearchResult const& result) {
+    std::string out;
+    for (auto const& r : result.roots) appendValue(out, r.root, result.shownFigures);
+    out += "Polynomial(root):\n";
+    for (auto const& r : result.roots) appendValue(out, r.value, result.shownFigures);
+    return out;
+}
+
 std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int figures) {
     std::string out;
     int degree = -1;

@@ -4,12 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "app/result.h"
 #include "complex/complex.h"
 
 namespace korvel {
 
 // Appends "re , im" and a blank line, each part with `figures` significant figures.
 void appendValue(std::string& out, fpComplex const& z, int figures);
+
+// The output view's text: the roots, the line "Polynomial(root):", the values.
+std::string rootsText(SearchResult const& result);
 
 // The polynomial as it was read, in x-notation with coefficients to `figures`
 // significant figures, such as "x^2 + (0,1)" or "2x - 1", and its degree.

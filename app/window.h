@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/result.h"
+
 namespace korvel {
 
 class KorvelWindow {
@@ -21,6 +23,9 @@ public:
     // A line under the output that says what the reader passed over; "" clears it.
     virtual void setStatusText(std::string const& text) = 0;
     virtual bool fullPrecisionSearch() const = 0;     // true: the full-precision search, false: staged
+    // The roots themselves after a successful search, for views other than the
+    // output text; a window that shows only text ignores them.
+    virtual void setResult(SearchResult const& result) { (void)result; }
 };
 
 // A precision field's text as an integer, the way a text field reads one:

@@ -1,0 +1,31 @@
+// What one search found, in the form every view takes it from: the output
+// text, the plot, the JSON document.
+#pragma once
+
+#include <vector>
+
+#include "complex/complex.h"
+
+namespace korvel {
+
+// One root and what is known of it.
+struct RootReport {
+    fpComplex root;
+    fpComplex value;  // the input polynomial at root
+};
+
+// A whole successful search: the polynomial as read, the settings it ran
+// with, and the roots in the order they are shown.
+struct SearchResult {
+    std::vector<fpComplex> coefficients;  // coefficients[k] of x^k, leading zeros dropped
+    int shownFigures = 0;
+    int carriedFigures = 0;
+    bool snapToAxes = true;
+    bool fullPrecisionSearch = false;
+    std::vector<RootReport> roots;
+    double seconds = 0;  // processor time of the search
+
+    int degree() const { return int(coefficients.size()) - 1; }
+};
+
+}  // namespace korvel
