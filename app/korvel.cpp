@@ -82,9 +82,10 @@ bool Korvel::run() {
     result.carriedFigures = intDigits;
     result.snapToAxes = snapToAxes;
     result.fullPrecisionSearch = search == RootSearch::fullPrecision;
+    result.carriedFiguresUsed = intDigits;
     result.seconds = elapsed;
     result.roots.reserve(roots.size());
-    for (std::size_t k = 0; k < roots.size(); ++k) result.roots.push_back({roots[k], values[k]});
+    for (std::size_t k = 0; k < roots.size(); ++k) result.roots.push_back({roots[k], values[k], fp(-1), -1, 0});
 
     window_.setOutputText("");
     window_.setOutputText(rootsText(result));

@@ -12,6 +12,9 @@ namespace korvel {
 struct RootReport {
     fpComplex root;
     fpComplex value;  // the input polynomial at root
+    fp radius;        // a disk of this radius about root holds a root; negative when unknown
+    int certainFigures = -1;  // figures of root that are certain; -1 when not certified
+    int cluster = 0;  // roots whose disks overlap share a number (1, 2, ...); 0 when unknown
 };
 
 // A whole successful search: the polynomial as read, the settings it ran
@@ -22,6 +25,8 @@ struct SearchResult {
     int carriedFigures = 0;
     bool snapToAxes = true;
     bool fullPrecisionSearch = false;
+    bool certify = false;         // carried more figures where shown ones were not certain
+    int carriedFiguresUsed = 0;   // the carried figures of the search that gave the roots
     std::vector<RootReport> roots;
     double seconds = 0;  // processor time of the search
 

@@ -23,6 +23,10 @@ public:
     // A line under the output that says what the reader passed over; "" clears it.
     virtual void setStatusText(std::string const& text) = 0;
     virtual bool fullPrecisionSearch() const = 0;     // true: the full-precision search, false: staged
+    // Carry more figures until every shown figure is certain (on by default).
+    virtual bool certifyFigures() const { return true; }
+    // Write each root's certified error bound after the values.
+    virtual bool showErrorBounds() const { return false; }
     // The roots themselves after a successful search, for views other than the
     // output text; a window that shows only text ignores them.
     virtual void setResult(SearchResult const& result) { (void)result; }
