@@ -21,6 +21,7 @@ double processorSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
 }  // namespace
 
 bool Korvel::korvel() {
+    cancelled_ = false;
     try {
         return run();
     } catch (std::bad_alloc const&) {
@@ -72,8 +73,12 @@ bool Korvel::run() {
     RootSearch const search = window_.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
     // A value that left the exponent's range makes every root after it suspect.
     OverflowWatch watch;
-    if (!findPolyRoots(r, v, a, n, snapToAxes, extDigits, search) || watch.overflowed())
-        return fail(computationMessage);
+    if (!findPolyRoots(r, v, a, n, snapToAxes, extDigits, search, nullptr, control_) || watch.overflowed()) {
+        if (!control_.cancel || !control_.cancel->load()) return fail(computationMessage);
+        cancelled_ = true;
+        window_.setStatusText(cancelledMessage);
+        return false;
+    }
 
     double const elapsed = processorSeconds() - start;
     SearchResult result;

@@ -1,8 +1,11 @@
 // The controller: one press of the button runs one whole computation.
 #pragma once
 
+#include <utility>
+
 #include "app/window.h"
 #include "complex/complex.h"
+#include "roots/roots.h"
 
 namespace korvel {
 
@@ -16,6 +19,8 @@ inline constexpr int maxFigures = 100000;
 inline constexpr char const* tooManyFiguresMessage = "Cannot carry more than 100000 significant figures!";
 // A computation that asked for more memory than there is ends with this message.
 inline constexpr char const* outOfMemoryMessage = "There is not enough memory for this computation!";
+// The status line of a search stopped by its control; the output stays as it was.
+inline constexpr char const* cancelledMessage = "Cancelled";
 
 inline constexpr int defaultInternalFigures = 64;
 inline constexpr int defaultExternalFigures = 16;
@@ -28,10 +33,17 @@ public:
     // message replaced the output.
     bool korvel();
 
+    // The cancel flag and progress report the searches run with from now on.
+    void setSearchControl(RootSearchControl control) { control_ = std::move(control); }
+    // True when the last press ended because the search was cancelled.
+    bool cancelled() const { return cancelled_; }
+
 private:
     bool run();
 
     KorvelWindow& window_;
+    RootSearchControl control_;
+    bool cancelled_ = false;
 };
 
 }  // namespace korvel

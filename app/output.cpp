@@ -26,6 +26,17 @@ std::string rootsText(SearchResult const& result) {
     return out;
 }
 
+// Each root and each value takes a line and a blank one; the values follow the
+// line "Polynomial(root):".
+int lineOfRoot(SearchResult const&, int k) { return 2 * k; }
+
+int rootOfLine(SearchResult const& result, int line) {
+    int const n = int(result.roots.size());
+    if (line >= 0 && line < 2 * n) return line % 2 == 0 ? line / 2 : -1;
+    int const value = line - (2 * n + 1);
+    return value >= 0 && value < 2 * n && value % 2 == 0 ? value / 2 : -1;
+}
+
 std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int figures) {
     std::string out;
     int degree = -1;
@@ -33,13 +44,17 @@ std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int fig
         fpComplex const& c = coefficients[std::size_t(k)];
         if (!c) continue;
         if (degree < 0) degree = k;
-        // A real coefficient with its sign; a complex one as a pair, as typed.
+        // A real or imaginary coefficient with its sign; a complex one as a
+        // pair, as typed.
         std::string coefficient;
         bool negative = false;
-        if (!c.im) {
-            negative = c.re.mantissa.size < 0;
-            coefficient = text(abs(c.re), figures);
-            if (coefficient == "1" && k > 0) coefficient.clear();
+        if (!c.im || !c.re) {
+            bool const imaginary = !!c.im;
+            fp const& part = imaginary ? c.im : c.re;
+            negative = part.mantissa.size < 0;
+            coefficient = text(abs(part), figures);
+            if (coefficient == "1" && (k > 0 || imaginary)) coefficient.clear();
+            if (imaginary) coefficient += k > 0 ? "i " : "i";
         } else {
             coefficient = "(";
             coefficient.append(text(c.re, figures)).append(",").append(text(c.im, figures)).append(")");

@@ -15,8 +15,13 @@ void appendValue(std::string& out, fpComplex const& z, int figures);
 // The output view's text: the roots, the line "Polynomial(root):", the values.
 std::string rootsText(SearchResult const& result);
 
+// Where root k stands in rootsText(result): its line (from 0), and the root
+// whose root or value line is `line`, -1 for the other lines.
+int lineOfRoot(SearchResult const& result, int k);
+int rootOfLine(SearchResult const& result, int line);
+
 // The polynomial as it was read, in x-notation with coefficients to `figures`
-// significant figures, such as "x^2 + (0,1)" or "2x - 1", and its degree.
+// significant figures, such as "x^2 + i", "x - (1,2)" or "2x - 1", and its degree.
 std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int figures = 6);
 
 }  // namespace korvel

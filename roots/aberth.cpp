@@ -84,6 +84,7 @@ void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Corr
     for (int sweep = 0; sweep < sweeps; ++sweep) {
         bool moved = false;
         for (std::size_t i = 0; i < n; ++i) {
+            if (searchCancelled()) return;
             if (frozen[i]) continue;
             if (correct(i, N)) {
                 frozen[i] = 1;

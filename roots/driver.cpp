@@ -2,7 +2,7 @@
 // ordering and the values at the roots.
 #include <vector>
 
-#include "roots/roots.h"
+#include "roots/search.h"
 
 namespace korvel {
 
@@ -39,6 +39,8 @@ bool extractRoots(fpComplex*& roots, fpComplex*& a, i32 n, std::vector<bool>& ca
     fp scratch, f;
     fpComplex z;
     capped.assign(std::size_t(n), false);
+    i32 const total = n;
+    detail::reportProgress(0, total);
     for (i32 k = 0; n > 0; ++k) {
         // Roots at the origin come first and exactly.
         if (!a[0])
@@ -51,6 +53,7 @@ bool extractRoots(fpComplex*& roots, fpComplex*& a, i32 n, std::vector<bool>& ca
         capped[std::size_t(k)] = end == LaguerreEnd::capReached;
         roots[k] = z;
         forwardDeflation(a, n, z);
+        detail::reportProgress(k + 1, total);
     }
     return true;
 }
@@ -102,7 +105,9 @@ bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n) {
 }
 
 bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
-                   int confirmFigures, RootSearch search, RootSearchRecord* record) {
+                   int confirmFigures, RootSearch search, RootSearchRecord* record,
+                   RootSearchControl const& control) {
+    detail::ScopedSearchControl const controlled(control);
     n = trueDegree(coefficients, n);
     if (n < 1) return false;
     std::vector<fpComplex> copy(coefficients, coefficients + n + 1);
@@ -138,7 +143,7 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
                        extractRoots(roots, work, n, capped);
     if (scaled)
         for (int k = 0; k < n; ++k) mul(roots[k], R, roots[k]);
-    if (!found) return false;
+    if (!found || detail::searchCancelled()) return false;
     for (int k = 0; k < n; ++k)
         if (capped[std::size_t(k)] && !confirmed(coefficients, n, roots[k], confirmFigures)) return false;
     if (snapToAxes)

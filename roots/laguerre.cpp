@@ -4,6 +4,7 @@
 
 #include "roots/roots.h"
 #include "roots/rough.h"
+#include "roots/search.h"
 
 namespace korvel {
 
@@ -83,6 +84,7 @@ LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) 
         return end;
     };
     for (i64 iter = 0; iter < maxIter; ++iter) {
+        if (detail::searchCancelled()) return LaguerreEnd::invalid;
         // Value, first derivative, half the second derivative and the roundoff
         // bound of the evaluation, in one pass.
         b = a[n];

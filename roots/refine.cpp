@@ -97,6 +97,7 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     out.log2Step = -std::numeric_limits<double>::infinity();
     bool centered = false;
     for (int steps = 0, atTarget = 0; steps < maxSteps && atTarget < finalSteps; ++steps) {
+        if (searchCancelled()) return;
         // A step from `bits` good bits gives about twice as many. Its precision
         // is the top of the chain T, T/2 + 8, ... that is within that reach, so
         // that the last step, at T, starts from at least half of T.

@@ -6,6 +6,8 @@
 // root k.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <vector>
 
 #include "complex/complex.h"
@@ -29,6 +31,17 @@ struct RootSearchRecord {
     bool isolated = false;                // the disks below are pairwise disjoint
     std::vector<fp> radii;                // radius k: a disk about root k (after ordering)
                                           // that holds a root; -1 when there is no bound
+};
+
+// What a caller may do to a search under way on another thread: stop it, and
+// hear how far it is. Both may be left empty.
+struct RootSearchControl {
+    // When it becomes true the search stops within one iteration and
+    // findPolyRoots returns false.
+    std::atomic<bool> const* cancel = nullptr;
+    // Called on the searching thread with the roots found so far out of n;
+    // found restarts at 0 when the staged search falls back.
+    std::function<void(int found, int n)> progress;
 };
 
 // result = a(x) by Horner's rule.
@@ -65,10 +78,11 @@ inline constexpr int defaultConfirmFigures = 16;
 // the cap cannot be confirmed: its inclusion radius m|p(z)/p'(z)| on the input
 // polynomial of degree m exceeds 10^-confirmFigures |z|.
 // search chooses the search; record, when given, gets the path that ran and the
-// certified disks about the final roots.
+// certified disks about the final roots. When control cancels, the search
+// returns false and what it left in roots and values means nothing.
 bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
                    int confirmFigures = defaultConfirmFigures, RootSearch search = RootSearch::staged,
-                   RootSearchRecord* record = nullptr);
+                   RootSearchRecord* record = nullptr, RootSearchControl const& control = {});
 
 // The staged search for every root of a (degree n, a[n] != 0, not changed)
 // into roots[0 .. n): true when its result stands; false when the caller is to

@@ -27,6 +27,25 @@ struct Poly {
 };
 Poly makePoly(fpComplex const* a, i32 n);
 
+// ---- the caller's control -----------------------------------------------------------
+// Makes control the one that searchCancelled and reportProgress consult on this
+// thread until the guard ends.
+class ScopedSearchControl {
+public:
+    explicit ScopedSearchControl(RootSearchControl const& control);
+    ~ScopedSearchControl();
+    ScopedSearchControl(ScopedSearchControl const&) = delete;
+    ScopedSearchControl& operator=(ScopedSearchControl const&) = delete;
+
+private:
+    RootSearchControl const* outer_;
+};
+// True when the caller of the search on this thread asked it to stop; the
+// loops of every search ask between iterations.
+bool searchCancelled();
+// Tells the caller of the search on this thread that found roots of n are found.
+void reportProgress(int found, int n);
+
 // ---- conversions (exact where said) -------------------------------------------------
 double log2Abs(fp const& x);                 // log2 |x|; -inf for zero
 double log2Abs(fpComplex const& z);          // log2 |z|; -inf for zero

@@ -35,10 +35,15 @@ bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
 }
 
 // Stages 2 and 3 from the approximations z good to `bits` bits; true (z holding
-// the roots) when the disks are disjoint.
-bool finish(Poly const& p, std::vector<fpComplex>& z, double bits) {
+// the roots) when the disks are disjoint. The progress counts the refined roots
+// after `found` of n.
+bool finish(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i32 n) {
     std::vector<Refined> r(z.size());
-    for (std::size_t i = 0; i < z.size(); ++i) refine(p, z[i], bits, r[i]);
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        refine(p, z[i], bits, r[i]);
+        reportProgress(found + i32(i) + 1, n);
+    }
+    if (searchCancelled()) return false;
     if (!disjointAfterSteps(p, r)) return false;
     i32 const target = blockPrec;
     bool again = false;
@@ -71,6 +76,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
     rec.rounds = 0;
     rec.ran = RootSearch::fullPrecision;  // until the staged result stands
     if (n < 1 || !a[n]) return false;
+    reportProgress(0, n);
     // Roots at the origin are exact; the rest are those of a / x^m.
     i32 m = 0;
     while (!a[m]) equate(roots[m++], 0.0, 0.0);
@@ -101,14 +107,14 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
     for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;
-            if (finish(p, refined, bits)) {
+            if (finish(p, refined, bits, m, n)) {
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
                 rec.stage1Bits = i32(bits);
                 rec.ran = RootSearch::staged;
                 return true;
             }
         }
-        if (bits >= bitsOf(target)) break;
+        if (bits >= bitsOf(target) || searchCancelled()) break;
         ScopedBlockPrec stage1(std::min(words, target));
         aberthFp(p, z, lv);
         isolated = inclusionDisks(p, z, lv, lr);

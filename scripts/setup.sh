@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libgmp-dev libmpfr-dev libmpc-dev
   clang-14 libclang-rt-14-dev
-  qt6-base-dev fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev fonts-dejavu-core
 )
 
 missing=()

@@ -1,27 +1,40 @@
+// The window's construction, piece by piece, and its outlets.
 #include "app/qt/korvel_window.h"
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include "app/output.h"
+#include "app/qt/root_plot.h"
+#include "input/input.h"
 
 namespace korvel {
 
 namespace {
-QLineEdit* figuresField(QString const& name, int value) {
+QLineEdit* figuresField(QString const& name, int value, QString const& tip) {
     auto* field = new QLineEdit(QString::number(value));
     field->setObjectName(name);
     field->setMaximumWidth(110);
+    field->setToolTip(tip);
     return field;
 }
 
@@ -36,29 +49,83 @@ QButtonGroup* twoChoices(QGroupBox* box, QRadioButton* first, QRadioButton* seco
     layout->addWidget(second);
     return group;
 }
+
+QWidget* column(QString const& title, QWidget* main, QWidget* below) {
+    auto* pane = new QWidget;
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(title));
+    layout->addWidget(main, 1);
+    if (below) layout->addWidget(below);
+    return pane;
+}
 }  // namespace
 
-KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controller_(*this) {
+KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Korvel: roots of a polynomial");
 
-    TextFieldSFext = figuresField("TextFieldSFext", defaultExternalFigures);
-    TextFieldSFext->setToolTip("Significant figures shown for each root and value");
-    TextFieldSFint = figuresField("TextFieldSFint", defaultInternalFigures);
-    TextFieldSFint->setToolTip("Significant figures carried in the computation; at least as many as shown");
+    auto* controls = new QHBoxLayout;
+    controls->addLayout(makePrecisionFields());
+    controls->addWidget(makeChoices());
+    controls->addStretch(1);
+    findButton_ = new QPushButton("Find roots");
+    findButton_->setObjectName("findButton");
+    findButton_->setDefault(true);
+    findButton_->setToolTip("Find every root of the polynomial (Ctrl+Return)");
+    controls->addWidget(findButton_, 0, Qt::AlignBottom);
+
+    plot_ = new RootPlot;
+    plot_->setObjectName("plot");
+    plot_->setToolTip("");
+    auto* panes = new QSplitter;
+    panes->addWidget(makeInputPane());
+    panes->addWidget(makeOutputPane());
+    panes->addWidget(column("Roots in the complex plane (wheel: zoom, drag: pan, double click: fit)", plot_, nullptr));
+    panes->setStretchFactor(0, 2);
+    panes->setStretchFactor(1, 3);
+    panes->setStretchFactor(2, 4);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(controls);
+    layout->addWidget(panes, 1);
+    layout->addWidget(makeStatusRow());
+    setCentralWidget(central);
+    resize(1240, 640);
+
+    makeMenus();
+    connectActions();
+    setTabOrder();
+    restoreSettings();
+}
+
+KorvelMainWindow::~KorvelMainWindow() {
+    cancel_ = true;
+    if (worker_) worker_->wait();
+}
+
+QLayout* KorvelMainWindow::makePrecisionFields() {
+    TextFieldSFext = figuresField("TextFieldSFext", defaultExternalFigures,
+                                  "Significant figures shown for each root and value");
+    TextFieldSFint = figuresField("TextFieldSFint", defaultInternalFigures,
+                                  "Significant figures carried in the computation; at least as many as shown");
     TextFieldTime = new QLineEdit;
     TextFieldTime->setObjectName("TextFieldTime");
     TextFieldTime->setReadOnly(true);
     TextFieldTime->setMaximumWidth(110);
     TextFieldTime->setToolTip("Processor time of the last computation, in seconds");
-
     auto* precision = new QFormLayout;
     precision->addRow("Figures shown:", TextFieldSFext);
     precision->addRow("Figures carried:", TextFieldSFint);
     precision->addRow("Time (s):", TextFieldTime);
+    return precision;
+}
 
+QWidget* KorvelMainWindow::makeChoices() {
     auto* radioBox = new QGroupBox("Negligible parts of the roots");
     radioBox->setObjectName("myRadio");
     auto* clean = new QRadioButton("Clean up (set them to zero)");
+    clean->setToolTip("A real or imaginary part too small to change the polynomial's value becomes zero");
     auto* keep = new QRadioButton("Keep the roots as found");
     myRadio = twoChoices(radioBox, clean, keep);
 
@@ -71,60 +138,141 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QWidget(parent), controlle
     full->setToolTip("Root after root at the figures carried from the start: the slower search of earlier versions");
     searchChoice = twoChoices(searchBox, staged, full);
 
-    findButton_ = new QPushButton("Find roots");
-    findButton_->setObjectName("findButton");
-    findButton_->setDefault(true);
+    auto* checks = new QGroupBox("Certainty");
+    certifyBox_ = new QCheckBox("Certify figures shown");
+    certifyBox_->setObjectName("certifyFigures");
+    certifyBox_->setChecked(true);
+    certifyBox_->setToolTip("Carry more figures until every figure shown is certain");
+    boundsBox_ = new QCheckBox("Show error bounds");
+    boundsBox_->setObjectName("showErrorBounds");
+    boundsBox_->setToolTip("Write each root's certified error bound after the values");
+    auto* checkLayout = new QVBoxLayout(checks);
+    checkLayout->addWidget(certifyBox_);
+    checkLayout->addWidget(boundsBox_);
 
-    auto* controls = new QHBoxLayout;
-    controls->addLayout(precision);
-    controls->addWidget(radioBox);
-    controls->addWidget(searchBox);
-    controls->addStretch(1);
-    controls->addWidget(findButton_, 0, Qt::AlignBottom);
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(radioBox);
+    layout->addWidget(searchBox);
+    layout->addWidget(checks);
+    return row;
+}
 
-    QFont const mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+QWidget* KorvelMainWindow::makeInputPane() {
     TextViewCoeffs = new QPlainTextEdit;
     TextViewCoeffs->setObjectName("TextViewCoeffs");
-    TextViewCoeffs->setFont(mono);
+    TextViewCoeffs->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     TextViewCoeffs->setPlaceholderText("3x^2-x+(1,2)\n\nor one coefficient per line,\nhighest power first:\n3\n-1\n(1,2)");
+    TextViewCoeffs->setToolTip("The polynomial in x-notation, or one coefficient per line from the highest power;\n"
+                               "(a,b) is a + bi. Ctrl+Return finds the roots.");
+    TextViewCoeffs->setTabChangesFocus(true);
+    readAs_ = new QLabel;
+    readAs_->setObjectName("LabelReadAs");
+    readAs_->setWordWrap(true);
+    readAs_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    readAs_->setToolTip("The polynomial as Korvel reads it, coefficients to a few figures");
+    readTimer_ = new QTimer(this);
+    readTimer_->setSingleShot(true);
+    readTimer_->setInterval(150);
+    return column("Polynomial", TextViewCoeffs, readAs_);
+}
+
+QWidget* KorvelMainWindow::makeOutputPane() {
     TextViewRoots = new QPlainTextEdit;
     TextViewRoots->setObjectName("TextViewRoots");
     TextViewRoots->setReadOnly(true);
-    TextViewRoots->setFont(mono);
+    TextViewRoots->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    TextViewRoots->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     TextViewRoots->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TextViewRoots->setToolTip("Click a root's line to mark it in the plot");
+    copyButton_ = new QPushButton("Copy");
+    copyButton_->setObjectName("copyButton");
+    copyButton_->setToolTip("Copy the selected text, or all of the output when nothing is selected");
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch(1);
+    layout->addWidget(copyButton_);
+    return column("Roots (real part , imaginary part), then the polynomial's values", TextViewRoots, row);
+}
 
-    auto* inputPane = new QWidget;
-    auto* inputLayout = new QVBoxLayout(inputPane);
-    inputLayout->setContentsMargins(0, 0, 0, 0);
-    inputLayout->addWidget(new QLabel("Polynomial"));
-    inputLayout->addWidget(TextViewCoeffs);
-    auto* outputPane = new QWidget;
-    auto* outputLayout = new QVBoxLayout(outputPane);
-    outputLayout->setContentsMargins(0, 0, 0, 0);
-    outputLayout->addWidget(new QLabel("Roots (real part , imaginary part), then the polynomial's values"));
-    outputLayout->addWidget(TextViewRoots);
+QWidget* KorvelMainWindow::makeStatusRow() {
     LabelStatus = new QLabel;
     LabelStatus->setObjectName("LabelStatus");
     LabelStatus->setWordWrap(true);
     LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     LabelStatus->setVisible(false);
-    outputLayout->addWidget(LabelStatus);
-    auto* panes = new QSplitter;
-    panes->addWidget(inputPane);
-    panes->addWidget(outputPane);
-    panes->setStretchFactor(0, 2);
-    panes->setStretchFactor(1, 3);
+    progress_ = new QProgressBar;
+    progress_->setObjectName("progress");
+    progress_->setVisible(false);
+    progress_->setMinimumWidth(260);
+    cancelButton_ = new QPushButton("Cancel");
+    cancelButton_->setObjectName("cancelButton");
+    cancelButton_->setToolTip("Stop the search; the output stays as it was (Escape)");
+    cancelButton_->setEnabled(false);
+    cancelButton_->setVisible(false);
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(LabelStatus, 1);
+    layout->addWidget(progress_);
+    layout->addWidget(cancelButton_);
+    return row;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(controls);
-    layout->addWidget(panes, 1);
-    resize(900, 560);
-
-    connect(findButton_, &QPushButton::clicked, this, [this] {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        controller_.korvel();
-        QApplication::restoreOverrideCursor();
+void KorvelMainWindow::connectActions() {
+    connect(findButton_, &QPushButton::clicked, this, [this] { findRoots(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelSearch(); });
+    for (auto key : {QKeyCombination(Qt::CTRL, Qt::Key_Return), QKeyCombination(Qt::CTRL, Qt::Key_Enter)})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this] { findRoots(); });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] { cancelSearch(); });
+    connect(copyButton_, &QPushButton::clicked, this, [this] {
+        QString const selected = TextViewRoots->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n');
+        QApplication::clipboard()->setText(selected.isEmpty() ? TextViewRoots->toPlainText() : selected);
     });
+    connect(TextViewCoeffs, &QPlainTextEdit::textChanged, readTimer_, qOverload<>(&QTimer::start));
+    connect(readTimer_, &QTimer::timeout, this, [this] { showReading(); });
+    connect(TextViewRoots, &QPlainTextEdit::cursorPositionChanged, this, [this] { highlightRootOfCursor(); });
+    plot_->onRootClicked = [this](int k) { selectRootLine(k); };
+}
+
+void KorvelMainWindow::setTabOrder() {
+    QWidget* const order[] = {TextViewCoeffs, TextFieldSFext, TextFieldSFint,
+                              myRadio->button(myRadio->checkedId()), searchChoice->button(searchChoice->checkedId()),
+                              certifyBox_, boundsBox_, findButton_, TextViewRoots, copyButton_, plot_, cancelButton_};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void KorvelMainWindow::showReading() {
+    std::string const text = inputText();
+    int n = 0;
+    std::vector<fpComplex> coefficients;
+    std::string ignored;
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+        readAs_->clear();
+    } else if (!readPolynomial(text, n, coefficients, ignored)) {
+        readAs_->setText("Read as: not a polynomial Korvel can read");
+    } else {
+        QString line = QString::fromStdString(polynomialAsRead(coefficients));
+        // A long polynomial keeps its head and its degree.
+        if (line.size() > 400) line = line.left(300) + " … " + line.mid(line.lastIndexOf(" (degree"));
+        readAs_->setText("Read as: " + line + (ignored.empty() ? "" : "  (passed over: " + QString::fromStdString(ignored) + ")"));
+    }
+}
+
+void KorvelMainWindow::selectRootLine(int k) {
+    if (!result_) return;
+    QTextBlock const block = TextViewRoots->document()->findBlockByNumber(lineOfRoot(*result_, k));
+    if (!block.isValid()) return;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    TextViewRoots->setTextCursor(cursor);
+    TextViewRoots->ensureCursorVisible();
+}
+
+void KorvelMainWindow::highlightRootOfCursor() {
+    plot_->setHighlighted(result_ ? rootOfLine(*result_, TextViewRoots->textCursor().blockNumber()) : -1);
 }
 
 int KorvelMainWindow::selectedRow() const { return myRadio->checkedId(); }
@@ -133,12 +281,22 @@ void KorvelMainWindow::setInternalFigures(int figures) { TextFieldSFint->setText
 int KorvelMainWindow::externalFigures() const { return fieldInteger(TextFieldSFext->text().toStdString()); }
 void KorvelMainWindow::setExternalFigures(int figures) { TextFieldSFext->setText(QString::number(figures)); }
 std::string KorvelMainWindow::inputText() const { return TextViewCoeffs->toPlainText().toStdString(); }
-void KorvelMainWindow::setOutputText(std::string const& text) { TextViewRoots->setPlainText(QString::fromStdString(text)); }
+void KorvelMainWindow::setOutputText(std::string const& text) {
+    TextViewRoots->setPlainText(QString::fromStdString(text));
+    result_.reset();
+    plot_->clear();
+}
 void KorvelMainWindow::setTimeText(std::string const& text) { TextFieldTime->setText(QString::fromStdString(text)); }
 void KorvelMainWindow::setStatusText(std::string const& text) {
     LabelStatus->setText(QString::fromStdString(text));
     LabelStatus->setVisible(!text.empty());
 }
 bool KorvelMainWindow::fullPrecisionSearch() const { return searchChoice->checkedId() == 1; }
+bool KorvelMainWindow::certifyFigures() const { return certifyBox_->isChecked(); }
+bool KorvelMainWindow::showErrorBounds() const { return boundsBox_->isChecked(); }
+void KorvelMainWindow::setResult(SearchResult const& result) {
+    result_ = std::make_unique<SearchResult>(result);
+    plot_->setResult(result);
+}
 
 }  // namespace korvel

@@ -1,21 +1,33 @@
-// The window: the six outlets as widgets, a button that runs the controller.
+// The window: the six outlets as widgets, the search on a worker thread with
+// progress and Cancel, a plot of the roots, menus and remembered settings.
 #pragma once
 
-#include <QWidget>
+#include <atomic>
+#include <memory>
+
+#include <QMainWindow>
 
 #include "app/korvel.h"
+#include "app/qt/snapshot_window.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
+class QThread;
+class QTimer;
 
 namespace korvel {
 
-class KorvelMainWindow : public QWidget, public KorvelWindow {
+class RootPlot;
+
+class KorvelMainWindow : public QMainWindow, public KorvelWindow {
 public:
     explicit KorvelMainWindow(QWidget* parent = nullptr);
+    ~KorvelMainWindow() override;
 
     int selectedRow() const override;
     int internalFigures() const override;
@@ -27,20 +39,72 @@ public:
     void setTimeText(std::string const& text) override;
     void setStatusText(std::string const& text) override;
     bool fullPrecisionSearch() const override;
+    bool certifyFigures() const override;
+    bool showErrorBounds() const override;
+    void setResult(SearchResult const& result) override;
 
     QPushButton* findButton() const { return findButton_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
+    QProgressBar* progressBar() const { return progress_; }
+    RootPlot* plot() const { return plot_; }
+    // True from Find roots until the search's results are in the window.
+    bool searching() const { return worker_ != nullptr; }
+
+    // Starts a search of the fields' polynomial on a worker thread.
+    void findRoots();
+    // Asks the running search to stop; the output stays as it was.
+    void cancelSearch();
+    // The remembered settings: written on closing, read when the window is made.
+    void saveSettings() const;
+    void restoreSettings();
+    // The polynomial of a text file into the input; the output text, the plot into files.
+    bool openPolynomial(QString const& path);
+    bool saveOutput(QString const& path) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The pieces of the window, made in this order.
+    QLayout* makePrecisionFields();
+    QWidget* makeChoices();
+    QWidget* makeInputPane();
+    QWidget* makeOutputPane();
+    QWidget* makeStatusRow();
+    void makeMenus();
+    void connectActions();
+    void setTabOrder();
+
+    SnapshotWindow snapshot() const;
+    void showProgress(int found, int n);
+    void finishSearch(SnapshotWindow const& done, bool cancelled);
+    void showReading();
+    void selectRootLine(int k);
+    void highlightRootOfCursor();
+
     QLineEdit* TextFieldSFext;
     QLineEdit* TextFieldSFint;
     QLineEdit* TextFieldTime;
     QPlainTextEdit* TextViewCoeffs;
     QPlainTextEdit* TextViewRoots;
     QLabel* LabelStatus;
+    QLabel* readAs_;
     QButtonGroup* myRadio;
     QButtonGroup* searchChoice;  // 0 = staged, 1 = full precision
+    QCheckBox* certifyBox_;
+    QCheckBox* boundsBox_;
     QPushButton* findButton_;
-    Korvel controller_;
+    QPushButton* cancelButton_;
+    QPushButton* copyButton_;
+    QProgressBar* progress_;
+    RootPlot* plot_;
+    QTimer* readTimer_;
+
+    std::unique_ptr<SearchResult> result_;  // the roots the output and the plot show
+    QThread* worker_ = nullptr;
+    std::atomic<bool> cancel_{false};
+    int lastFound_ = 0;     // the progress last shown
+    bool fellBack_ = false;  // the search runs again, at full precision
 };
 
 }  // namespace korvel

@@ -1,61 +1,247 @@
-// The real window, offscreen: type, switch the radio row, press, read.
+// The real window, offscreen: type, press, wait for the worker, read; the plot
+// through its data; files, settings and the search's progress and Cancel.
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
 #include "app/qt/korvel_window.h"
+#include "app/qt/root_plot.h"
 
 namespace korvel {
 namespace {
 
-TEST(Window, FindsRootsAndSavesAScreenshot) {
-    int argc = 1;
-    char name[] = "window_test";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    KorvelMainWindow window;
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+// One application for every test, its settings in a directory of its own.
+QTemporaryDir& scratch() {
+    static QTemporaryDir dir;
+    return dir;
+}
 
+void application() {
+    static int argc = 1;
+    static char name[] = "window_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch().path());
+        return new QApplication(argc, argv);
+    }();
+    (void)app;
+}
+
+// A shown window with no remembered settings.
+struct Shown {
+    Shown() {
+        application();
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvel", "korvel").clear();
+        window = std::make_unique<KorvelMainWindow>();
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        input = window->findChild<QPlainTextEdit*>("TextViewCoeffs");
+        output = window->findChild<QPlainTextEdit*>("TextViewRoots");
+    }
+    // Presses Find roots and waits for the worker's results.
+    void find(QString const& text) {
+        input->setPlainText(text);
+        QTest::mouseClick(window->findButton(), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 60000));
+    }
+    std::unique_ptr<KorvelMainWindow> window;
+    QPlainTextEdit* input;
+    QPlainTextEdit* output;
+};
+
+TEST(Window, FindsRootsOnTheWorkerThreadWithEveryChoice) {
+    Shown s;
     for (char const* outlet : {"TextFieldSFext", "TextFieldSFint", "TextFieldTime", "TextViewCoeffs", "TextViewRoots", "myRadio"})
-        EXPECT_NE(window.findChild<QWidget*>(outlet), nullptr) << outlet;
-
-    auto* input = window.findChild<QPlainTextEdit*>("TextViewCoeffs");
-    auto* output = window.findChild<QPlainTextEdit*>("TextViewRoots");
-    auto* time = window.findChild<QLineEdit*>("TextFieldTime");
-    QTest::keyClicks(input, "x^2+1");
-    QTest::mouseClick(window.findButton(), Qt::LeftButton);
-    EXPECT_TRUE(output->toPlainText().startsWith("0 , 1\n\n0 , -1\n\nPolynomial(root):")) << output->toPlainText().toStdString();
+        EXPECT_NE(s.window->findChild<QWidget*>(outlet), nullptr) << outlet;
+    auto* time = s.window->findChild<QLineEdit*>("TextFieldTime");
+    s.find("x^2+1");
+    EXPECT_TRUE(s.output->toPlainText().startsWith("0 , 1\n\n0 , -1\n\nPolynomial(root):")) << s.output->toPlainText().toStdString();
     EXPECT_FALSE(time->text().isEmpty());
+    EXPECT_TRUE(s.window->findButton()->isEnabled());
 
-    auto searches = window.findChild<QWidget*>("searchChoice")->findChildren<QRadioButton*>();
+    auto searches = s.window->findChild<QWidget*>("searchChoice")->findChildren<QRadioButton*>();
     ASSERT_EQ(searches.size(), 2);
-    EXPECT_FALSE(window.fullPrecisionSearch()) << "staged by default";
-    searches[1]->click();  // the full-precision search, which leaves residue off the axis
-    EXPECT_TRUE(window.fullPrecisionSearch());
-    QTest::mouseClick(window.findButton(), Qt::LeftButton);
-    EXPECT_TRUE(output->toPlainText().startsWith("0 , 1\n\n0 , -1\n\nPolynomial(root):"));
+    EXPECT_FALSE(s.window->fullPrecisionSearch()) << "staged by default";
+    searches[1]->click();
+    EXPECT_TRUE(s.window->fullPrecisionSearch());
+    s.find("x^2+1");
+    EXPECT_TRUE(s.output->toPlainText().startsWith("0 , 1\n\n0 , -1\n\nPolynomial(root):"));
 
-    auto radios = window.findChild<QWidget*>("myRadio")->findChildren<QRadioButton*>();
+    auto radios = s.window->findChild<QWidget*>("myRadio")->findChildren<QRadioButton*>();
     ASSERT_EQ(radios.size(), 2);
-    radios[1]->click();  // keep the roots as found
-    EXPECT_EQ(window.selectedRow(), 1);
-    QTest::mouseClick(window.findButton(), Qt::LeftButton);
-    EXPECT_FALSE(output->toPlainText().startsWith("0 , 1\n")) << "the tiny real parts stay";
+    radios[1]->click();  // keep the roots as found: the full-precision search leaves residue off the axis
+    EXPECT_EQ(s.window->selectedRow(), 1);
+    s.find("x^2+1");
+    EXPECT_FALSE(s.output->toPlainText().startsWith("0 , 1\n")) << "the tiny real parts stay";
 
-    radios[0]->click();
-    searches[0]->click();
-    input->setPlainText("3x^2-x+(1,2)");
-    QTest::mouseClick(window.findButton(), Qt::LeftButton);
-    EXPECT_TRUE(output->toPlainText().contains("Polynomial(root):"));
+    EXPECT_TRUE(s.window->certifyFigures());
+    EXPECT_FALSE(s.window->showErrorBounds());
+    s.find("7");
+    EXPECT_EQ(s.output->toPlainText(), entryMessage);
+    EXPECT_TRUE(s.window->plot()->points().empty()) << "a message leaves no roots in the plot";
+}
+
+TEST(Window, CtrlReturnFindsTheRoots) {
+    Shown s;
+    s.input->setPlainText("x-2");
+    s.input->setFocus();
+    QTest::keyClick(s.input, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !s.window->searching() && !s.output->toPlainText().isEmpty(); }, 60000));
+    EXPECT_TRUE(s.output->toPlainText().startsWith("2 , 0\n")) << s.output->toPlainText().toStdString();
+    EXPECT_EQ(s.input->toPlainText(), "x-2") << "no line break typed into the polynomial";
+}
+
+TEST(Window, ALongSearchShowsProgressAndCancelLeavesTheOutput) {
+    Shown s;
+    s.find("x^3-1");
+    QString const before = s.output->toPlainText();
+    // Degree 100 at 1000 figures, root after root: seconds of work.
+    QString coefficients;
+    for (int k = 0; k <= 100; ++k) coefficients += QString::number(k % 7 + 1) + "\n";
+    s.window->findChild<QWidget*>("searchChoice")->findChildren<QRadioButton*>()[1]->click();
+    s.window->setInternalFigures(1000);
+    s.input->setPlainText(coefficients);
+    QTest::mouseClick(s.window->findButton(), Qt::LeftButton);
+    EXPECT_TRUE(s.window->searching());
+    EXPECT_FALSE(s.window->findButton()->isEnabled()) << "one search at a time";
+    QProgressBar* progress = s.window->progressBar();
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->value() >= 1; }, 60000)) << "a root is counted";
+    EXPECT_EQ(progress->maximum(), 100);
+    EXPECT_TRUE(progress->text().contains("of 100 roots at 1000 figures")) << progress->text().toStdString();
+    QTest::mouseClick(s.window->cancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !s.window->searching(); }, 60000));
+    EXPECT_EQ(s.output->toPlainText(), before);
+    EXPECT_EQ(s.window->findChild<QLabel*>("LabelStatus")->text(), cancelledMessage);
+    EXPECT_EQ(s.window->plot()->points().size(), 3u) << "the plot keeps the last roots too";
+    EXPECT_TRUE(s.window->findButton()->isEnabled());
+    EXPECT_FALSE(progress->isVisible());
+}
+
+TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
+    Shown s;
+    s.find("x^4-16");  // 2, 2i, -2i, -2 in the output's order
+    RootPlot* plot = s.window->plot();
+    std::vector<QPointF> const expected = {{2, 0}, {0, 2}, {0, -2}, {-2, 0}};
+    ASSERT_EQ(plot->points().size(), expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_NEAR(plot->points()[k].x(), expected[k].x(), 1e-12) << k;
+        EXPECT_NEAR(plot->points()[k].y(), expected[k].y(), 1e-12) << k;
+        QPointF const at = plot->toWidget(expected[k]);
+        EXPECT_TRUE(plot->rect().contains(at.toPoint())) << "fitted into view: root " << k;
+        EXPECT_EQ(plot->rootAt(at), int(k));
+    }
+    EXPECT_TRUE(plot->rootText(1).startsWith("Root 2: 0 , 2")) << plot->rootText(1).toStdString();
+
+    SearchResult result;
+    result.coefficients = {fpComplex(-1.0), fpComplex(0.0), fpComplex(1.0)};
+    result.shownFigures = 16;
+    result.roots = {{fpComplex(1.0), fpComplex(), fp(1e-70), 16, 0}, {fpComplex(-1.0), fpComplex(), fp(1e-3), 3, 0}};
+    s.window->setResult(result);
+    EXPECT_FALSE(plot->drawnUncertain(0));
+    EXPECT_TRUE(plot->drawnUncertain(1)) << "3 certain figures of 16 shown";
+    EXPECT_TRUE(plot->rootText(1).contains("Certified radius: 0.001")) << plot->rootText(1).toStdString();
+}
+
+TEST(Window, ClickingAPointSelectsItsLineAndALineHighlightsItsPoint) {
+    Shown s;
+    s.find("x^3-8");
+    RootPlot* plot = s.window->plot();
+    ASSERT_EQ(plot->points().size(), 3u);
+    for (int k : {2, 0, 1}) {
+        QTest::mouseClick(plot, Qt::LeftButton, {}, plot->toWidget(plot->points()[std::size_t(k)]).toPoint());
+        QTextCursor const cursor = s.output->textCursor();
+        EXPECT_EQ(cursor.blockNumber(), 2 * k);
+        EXPECT_EQ(cursor.selectedText(), s.output->document()->findBlockByNumber(2 * k).text());
+        EXPECT_EQ(plot->highlighted(), k);
+    }
+    // The value line of root 2 (after the three roots and "Polynomial(root):").
+    QTextCursor cursor(s.output->document()->findBlockByNumber(7 + 2 * 2));
+    s.output->setTextCursor(cursor);
+    EXPECT_EQ(plot->highlighted(), 2);
+    s.output->setTextCursor(QTextCursor(s.output->document()->findBlockByNumber(6)));
+    EXPECT_EQ(plot->highlighted(), -1);
+}
+
+TEST(Window, SavesThePlotAsPngAndSvgAndTheOutputAsText) {
+    Shown s;
+    s.find("x^5-1");
+    QString const png = scratch().filePath("roots.png"), svg = scratch().filePath("roots.svg");
+    ASSERT_TRUE(s.window->plot()->save(png));
+    ASSERT_TRUE(s.window->plot()->save(svg));
+    QImage const image(png);
+    EXPECT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), s.window->plot()->size());
+    QSvgRenderer const drawing(svg);
+    EXPECT_TRUE(drawing.isValid());
+    QFile svgFile(svg);
+    ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svgFile.readAll().contains("<svg"));
+
+    QString const text = scratch().filePath("roots.txt");
+    ASSERT_TRUE(s.window->saveOutput(text));
+    QFile saved(text);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly | QIODevice::Text));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), s.output->toPlainText());
+    EXPECT_TRUE(s.window->openPolynomial(text)) << "any text file opens";
+    EXPECT_FALSE(s.window->openPolynomial(scratch().filePath("none.txt")));
+}
+
+TEST(Window, SettingsComeBackInTheNextWindow) {
+    Shown s;
+    s.window->setExternalFigures(20);
+    s.window->setInternalFigures(90);
+    s.window->findChild<QWidget*>("myRadio")->findChildren<QRadioButton*>()[1]->click();
+    s.window->findChild<QCheckBox*>("certifyFigures")->setChecked(false);
+    s.window->findChild<QCheckBox*>("showErrorBounds")->setChecked(true);
+    s.input->setPlainText("x^3-2x+5");
+    s.window->resize(1000, 700);
+    s.window->close();  // writes the settings
+
+    KorvelMainWindow next;
+    EXPECT_EQ(next.externalFigures(), 20);
+    EXPECT_EQ(next.internalFigures(), 90);
+    EXPECT_EQ(next.selectedRow(), 1);
+    EXPECT_FALSE(next.certifyFigures());
+    EXPECT_TRUE(next.showErrorBounds());
+    EXPECT_EQ(next.inputText(), "x^3-2x+5");
+    EXPECT_EQ(next.size(), QSize(1000, 700));
+}
+
+TEST(Window, ReadAsLineFollowsTheTyping) {
+    Shown s;
+    auto* readAs = s.window->findChild<QLabel*>("LabelReadAs");
+    QTest::keyClicks(s.input, "x^2-(0,1)");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAs->text() == "Read as: x^2 + i (degree 2)"; }, 5000))
+        << readAs->text().toStdString();
+    s.input->setPlainText("x*x-1");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAs->text().startsWith("Read as: 2x - 1"); }, 5000))
+        << readAs->text().toStdString();
+}
+
+// The README's picture: the plot beside the roots of a degree-20 polynomial.
+TEST(Window, Screenshot) {
+    Shown s;
+    s.window->resize(1240, 640);
+    s.find("x^20-x^7+(0,1)x^3-1");
+    ASSERT_EQ(s.window->plot()->points().size(), 20u);
     QString const path = QString(KORVEL_SCREENSHOT_DIR) + "/korvel-window.png";
-    EXPECT_TRUE(window.grab().save(path)) << path.toStdString();
+    EXPECT_TRUE(s.window->grab().save(path)) << path.toStdString();
 }
 
 }  // namespace

@@ -1,0 +1,82 @@
+// The roots as points in the complex plane: axes with ticks and labels, the
+// unit circle, zoom about the pointer, panning, a tooltip per root, and one
+// highlighted root shared with the output text.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QPointF>
+#include <QWidget>
+
+#include "app/result.h"
+
+class QPainter;
+
+namespace korvel {
+
+class RootPlot : public QWidget {
+public:
+    explicit RootPlot(QWidget* parent = nullptr);
+
+    // Shows the roots of result (a copy is kept for the tooltips) and fits them.
+    void setResult(SearchResult const& result);
+    void clear();
+
+    // Root k as a point of the plane (re, im); NaN where it is beyond doubles.
+    std::vector<QPointF> const& points() const { return points_; }
+    // Where a point of the plane is drawn in the widget, and the reverse.
+    QPointF toWidget(QPointF z) const;
+    QPointF toPlane(QPointF p) const;
+    // The root drawn within a few pixels of p, the nearest; -1 for none.
+    int rootAt(QPointF p) const;
+    // True where root k's figures are not all certain.
+    bool drawnUncertain(int k) const;
+
+    int highlighted() const { return highlighted_; }
+    void setHighlighted(int k);
+    // Scales the view so that every root is in it with a margin.
+    void fit();
+    // The tooltip text of root k: the root to the figures shown, and its
+    // certified radius when there is one.
+    QString rootText(int k) const;
+
+    // Called with k when root k is clicked.
+    std::function<void(int)> onRootClicked;
+
+    // The picture as the widget shows it, at the widget's size; the format
+    // from the file's suffix (.svg, otherwise a raster image such as .png).
+    bool save(QString const& path);
+    // Draws the whole plot into painter over a width x height area.
+    void render(QPainter& painter, int width, int height) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QRectF plotArea(int width, int height) const;
+    void drawAxes(QPainter& painter, QRectF area) const;
+    void drawRoots(QPainter& painter, QRectF area) const;
+    void showTooltip(QPointF p, QPoint global);
+
+    std::shared_ptr<SearchResult const> result_;
+    std::vector<QPointF> points_;
+    std::vector<char> uncertain_;
+    std::vector<double> radii_;  // in the plane; negative when unknown
+    QPointF center_{0, 0};       // the point of the plane at the middle of the plot area
+    double scale_ = 100;         // pixels per unit
+    int highlighted_ = -1;
+    bool fitted_ = false;        // fit again when the size changes, until the user moves the view
+    QPointF pressedAt_;
+    QPointF center0_;
+    bool dragging_ = false;
+};
+
+}  // namespace korvel

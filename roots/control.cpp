@@ -1,0 +1,23 @@
+// The caller's control of a search: the cancel flag and the progress report.
+#include <atomic>
+
+#include "roots/search.h"
+
+namespace korvel::detail {
+
+namespace {
+// Per thread: the control of the search running on this thread, so that the
+// inner loops of the search on this thread, and only those, see it.
+thread_local RootSearchControl const* active = nullptr;
+}  // namespace
+
+ScopedSearchControl::ScopedSearchControl(RootSearchControl const& control) : outer_(active) { active = &control; }
+ScopedSearchControl::~ScopedSearchControl() { active = outer_; }
+
+bool searchCancelled() { return active && active->cancel && active->cancel->load(std::memory_order_relaxed); }
+
+void reportProgress(int found, int n) {
+    if (active && active->progress) active->progress(found, n);
+}
+
+}  // namespace korvel::detail
