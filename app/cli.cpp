@@ -1,10 +1,11 @@
 // korvel-cli: the controller over a text window.
 //
-//   korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [-e TEXT | FILE]
+//   korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--echo] [-e TEXT | FILE]
 //
 // On success the output view's text goes to standard output and the time to
 // standard error; a failure's message goes to standard error with status 1;
-// bad options give a usage line and status 2.
+// bad options give a usage line and status 2; Ctrl-C gives status 130 and no
+// output.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,14 +16,17 @@
 #include <optional>
 #include <string>
 
+#include "app/cli_progress.h"
 #include "app/korvel.h"
+#include "app/output.h"
+#include "input/input.h"
 
 namespace {
 
 using korvel::KorvelWindow;
 
 char const* const usage =
-    "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [-e TEXT | FILE]";
+    "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--echo] [-e TEXT | FILE]";
 
 char const* const help = R"(korvel-cli finds every root, real and complex, of a polynomial with complex
 coefficients, to the precision you choose.
@@ -37,6 +41,7 @@ coefficients, to the precision you choose.
                  are approximated at once at low precision, refined to the
                  carried precision and checked, with the full-precision search
                  as the fallback for multiple or tightly clustered roots
+  --echo         write the polynomial as read to standard error first
   -e TEXT        the polynomial given on the command line
   FILE           read the polynomial from FILE ("-" or none: standard input)
   --help         show this text
@@ -50,6 +55,8 @@ The roots are written one per line as "real part , imaginary part", then the
 line "Polynomial(root):" and the polynomial's value at each root. The processor
 time goes to standard error as "time: <seconds> s", and so does whatever the
 x-notation reader passed over ("Ignored: ...", with the polynomial as read).
+On a terminal a search longer than a second shows the roots found so far on
+standard error. Ctrl-C stops the search and ends with status 130.
 )";
 
 // A window whose fields are texts, read as a text field reads them.
@@ -137,9 +144,20 @@ int main(int argc, char** argv) {
 
 namespace {
 
+// "Read as: " and the polynomial as the controller will read it, on standard
+// error; nothing when it cannot be read (the controller then says so).
+void echo(std::string const& text) {
+    int n = 0;
+    std::vector<korvel::fpComplex> coefficients;
+    std::string ignored;
+    if (korvel::readPolynomial(text, n, coefficients, ignored))
+        std::cerr << "Read as: " << korvel::polynomialAsRead(coefficients) << '\n';
+}
+
 int run(int argc, char** argv) {
     TextWindow window;
     std::optional<std::string> expression, file;
+    bool echoed = false;
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
         auto value = [&](std::string const& name) -> std::optional<std::string> {
@@ -159,6 +177,8 @@ int run(int argc, char** argv) {
             window.row = 1;
         } else if (arg == "--full-precision") {
             window.fullPrecision = true;
+        } else if (arg == "--echo") {
+            echoed = true;
         } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
                    arg.rfind("--carried=", 0) == 0) {
             bool const shown = arg.rfind("--shown", 0) == 0;
@@ -184,8 +204,15 @@ int run(int argc, char** argv) {
         return status;
     }
 
+    if (echoed) echo(window.input);
+
+    korvel::cli::catchInterrupt();
+    korvel::cli::ProgressLine progress;
     korvel::Korvel controller(window);
+    controller.setSearchControl(progress.searchControl());
     bool const found = controller.korvel();
+    progress.finish();
+    if (controller.cancelled() || korvel::cli::interrupted()) return 130;
     if (!window.status.empty()) std::cerr << window.status << '\n';
     if (!found) {
         std::cerr << window.output << '\n';

@@ -17,7 +17,7 @@ ScopedSearchControl::~ScopedSearchControl() { active = outer_; }
 bool searchCancelled() { return active && active->cancel && active->cancel->load(std::memory_order_relaxed); }
 
 void reportProgress(int found, int n) {
-    if (active && active->progress) active->progress(found, n);
+    if (active && active->progress && !searchCancelled()) active->progress(found, n);
 }
 
 }  // namespace korvel::detail

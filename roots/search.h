@@ -43,7 +43,8 @@ private:
 // True when the caller of the search on this thread asked it to stop; the
 // loops of every search ask between iterations.
 bool searchCancelled();
-// Tells the caller of the search on this thread that found roots of n are found.
+// Tells the caller of the search on this thread that found roots of n are
+// found; nothing once it has cancelled.
 void reportProgress(int found, int n);
 
 // ---- conversions (exact where said) -------------------------------------------------

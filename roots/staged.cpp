@@ -41,9 +41,9 @@ bool finish(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i3
     std::vector<Refined> r(z.size());
     for (std::size_t i = 0; i < z.size(); ++i) {
         refine(p, z[i], bits, r[i]);
+        if (searchCancelled()) return false;
         reportProgress(found + i32(i) + 1, n);
     }
-    if (searchCancelled()) return false;
     if (!disjointAfterSteps(p, r)) return false;
     i32 const target = blockPrec;
     bool again = false;

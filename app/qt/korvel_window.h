@@ -8,7 +8,7 @@
 #include <QMainWindow>
 
 #include "app/korvel.h"
-#include "app/qt/snapshot_window.h"
+#include "app/snapshot_window.h"
 
 class QButtonGroup;
 class QCheckBox;

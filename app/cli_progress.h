@@ -1,0 +1,35 @@
+// What korvel-cli does while a search runs: a progress line on a terminal,
+// and Ctrl-C, which stops the search.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+
+#include "roots/roots.h"
+
+namespace korvel::cli {
+
+// Makes SIGINT set the flag searchControl hands to the search, instead of
+// ending the program at once.
+void catchInterrupt();
+bool interrupted();
+
+// "roots found: k of n" on standard error, rewritten in place, once a search
+// has run for a second, and erased by finish; nothing when standard error is
+// not a terminal.
+class ProgressLine {
+public:
+    ProgressLine();
+    // The control for the search: the interrupt flag, and this line's report.
+    RootSearchControl searchControl();
+    void finish();
+
+private:
+    void show(int found, int n);
+
+    bool terminal_;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point start_, last_;
+};
+
+}  // namespace korvel::cli
