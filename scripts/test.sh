@@ -16,6 +16,12 @@ bash "$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANIT
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 
+echo "== searches on two threads under ThreadSanitizer (that test and what it links)"
+cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+cmake --build "$root/build-tsan" --target test_threads
+TSAN_OPTIONS=halt_on_error=1 "$root/build-tsan/bin/test_threads"
+
 echo "== fuzzing the input readers and the radix conversion (clang, libFuzzer, address and undefined sanitizers)"
 bash "$root/scripts/build.sh" build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++-14 -DKORVEL_FUZZ_SECONDS="${KORVEL_FUZZ_SECONDS:-60}"

@@ -295,8 +295,8 @@ bool KorvelMainWindow::fullPrecisionSearch() const { return searchChoice->checke
 bool KorvelMainWindow::certifyFigures() const { return certifyBox_->isChecked(); }
 bool KorvelMainWindow::showErrorBounds() const { return boundsBox_->isChecked(); }
 void KorvelMainWindow::setResult(SearchResult const& result) {
-    result_ = std::make_unique<SearchResult>(result);
-    plot_->setResult(result);
+    result_ = std::make_shared<SearchResult const>(result);
+    plot_->setResult(result_);
 }
 
 }  // namespace korvel

@@ -100,7 +100,7 @@ private:
     RootPlot* plot_;
     QTimer* readTimer_;
 
-    std::unique_ptr<SearchResult> result_;  // the roots the output and the plot show
+    std::shared_ptr<SearchResult const> result_;  // the roots the output and the plot show
     QThread* worker_ = nullptr;
     std::atomic<bool> cancel_{false};
     int lastFound_ = 0;     // the progress last shown

@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPaintEngine>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -33,9 +33,36 @@ QColor const rootColor(31, 95, 191);
 QColor const uncertainColor(217, 110, 20);
 QColor const highlightColor(200, 30, 30);
 
+// x to about 64 bits from the top words of its mantissa, enough to draw it;
+// NaN beyond the range of doubles.
 double toDouble(fp const& x) {
-    double d = 0;
-    return equate(d, x) ? d : std::numeric_limits<double>::quiet_NaN();
+    i32 const len = x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size;
+    if (len == 0) return 0;
+    i32 const low = std::max(len - 3, 0);
+    double m = 0;
+    for (i32 i = len - 1; i >= low; --i) m = m * 4294967296.0 + double(x.mantissa.words[i]);
+    double const v = std::ldexp(m, int(std::clamp<i64>(i64(x.exponent) + 32 * i64(low), -4000, 4000)));
+    if (!std::isfinite(v)) return std::numeric_limits<double>::quiet_NaN();
+    return x.mantissa.size < 0 ? -v : v;
+}
+
+// The marks of a root: a filled dot, or a ring for a root not certain to the
+// figures shown.
+void drawMark(QPainter& painter, QPointF p, bool ring) {
+    painter.setPen(ring ? QPen(uncertainColor, 1.6) : Qt::NoPen);
+    painter.setBrush(ring ? QBrush(Qt::NoBrush) : QBrush(rootColor));
+    painter.drawEllipse(p, ring ? 3.5 : 3.2, ring ? 3.5 : 3.2);
+}
+
+// A mark as a raster image: one antialiased image blitted per root is many
+// times faster than stroking each.
+QImage markImage(bool ring) {
+    QImage mark(10, 10, QImage::Format_ARGB32_Premultiplied);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawMark(painter, QPointF(5, 5), ring);
+    return mark;
 }
 
 bool finite(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
@@ -56,21 +83,21 @@ QString tickLabel(double v, double step) {
 
 }  // namespace
 
-RootPlot::RootPlot(QWidget* parent) : QWidget(parent) {
+RootPlot::RootPlot(QWidget* parent) : QWidget(parent), marks_{markImage(false), markImage(true)} {
     setMouseTracking(true);
     setMinimumSize(240, 200);
     setFocusPolicy(Qt::StrongFocus);
     setToolTip("");
 }
 
-void RootPlot::setResult(SearchResult const& result) {
-    result_ = std::make_shared<SearchResult const>(result);
+void RootPlot::setResult(std::shared_ptr<SearchResult const> result) {
+    result_ = std::move(result);
     points_.clear();
     uncertain_.clear();
     radii_.clear();
-    for (auto const& r : result.roots) {
+    for (auto const& r : result_->roots) {
         points_.emplace_back(toDouble(r.root.re), toDouble(r.root.im));
-        uncertain_.push_back(r.certainFigures >= 0 && r.certainFigures < result.shownFigures);
+        uncertain_.push_back(r.certainFigures >= 0 && r.certainFigures < result_->shownFigures);
         radii_.push_back(r.radius < 0.0 ? -1.0 : toDouble(r.radius));
     }
     highlighted_ = -1;
@@ -219,25 +246,23 @@ void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
     QRectF const visible = area.adjusted(-8, -8, 8, 8);
     painter.save();
     painter.setClipRect(area);
-    QPolygonF certain;
-    QPainterPath doubtful, disks;
+    // The disks first, then the marks: images on a raster, shapes where the
+    // painter draws vectors.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(31, 95, 191, 90), 1));
+    for (std::size_t k = 0; k < points_.size(); ++k)
+        if (finite(points_[k]) && radii_[k] * scale_ >= 2 && visible.contains(at(points_[k])))
+            painter.drawEllipse(at(points_[k]), radii_[k] * scale_, radii_[k] * scale_);
+    bool const raster = painter.paintEngine()->type() != QPaintEngine::SVG;
     for (std::size_t k = 0; k < points_.size(); ++k) {
         if (!finite(points_[k])) continue;
         QPointF const p = at(points_[k]);
         if (!visible.contains(p)) continue;
-        if (radii_[k] * scale_ >= 2) disks.addEllipse(p, radii_[k] * scale_, radii_[k] * scale_);
-        if (uncertain_[k])
-            doubtful.addEllipse(p, 3.5, 3.5);
+        if (raster)
+            painter.drawImage(p - QPointF(5, 5), marks_[uncertain_[k] ? 1 : 0]);
         else
-            certain << p;
+            drawMark(painter, p, uncertain_[k]);
     }
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(31, 95, 191, 90), 1));
-    painter.drawPath(disks);
-    painter.setPen(QPen(rootColor, 6, Qt::SolidLine, Qt::RoundCap));
-    painter.drawPoints(certain);
-    painter.setPen(QPen(uncertainColor, 1.6));
-    painter.drawPath(doubtful);
     if (highlighted_ >= 0 && finite(points_[std::size_t(highlighted_)])) {
         painter.setPen(QPen(highlightColor, 2));
         painter.drawEllipse(at(points_[std::size_t(highlighted_)]), 7, 7);

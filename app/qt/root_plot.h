@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include <QImage>
 #include <QPointF>
 #include <QWidget>
 
@@ -20,8 +21,8 @@ class RootPlot : public QWidget {
 public:
     explicit RootPlot(QWidget* parent = nullptr);
 
-    // Shows the roots of result (a copy is kept for the tooltips) and fits them.
-    void setResult(SearchResult const& result);
+    // Shows the roots of result (kept for the tooltips) and fits them.
+    void setResult(std::shared_ptr<SearchResult const> result);
     void clear();
 
     // Root k as a point of the plane (re, im); NaN where it is beyond doubles.
@@ -66,6 +67,7 @@ private:
     void drawRoots(QPainter& painter, QRectF area) const;
     void showTooltip(QPointF p, QPoint global);
 
+    QImage marks_[2];  // a root as a raster draws it: certain, not certain
     std::shared_ptr<SearchResult const> result_;
     std::vector<QPointF> points_;
     std::vector<char> uncertain_;
