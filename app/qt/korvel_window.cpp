@@ -83,7 +83,8 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QMainWindow(parent) {
     panes->addWidget(column("Roots in the complex plane (wheel: zoom, drag: pan, double click: fit)", plot_, nullptr));
     panes->setStretchFactor(0, 2);
     panes->setStretchFactor(1, 3);
-    panes->setStretchFactor(2, 4);
+    panes->setStretchFactor(2, 3);
+    panes->setSizes({300, 420, 500});
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,26 @@ TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
     }
     EXPECT_TRUE(plot->rootText(1).startsWith("Root 2: 0 , 2")) << plot->rootText(1).toStdString();
 
+    // The wheel zooms about the pointer: the root under it stays there.
+    QPointF const under = plot->toWidget(expected[0]);
+    double const apart = plot->toWidget(expected[0]).x() - plot->toWidget(expected[3]).x();
+    QWheelEvent wheel(under, plot->mapToGlobal(under), {}, {0, 1200}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &wheel);
+    EXPECT_LT((plot->toWidget(expected[0]) - under).manhattanLength(), 1e-6);
+    EXPECT_GT(plot->toWidget(expected[0]).x() - plot->toWidget(expected[3]).x(), 4 * apart);
+    EXPECT_FALSE(plot->rect().contains(plot->toWidget(expected[3]).toPoint())) << "zoomed in, -2 is out of view";
+    // Dragging pans by the pointer's move; a double click fits again.
+    auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, plot->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(plot, &event);
+    };
+    mouse(QEvent::MouseButtonPress, under, Qt::LeftButton);
+    mouse(QEvent::MouseMove, under + QPointF(30, -20), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, under + QPointF(30, -20), Qt::NoButton);
+    EXPECT_LT((plot->toWidget(expected[0]) - under - QPointF(30, -20)).manhattanLength(), 1e-6);
+    mouse(QEvent::MouseButtonDblClick, under, Qt::LeftButton);
+    for (QPointF const& z : expected) EXPECT_TRUE(plot->rect().contains(plot->toWidget(z).toPoint()));
+
     SearchResult result;
     result.coefficients = {fpComplex(-1.0), fpComplex(0.0), fpComplex(1.0)};
     result.shownFigures = 16;
@@ -240,6 +261,9 @@ TEST(Window, Screenshot) {
     s.window->resize(1240, 640);
     s.find("x^20-x^7+(0,1)x^3-1");
     ASSERT_EQ(s.window->plot()->points().size(), 20u);
+    auto* readAs = s.window->findChild<QLabel*>("LabelReadAs");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !readAs->text().isEmpty(); }, 5000));
+    QTest::mouseClick(s.window->plot(), Qt::LeftButton, {}, s.window->plot()->toWidget(s.window->plot()->points()[3]).toPoint());
     QString const path = QString(KORVEL_SCREENSHOT_DIR) + "/korvel-window.png";
     EXPECT_TRUE(s.window->grab().save(path)) << path.toStdString();
 }
