@@ -103,6 +103,7 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QMainWindow(parent) {
 KorvelMainWindow::~KorvelMainWindow() {
     cancel_ = true;
     if (worker_) worker_->wait();
+    delete worker_;
 }
 
 QLayout* KorvelMainWindow::makePrecisionFields() {

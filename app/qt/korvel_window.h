@@ -103,8 +103,9 @@ private:
     std::shared_ptr<SearchResult const> result_;  // the roots the output and the plot show
     QThread* worker_ = nullptr;
     std::atomic<bool> cancel_{false};
-    int lastFound_ = 0;     // the progress last shown
-    bool fellBack_ = false;  // the search runs again, at full precision
+    int searchFigures_ = 0;   // the figures carried by the running search
+    int lastFound_ = 0;       // the progress last shown
+    bool fellBack_ = false;   // the search runs again, at full precision
 };
 
 }  // namespace korvel

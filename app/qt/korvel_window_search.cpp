@@ -37,6 +37,7 @@ void KorvelMainWindow::findRoots() {
     cancel_ = false;
     lastFound_ = 0;
     fellBack_ = false;
+    searchFigures_ = done->internal > 0 ? done->internal : defaultInternalFigures;
     findButton_->setEnabled(false);
     cancelButton_->setEnabled(true);
     cancelButton_->setVisible(true);
@@ -80,7 +81,7 @@ void KorvelMainWindow::showProgress(int found, int n) {
     QString const stage = fellBack_ ? ", full-precision search" : "";
     progress_->setRange(0, n);
     progress_->setValue(found);
-    progress_->setFormat(QString("%v of %m roots at %1 figures%2").arg(internalFigures()).arg(stage));
+    progress_->setFormat(QString("%v of %m roots at %1 figures%2").arg(searchFigures_).arg(stage));
 }
 
 void KorvelMainWindow::finishSearch(SnapshotWindow const& done, bool cancelled) {

@@ -32,21 +32,25 @@ QTemporaryDir& scratch() {
     return dir;
 }
 
-void application() {
-    static int argc = 1;
-    static char name[] = "window_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
+class Application : public ::testing::Environment {
+public:
+    void SetUp() override {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch().path());
-        return new QApplication(argc, argv);
-    }();
-    (void)app;
-}
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[12] = "window_test";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+::testing::Environment* const application = ::testing::AddGlobalTestEnvironment(new Application);
 
 // A shown window with no remembered settings.
 struct Shown {
     Shown() {
-        application();
         QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvel", "korvel").clear();
         window = std::make_unique<KorvelMainWindow>();
         window->show();
