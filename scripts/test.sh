@@ -20,7 +20,7 @@ echo "== searches on two threads under ThreadSanitizer (that test and what it li
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_BENCH=OFF \
   -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
 cmake --build "$root/build-tsan" --target test_threads
-TSAN_OPTIONS=halt_on_error=1 "$root/build-tsan/bin/test_threads"
+TSAN_OPTIONS=halt_on_error=1 "$root/build-tsan/bin/test_threads" --gtest_filter='Threads.TwoSearches*'
 
 echo "== fuzzing the input readers and the radix conversion (clang, libFuzzer, address and undefined sanitizers)"
 bash "$root/scripts/build.sh" build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_FUZZ=ON \
