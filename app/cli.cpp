@@ -212,7 +212,10 @@ int run(int argc, char** argv) {
     controller.setSearchControl(progress.searchControl());
     bool const found = controller.korvel();
     progress.finish();
-    if (controller.cancelled() || korvel::cli::interrupted()) return 130;
+    if (controller.cancelled() || korvel::cli::interrupted()) {
+        std::cerr << korvel::cancelledMessage << '\n';
+        return 130;
+    }
     if (!window.status.empty()) std::cerr << window.status << '\n';
     if (!found) {
         std::cerr << window.output << '\n';

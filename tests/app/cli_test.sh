@@ -55,8 +55,9 @@ head -c 70000000 /dev/zero | "$cli" >"$work/out" 2>"$work/err"
 [ $? -eq 1 ] && grep -qF "larger than 64 MiB" "$work/err" && passed=$((passed + 1)) ||
   { echo "FAIL oversized input"; failed=$((failed + 1)); }
 
-# Ctrl-C in a search of seconds: status 130, nothing on standard output, and no
-# progress line on standard error, which is a file.
+# Ctrl-C in a search of seconds ends it cleanly ("Cancelled", status 130),
+# nothing on standard output, and no progress line on standard error, which is
+# a file.
 for k in $(seq 0 100); do echo $((k % 7 + 1)); done >"$work/long.txt"
 "$cli" --full-precision --carried 1000 "$work/long.txt" >"$work/out" 2>"$work/err" </dev/null &
 pid=$!
@@ -64,7 +65,8 @@ sleep 1.5
 kill -INT "$pid"
 wait "$pid"
 status=$?
-[ "$status" -eq 130 ] && [ ! -s "$work/out" ] && ! grep -q "roots found" "$work/err" && ! grep -q $'\r' "$work/err" &&
+[ "$status" -eq 130 ] && [ ! -s "$work/out" ] && grep -qx "Cancelled" "$work/err" && ! grep -q "roots found" "$work/err" &&
+  ! grep -q $'\r' "$work/err" &&
   passed=$((passed + 1)) || { echo "FAIL interrupt: status $status; stderr: $(head -c 200 "$work/err")"; failed=$((failed + 1)); }
 check "echo" 0 "" "Read as: x^2 + i (degree 2)" -- --echo -e 'x^2-(0,1)'
 
