@@ -105,7 +105,7 @@ private:
     std::atomic<bool> cancel_{false};
     int searchFigures_ = 0;   // the figures carried by the running search
     int lastFound_ = 0;       // the progress last shown
-    bool fellBack_ = false;   // the search runs again, at full precision
+    bool again_ = false;      // the search runs again
 };
 
 }  // namespace korvel

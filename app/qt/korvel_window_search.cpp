@@ -36,7 +36,7 @@ void KorvelMainWindow::findRoots() {
     auto done = std::make_shared<SnapshotWindow>(snapshot());
     cancel_ = false;
     lastFound_ = 0;
-    fellBack_ = false;
+    again_ = false;
     searchFigures_ = done->internal > 0 ? done->internal : defaultInternalFigures;
     findButton_->setEnabled(false);
     cancelButton_->setEnabled(true);
@@ -75,10 +75,11 @@ void KorvelMainWindow::cancelSearch() {
 
 void KorvelMainWindow::showProgress(int found, int n) {
     if (!worker_ || cancel_) return;
-    // Fewer roots than before: the staged search fell back to the full-precision one.
-    if (found < lastFound_) fellBack_ = true;
+    // Fewer roots than before: the search runs again (the staged search fell
+    // back to the full-precision one, or more figures are carried).
+    if (found < lastFound_) again_ = true;
     lastFound_ = found;
-    QString const stage = fellBack_ ? ", full-precision search" : "";
+    QString const stage = again_ ? ", searching again" : "";
     progress_->setRange(0, n);
     progress_->setValue(found);
     progress_->setFormat(QString("%v of %m roots at %1 figures%2").arg(searchFigures_).arg(stage));
