@@ -155,6 +155,7 @@ void echo(std::string const& text) {
 }
 
 int run(int argc, char** argv) {
+    korvel::cli::catchInterrupt();
     TextWindow window;
     std::optional<std::string> expression, file;
     bool echoed = false;
@@ -206,7 +207,6 @@ int run(int argc, char** argv) {
 
     if (echoed) echo(window.input);
 
-    korvel::cli::catchInterrupt();
     korvel::cli::ProgressLine progress;
     korvel::Korvel controller(window);
     controller.setSearchControl(progress.searchControl());

@@ -61,6 +61,13 @@ head -c 70000000 /dev/zero | "$cli" >"$work/out" 2>"$work/err"
 for k in $(seq 0 100); do echo $((k % 7 + 1)); done >"$work/long.txt"
 "$cli" --full-precision --carried 1000 "$work/long.txt" >"$work/out" 2>"$work/err" </dev/null &
 pid=$!
+# Once SIGINT is caught (its bit in the mask of caught signals), and a second
+# more, past the point where a terminal would show progress.
+for _ in $(seq 100); do
+  caught=$(awk '/^SigCgt/ { print $2 }' "/proc/$pid/status" 2>/dev/null)
+  [ -n "$caught" ] && (( 0x$caught & 2 )) && break
+  sleep 0.1
+done
 sleep 1.5
 kill -INT "$pid"
 wait "$pid"
