@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -78,6 +79,8 @@ TEST(Window, FindsRootsOnTheWorkerThreadWithEveryChoice) {
     EXPECT_TRUE(s.output->toPlainText().startsWith("0 , 1\n\n0 , -1\n\nPolynomial(root):")) << s.output->toPlainText().toStdString();
     EXPECT_FALSE(time->text().isEmpty());
     EXPECT_TRUE(s.window->findButton()->isEnabled());
+    QTest::mouseClick(s.window->findChild<QPushButton*>("copyButton"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), s.output->toPlainText()) << "Copy with nothing selected takes it all";
 
     auto searches = s.window->findChild<QWidget*>("searchChoice")->findChildren<QRadioButton*>();
     ASSERT_EQ(searches.size(), 2);
