@@ -74,6 +74,16 @@ double niceStep(double rough) {
     return (m < 1.5 ? 1 : m < 3.5 ? 2 : m < 7.5 ? 5 : 10) * power;
 }
 
+// The multiples of step from `from` to `to`; none where doubles no longer
+// tell neighbouring ticks apart (a view far smaller than its distance from 0).
+std::vector<double> ticks(double from, double to, double step) {
+    double const first = std::ceil(from / step), last = std::floor(to / step);
+    std::vector<double> out;
+    if (!(std::abs(first) < 0x1p50 && std::abs(last) < 0x1p50 && last - first < 1000)) return out;
+    for (double i = first; i <= last; ++i) out.push_back(i * step);
+    return out;
+}
+
 // A tick value to as many figures as the step tells apart.
 QString tickLabel(double v, double step) {
     if (std::abs(v) < step * 1e-9) return "0";
@@ -206,7 +216,7 @@ void RootPlot::drawAxes(QPainter& painter, QRectF area) const {
 
     QPen const grid(QColor(232, 232, 232), 1), text(QColor(60, 60, 60));
     painter.setFont(QFont(painter.font().family(), 8));
-    for (double v = std::ceil(left / step) * step; v <= right; v += step) {
+    for (double v : ticks(left, right, step)) {
         painter.setPen(grid);
         painter.drawLine(QPointF(x(v), area.top()), QPointF(x(v), area.bottom()));
         painter.setPen(text);
@@ -214,7 +224,7 @@ void RootPlot::drawAxes(QPainter& painter, QRectF area) const {
         painter.drawText(QRectF(x(v) - 50, area.bottom() + 5, 100, 14), Qt::AlignHCenter | Qt::AlignTop,
                          tickLabel(v, step));
     }
-    for (double v = std::ceil(bottom / step) * step; v <= top; v += step) {
+    for (double v : ticks(bottom, top, step)) {
         painter.setPen(grid);
         painter.drawLine(QPointF(area.left(), y(v)), QPointF(area.right(), y(v)));
         painter.setPen(text);

@@ -176,6 +176,10 @@ TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
     mouse(QEvent::MouseButtonDblClick, under, Qt::LeftButton);
     for (QPointF const& z : expected) EXPECT_TRUE(plot->rect().contains(plot->toWidget(z).toPoint()));
 
+    // Zoomed in far from the origin, past where doubles tell ticks apart: it still draws.
+    for (int i = 0; i < 30; ++i) QApplication::sendEvent(plot, &wheel);
+    EXPECT_FALSE(plot->grab().isNull());
+
     SearchResult result;
     result.coefficients = {fpComplex(-1.0), fpComplex(0.0), fpComplex(1.0)};
     result.shownFigures = 16;
