@@ -278,6 +278,14 @@ void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
         painter.drawEllipse(at(points_[std::size_t(highlighted_)]), 7, 7);
     }
     painter.restore();
+    // What a ring means, when there is one.
+    if (std::find(uncertain_.begin(), uncertain_.end(), 1) != uncertain_.end()) {
+        QPointF const corner(area.right() - 170, area.top() + 14);
+        drawMark(painter, corner, true);
+        painter.setPen(QColor(60, 60, 60));
+        painter.drawText(QRectF(corner.x() + 8, corner.y() - 8, 160, 16), Qt::AlignLeft | Qt::AlignVCenter,
+                         "not every figure certain");
+    }
 }
 
 bool RootPlot::save(QString const& path) {
