@@ -3,6 +3,7 @@
 // highlighted root shared with the output text.
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -66,6 +67,10 @@ private:
     void drawAxes(QPainter& painter, QRectF area) const;
     void drawRoots(QPainter& painter, QRectF area) const;
     void showTooltip(QPointF p, QPoint global);
+    // A root's mark as a raster image: one antialiased image blitted per root
+    // is many times faster than stroking each.
+    static QImage markImage(bool ring);
+    static bool finite(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
     QImage marks_[2];  // a root as a raster draws it: certain, not certain
     std::shared_ptr<SearchResult const> result_;

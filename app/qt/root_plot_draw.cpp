@@ -1,0 +1,185 @@
+// The plot's picture: axes, ticks and labels, the unit circle, the roots'
+// marks, on the screen and into PNG and SVG files.
+#include "app/qt/root_plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPaintEngine>
+#include <QSvgGenerator>
+
+namespace korvel {
+
+namespace {
+
+// Ticks at least this many pixels apart.
+constexpr double tickPixels = 80;
+
+QColor const rootColor(31, 95, 191);
+QColor const uncertainColor(217, 110, 20);
+QColor const highlightColor(200, 30, 30);
+
+// The marks of a root: a filled dot, or a ring for a root not certain to the
+// figures shown.
+void drawMark(QPainter& painter, QPointF p, bool ring) {
+    painter.setPen(ring ? QPen(uncertainColor, 1.6) : Qt::NoPen);
+    painter.setBrush(ring ? QBrush(Qt::NoBrush) : QBrush(rootColor));
+    painter.drawEllipse(p, ring ? 3.5 : 3.2, ring ? 3.5 : 3.2);
+}
+
+// A step of 1, 2 or 5 times a power of ten near `rough`.
+double niceStep(double rough) {
+    double const power = std::pow(10.0, std::floor(std::log10(rough)));
+    double const m = rough / power;
+    return (m < 1.5 ? 1 : m < 3.5 ? 2 : m < 7.5 ? 5 : 10) * power;
+}
+
+// The multiples of step from `from` to `to`; none where doubles no longer
+// tell neighbouring ticks apart (a view far smaller than its distance from 0).
+std::vector<double> ticks(double from, double to, double step) {
+    double const first = std::ceil(from / step), last = std::floor(to / step);
+    std::vector<double> out;
+    if (!(std::abs(first) < 0x1p50 && std::abs(last) < 0x1p50 && last - first < 1000)) return out;
+    for (double i = first; i <= last; ++i) out.push_back(i * step);
+    return out;
+}
+
+// A tick value to as many figures as the step tells apart.
+QString tickLabel(double v, double step) {
+    if (std::abs(v) < step * 1e-9) return "0";
+    int const figures = std::max(1, int(std::ceil(std::log10(std::abs(v) / step))) + 1);
+    return QString::number(v, 'g', std::min(figures, 15));
+}
+
+}  // namespace
+
+QImage RootPlot::markImage(bool ring) {
+    QImage mark(10, 10, QImage::Format_ARGB32_Premultiplied);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawMark(painter, QPointF(5, 5), ring);
+    return mark;
+}
+
+void RootPlot::render(QPainter& painter, int width, int height) const {
+    painter.fillRect(QRect(0, 0, width, height), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The view is kept in the widget's terms; another size keeps its center
+    // and scale.
+    QRectF const area = plotArea(width, height);
+    drawAxes(painter, area);
+    drawRoots(painter, area);
+}
+
+void RootPlot::drawAxes(QPainter& painter, QRectF area) const {
+    QPointF const c = area.center();
+    auto x = [&](double re) { return c.x() + (re - center_.x()) * scale_; };
+    auto y = [&](double im) { return c.y() - (im - center_.y()) * scale_; };
+    double const step = niceStep(tickPixels / scale_);
+    double const left = center_.x() - area.width() / 2 / scale_, right = center_.x() + area.width() / 2 / scale_;
+    double const bottom = center_.y() - area.height() / 2 / scale_, top = center_.y() + area.height() / 2 / scale_;
+
+    QPen const grid(QColor(232, 232, 232), 1), text(QColor(60, 60, 60));
+    painter.setFont(QFont(painter.font().family(), 8));
+    for (double v : ticks(left, right, step)) {
+        painter.setPen(grid);
+        painter.drawLine(QPointF(x(v), area.top()), QPointF(x(v), area.bottom()));
+        painter.setPen(text);
+        painter.drawLine(QPointF(x(v), area.bottom()), QPointF(x(v), area.bottom() + 4));
+        painter.drawText(QRectF(x(v) - 50, area.bottom() + 5, 100, 14), Qt::AlignHCenter | Qt::AlignTop,
+                         tickLabel(v, step));
+    }
+    for (double v : ticks(bottom, top, step)) {
+        painter.setPen(grid);
+        painter.drawLine(QPointF(area.left(), y(v)), QPointF(area.right(), y(v)));
+        painter.setPen(text);
+        painter.drawLine(QPointF(area.left() - 4, y(v)), QPointF(area.left(), y(v)));
+        painter.drawText(QRectF(0, y(v) - 7, area.left() - 6, 14), Qt::AlignRight | Qt::AlignVCenter,
+                         tickLabel(v, step));
+    }
+    painter.drawText(QRectF(area.right() - 40, area.bottom() + 18, 40, 16), Qt::AlignRight, "Re");
+    painter.drawText(QRectF(2, area.top(), 30, 16), Qt::AlignLeft, "Im");
+
+    painter.save();
+    painter.setClipRect(area);
+    painter.setPen(QPen(QColor(150, 150, 150), 1));
+    if (left <= 0 && 0 <= right) painter.drawLine(QPointF(x(0), area.top()), QPointF(x(0), area.bottom()));
+    if (bottom <= 0 && 0 <= top) painter.drawLine(QPointF(area.left(), y(0)), QPointF(area.right(), y(0)));
+    painter.setPen(QPen(QColor(190, 190, 190), 1, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    if (scale_ < 1e7) painter.drawEllipse(QPointF(x(0), y(0)), scale_, scale_);
+    painter.restore();
+    painter.setPen(QPen(QColor(120, 120, 120), 1));
+    painter.drawRect(area);
+}
+
+void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
+    QPointF const c = area.center();
+    auto at = [&](QPointF z) {
+        return QPointF(c.x() + (z.x() - center_.x()) * scale_, c.y() - (z.y() - center_.y()) * scale_);
+    };
+    QRectF const visible = area.adjusted(-8, -8, 8, 8);
+    painter.save();
+    painter.setClipRect(area);
+    // The disks first, then the marks: images on a raster, shapes where the
+    // painter draws vectors.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(31, 95, 191, 90), 1));
+    for (std::size_t k = 0; k < points_.size(); ++k)
+        if (finite(points_[k]) && radii_[k] * scale_ >= 2 && visible.contains(at(points_[k])))
+            painter.drawEllipse(at(points_[k]), radii_[k] * scale_, radii_[k] * scale_);
+    bool const raster = painter.paintEngine()->type() != QPaintEngine::SVG;
+    for (std::size_t k = 0; k < points_.size(); ++k) {
+        if (!finite(points_[k])) continue;
+        QPointF const p = at(points_[k]);
+        if (!visible.contains(p)) continue;
+        if (raster)
+            painter.drawImage(p - QPointF(5, 5), marks_[uncertain_[k] ? 1 : 0]);
+        else
+            drawMark(painter, p, uncertain_[k]);
+    }
+    if (highlighted_ >= 0 && finite(points_[std::size_t(highlighted_)])) {
+        painter.setPen(QPen(highlightColor, 2));
+        painter.drawEllipse(at(points_[std::size_t(highlighted_)]), 7, 7);
+    }
+    painter.restore();
+    // What a ring means, when there is one.
+    if (std::find(uncertain_.begin(), uncertain_.end(), 1) != uncertain_.end()) {
+        QPointF const corner(area.right() - 170, area.top() + 14);
+        drawMark(painter, corner, true);
+        painter.setPen(QColor(60, 60, 60));
+        painter.drawText(QRectF(corner.x() + 8, corner.y() - 8, 160, 16), Qt::AlignLeft | Qt::AlignVCenter,
+                         "not every figure certain");
+    }
+}
+
+bool RootPlot::save(QString const& path) {
+    if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(size());
+        svg.setViewBox(rect());
+        svg.setTitle("Roots");
+        QPainter painter;
+        if (!painter.begin(&svg)) return false;
+        render(painter, width(), height());
+        return painter.end();
+    }
+    QImage image(size(), QImage::Format_ARGB32);
+    QPainter painter(&image);
+    render(painter, width(), height());
+    painter.end();
+    return image.save(path);
+}
+
+void RootPlot::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    render(painter, width(), height());
+}
+
+}  // namespace korvel
