@@ -1,4 +1,4 @@
-// The window's construction, piece by piece, and its outlets.
+// The window's construction, piece by piece.
 #include "app/qt/korvel_window.h"
 
 #include <QApplication>
@@ -18,14 +18,11 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTextBlock>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/output.h"
 #include "app/qt/root_plot.h"
-#include "input/input.h"
 
 namespace korvel {
 
@@ -244,61 +241,6 @@ void KorvelMainWindow::setTabOrder() {
                               myRadio->button(myRadio->checkedId()), searchChoice->button(searchChoice->checkedId()),
                               certifyBox_, boundsBox_, findButton_, TextViewRoots, copyButton_, plot_, cancelButton_};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
-}
-
-void KorvelMainWindow::showReading() {
-    std::string const text = inputText();
-    int n = 0;
-    std::vector<fpComplex> coefficients;
-    std::string ignored;
-    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
-        readAs_->clear();
-    } else if (!readPolynomial(text, n, coefficients, ignored)) {
-        readAs_->setText("Read as: not a polynomial Korvel can read");
-    } else {
-        QString line = QString::fromStdString(polynomialAsRead(coefficients));
-        // A long polynomial keeps its head and its degree.
-        if (line.size() > 400) line = line.left(300) + " … " + line.mid(line.lastIndexOf(" (degree"));
-        readAs_->setText("Read as: " + line + (ignored.empty() ? "" : "  (passed over: " + QString::fromStdString(ignored) + ")"));
-    }
-}
-
-void KorvelMainWindow::selectRootLine(int k) {
-    if (!result_) return;
-    QTextBlock const block = TextViewRoots->document()->findBlockByNumber(lineOfRoot(*result_, k));
-    if (!block.isValid()) return;
-    QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    TextViewRoots->setTextCursor(cursor);
-    TextViewRoots->ensureCursorVisible();
-}
-
-void KorvelMainWindow::highlightRootOfCursor() {
-    plot_->setHighlighted(result_ ? rootOfLine(*result_, TextViewRoots->textCursor().blockNumber()) : -1);
-}
-
-int KorvelMainWindow::selectedRow() const { return myRadio->checkedId(); }
-int KorvelMainWindow::internalFigures() const { return fieldInteger(TextFieldSFint->text().toStdString()); }
-void KorvelMainWindow::setInternalFigures(int figures) { TextFieldSFint->setText(QString::number(figures)); }
-int KorvelMainWindow::externalFigures() const { return fieldInteger(TextFieldSFext->text().toStdString()); }
-void KorvelMainWindow::setExternalFigures(int figures) { TextFieldSFext->setText(QString::number(figures)); }
-std::string KorvelMainWindow::inputText() const { return TextViewCoeffs->toPlainText().toStdString(); }
-void KorvelMainWindow::setOutputText(std::string const& text) {
-    TextViewRoots->setPlainText(QString::fromStdString(text));
-    result_.reset();
-    plot_->clear();
-}
-void KorvelMainWindow::setTimeText(std::string const& text) { TextFieldTime->setText(QString::fromStdString(text)); }
-void KorvelMainWindow::setStatusText(std::string const& text) {
-    LabelStatus->setText(QString::fromStdString(text));
-    LabelStatus->setVisible(!text.empty());
-}
-bool KorvelMainWindow::fullPrecisionSearch() const { return searchChoice->checkedId() == 1; }
-bool KorvelMainWindow::certifyFigures() const { return certifyBox_->isChecked(); }
-bool KorvelMainWindow::showErrorBounds() const { return boundsBox_->isChecked(); }
-void KorvelMainWindow::setResult(SearchResult const& result) {
-    result_ = std::make_shared<SearchResult const>(result);
-    plot_->setResult(result_);
 }
 
 }  // namespace korvel
