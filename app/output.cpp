@@ -1,6 +1,7 @@
 // Formatting of values and of a polynomial as read.
 #include "app/output.h"
 
+#include <algorithm>
 #include <string>
 
 namespace korvel {
@@ -18,11 +19,38 @@ void appendValue(std::string& out, fpComplex const& z, int figures) {
     out += "\n\n";
 }
 
-std::string rootsText(SearchResult const& result) {
+std::string rootsText(SearchResult const& result, bool errorBounds) {
     std::string out;
     for (auto const& r : result.roots) appendValue(out, r.root, result.shownFigures);
     out += "Polynomial(root):\n";
     for (auto const& r : result.roots) appendValue(out, r.value, result.shownFigures);
+    if (!errorBounds) return out;
+    out += "Error bound:\n";
+    for (auto const& r : result.roots) out += (r.radius < 0.0 ? std::string("unknown") : text(r.radius, 3)) + "\n\n";
+    return out;
+}
+
+std::string uncertainWarning(SearchResult const& result) {
+    if (!result.certify) return "";
+    int const shown = result.shownFigures;
+    std::string out;
+    for (std::size_t k = 0; k < result.roots.size(); ++k) {
+        RootReport const& r = result.roots[k];
+        if (r.certainFigures >= shown) continue;
+        std::string const z = text(r.root.re, 6) + " , " + text(r.root.im, 6);
+        out += "\nroot " + std::to_string(k + 1) + " (" + z + "): " + std::to_string(std::max(r.certainFigures, 0)) +
+               " of " + std::to_string(shown) + " figures certain";
+    }
+    if (out.empty()) return out;
+    return "Not every figure shown is certain, with " + std::to_string(result.carriedFiguresUsed) +
+           " figures carried:" + out;
+}
+
+std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
+                       std::string const& warning) {
+    std::string out;
+    if (!ignored.empty()) out = "Ignored: " + ignored + "\nRead as: " + polynomialAsRead(coefficients);
+    if (!warning.empty()) out += (out.empty() ? "" : "\n") + warning;
     return out;
 }
 
