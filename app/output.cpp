@@ -6,16 +6,12 @@
 
 namespace korvel {
 
-namespace {
-
-std::string text(fp const& x, int figures) { return OwnedText(fpToStr(x, figures)).get(); }
-
-}  // namespace
+std::string numberText(fp const& x, int figures) { return OwnedText(fpToStr(x, figures)).get(); }
 
 void appendValue(std::string& out, fpComplex const& z, int figures) {
-    out += text(z.re, figures);
+    out += numberText(z.re, figures);
     out += " , ";
-    out += text(z.im, figures);
+    out += numberText(z.im, figures);
     out += "\n\n";
 }
 
@@ -26,7 +22,7 @@ std::string rootsText(SearchResult const& result, bool errorBounds) {
     for (auto const& r : result.roots) appendValue(out, r.value, result.shownFigures);
     if (!errorBounds) return out;
     out += "Error bound:\n";
-    for (auto const& r : result.roots) out += (r.radius < 0.0 ? std::string("unknown") : text(r.radius, 3)) + "\n\n";
+    for (auto const& r : result.roots) out += (r.radius < 0.0 ? std::string("unknown") : numberText(r.radius, 3)) + "\n\n";
     return out;
 }
 
@@ -37,7 +33,7 @@ std::string uncertainWarning(SearchResult const& result) {
     for (std::size_t k = 0; k < result.roots.size(); ++k) {
         RootReport const& r = result.roots[k];
         if (r.certainFigures >= shown) continue;
-        std::string const z = text(r.root.re, 6) + " , " + text(r.root.im, 6);
+        std::string const z = numberText(r.root.re, 6) + " , " + numberText(r.root.im, 6);
         out += "\nroot " + std::to_string(k + 1) + " (" + z + "): " + std::to_string(std::max(r.certainFigures, 0)) +
                " of " + std::to_string(shown) + " figures certain";
     }
@@ -66,11 +62,11 @@ std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int fig
         bool negative = false;
         if (!c.im) {
             negative = c.re.mantissa.size < 0;
-            coefficient = text(abs(c.re), figures);
+            coefficient = numberText(abs(c.re), figures);
             if (coefficient == "1" && k > 0) coefficient.clear();
         } else {
             coefficient = "(";
-            coefficient.append(text(c.re, figures)).append(",").append(text(c.im, figures)).append(")");
+            coefficient.append(numberText(c.re, figures)).append(",").append(numberText(c.im, figures)).append(")");
         }
         if (out.empty())
             out += negative ? "-" : "";
