@@ -18,6 +18,10 @@ namespace korvel::detail {
 
 namespace {
 
+// Quadratic convergence doubles the good bits a step: 64 steps cover any
+// precision from a start good to a bit or two.
+constexpr int maxNewtonSteps = 64;
+
 // The (m - 1)-th derivative of a (degree n) divided by (m - 1)!, so that its
 // coefficients stay near the binomials times a_k: b_k = C(k + m - 1, m - 1) a_{k + m - 1}.
 std::vector<fpComplex> derivative(fpComplex const* a, i32 n, i32 m) {
@@ -57,13 +61,33 @@ double spread(std::vector<fp> const& radii, std::vector<std::size_t> const& memb
     return worst;
 }
 
+// Newton's method on p from z with every step at the working precision (the
+// refinement of stage 2 starts lower, where a z better than it looks can make
+// p round to 0 and end it early). Stops when a step is below the precision or
+// no longer shrinks; returns log2 |p'(z)| at the last z.
+double newton(Poly const& p, fpComplex& z) {
+    double const bits = bitsOf(blockPrec);
+    fpComplex v, d, step;
+    double last = HUGE_VAL;
+    for (int steps = 0; steps < maxNewtonSteps; ++steps) {
+        evaluate(p, z, v, &d);
+        if (!v || !d) break;
+        div(step, v, d);
+        double const size = log2Abs(step);
+        if (!(size < last)) break;  // rounding noise: the last step was as good as it gets
+        sub(z, z, step);
+        last = size;
+        if (size < log2Abs(z) - bits + 2) break;
+    }
+    evaluate(p, z, v, &d);
+    return log2Abs(d);
+}
+
 }  // namespace
 
 void polishSimple(fpComplex const* a, i32 n, fpComplex& z) {
     if (!z) return;
-    Poly const p = makePoly(a, n);
-    Refined out;
-    refine(p, z, 0, out);
+    newton(makePoly(a, n), z);
 }
 
 void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
@@ -76,11 +100,9 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
     std::vector<fpComplex> const b = derivative(a, n, m);
     Poly const q = makePoly(b.data(), n - m + 1);
     if (!q.a[q.n]) return;
-    Refined out;
-    refine(q, c, 0, out);
     // |q'(c)| = |p^(m)(c)| / (m - 1)!, so |p^(m)(c) / m!| = |q'(c)| / m.
+    double const lq = newton(q, c) - std::log2(double(m));
     double const lz = log2Abs(c);
-    double const lq = log2Magnitude(q, lz) - lz - out.log2Condition - std::log2(double(m));
     Poly const p = makePoly(a, n);
     double const rounding = log2Magnitude(p, lz) + log2RoundingFactor(n, bitsOf(blockPrec));
     double const balance = std::isfinite(lq) ? (rounding - lq) / m : rounding / m;
