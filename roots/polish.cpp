@@ -11,6 +11,7 @@
 // (rounding / |p^(m)(c) / m!|)^(1/m), the best any approximation can be vouched for.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "roots/search.h"
 
@@ -43,7 +44,7 @@ void circle(fpComplex* z, std::vector<std::size_t> const& members, fpComplex con
     std::size_t const m = members.size();
     double const whole = std::floor(e), scale = std::exp2(e - whole);
     for (std::size_t j = 0; j < m; ++j) {
-        double const angle = 0.3 + 2 * 3.141592653589793 * double(j) / double(m);
+        double const angle = 0.3 + 2 * std::numbers::pi * double(j) / double(m);
         fpComplex w;
         fromDouble(w.re, scale * std::cos(angle), i64(whole));
         fromDouble(w.im, scale * std::sin(angle), i64(whole));
