@@ -177,6 +177,14 @@ std::vector<std::pair<std::string, std::string>> shownRoots(std::string const& o
     return roots;
 }
 
+// (x - 1)(x - 2) ... (x - 20).
+char const* const wilkinsonText =
+    "x^20-210x^19+20615x^18-1256850x^17+53327946x^16-1672280820x^15+40171771630x^14-756111184500x^13"
+    "+11310276995381x^12-135585182899530x^11+1307535010540395x^10-10142299865511450x^9"
+    "+63030812099294896x^8-311333643161390640x^7+1206647803780373360x^6-3599979517947607200x^5"
+    "+8037811822645051776x^4-12870931245150988800x^3+13803759753640704000x^2"
+    "-8752948036761600000x+2432902008176640000";
+
 std::vector<fpComplex> realRoots(std::vector<double> const& roots) {
     std::vector<fpComplex> r;
     for (double x : roots) r.emplace_back(x, 0.0);
@@ -213,13 +221,7 @@ TEST(Controller, EveryShownFigureIsRightWhenCertified) {
         {"(x^2 + 1)^3", "x^6+3x^4+3x^2+1",
          {{0.0, 1.0}, {0.0, 1.0}, {0.0, 1.0}, {0.0, -1.0}, {0.0, -1.0}, {0.0, -1.0}}},
         {"(x - 1)^6", "x^6-6x^5+15x^4-20x^3+15x^2-6x+1", realRoots({1, 1, 1, 1, 1, 1})},
-        {"Wilkinson 20",
-         "x^20-210x^19+20615x^18-1256850x^17+53327946x^16-1672280820x^15+40171771630x^14-756111184500x^13"
-         "+11310276995381x^12-135585182899530x^11+1307535010540395x^10-10142299865511450x^9"
-         "+63030812099294896x^8-311333643161390640x^7+1206647803780373360x^6-3599979517947607200x^5"
-         "+8037811822645051776x^4-12870931245150988800x^3+13803759753640704000x^2"
-         "-8752948036761600000x+2432902008176640000",
-         realRoots(wilkinson)},
+        {"Wilkinson 20", wilkinsonText, realRoots(wilkinson)},
         {"x^20 - 2(100x - 1)^2", "x^20-20000x^2+400x-2", mignotteRoots()},
     };
     for (auto const& c : cases)
@@ -256,11 +258,7 @@ TEST(Controller, EveryShownFigureIsRightWhenCertified) {
 
 TEST(Controller, RealRootsShowAnImaginaryPartOfExactlyZero) {
     FakeWindow w;
-    w.input = "x^20-210x^19+20615x^18-1256850x^17+53327946x^16-1672280820x^15+40171771630x^14-756111184500x^13"
-              "+11310276995381x^12-135585182899530x^11+1307535010540395x^10-10142299865511450x^9"
-              "+63030812099294896x^8-311333643161390640x^7+1206647803780373360x^6-3599979517947607200x^5"
-              "+8037811822645051776x^4-12870931245150988800x^3+13803759753640704000x^2"
-              "-8752948036761600000x+2432902008176640000";
+    w.input = wilkinsonText;
     w.external = w.internal = "16";
     w.row = 1;  // no clean-up: the proof alone clears them
     ASSERT_TRUE(Korvel(w).korvel());
