@@ -1,11 +1,13 @@
 // korvel-cli: the controller over a text window.
 //
-//   korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--echo] [-e TEXT | FILE]
+//   korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision]
+//              [--no-certify] [--radii] [--json] [--echo] [-e TEXT | FILE]
 //
 // On success the output view's text goes to standard output and the time to
 // standard error; a failure's message goes to standard error with status 1;
 // bad options give a usage line and status 2; Ctrl-C gives status 130 and no
-// output.
+// output. With --json one JSON document goes to standard output instead, for a
+// failure too, with the same statuses.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +19,7 @@
 #include <string>
 
 #include "app/cli_progress.h"
+#include "app/json.h"
 #include "app/korvel.h"
 #include "app/output.h"
 #include "input/input.h"
@@ -26,7 +29,8 @@ namespace {
 using korvel::KorvelWindow;
 
 char const* const usage =
-    "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--echo] [-e TEXT | FILE]";
+    "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--no-certify] [--radii] "
+    "[--json] [--echo] [-e TEXT | FILE]";
 
 char const* const help = R"(korvel-cli finds every root, real and complex, of a polynomial with complex
 coefficients, to the precision you choose.
@@ -41,6 +45,16 @@ coefficients, to the precision you choose.
                  are approximated at once at low precision, refined to the
                  carried precision and checked, with the full-precision search
                  as the fallback for multiple or tightly clustered roots
+  --no-certify   show the roots as the carried figures give them; by default
+                 the search is repeated with twice the figures carried until
+                 every figure shown is certain, up to 8 times the figures
+                 carried (at most 100000), and a warning on standard error
+                 names each root whose figures are still not all certain
+  --radii        after the values, the line "Error bound:" and each root's
+                 certified error bound, to 3 significant figures
+  --json         one JSON document on standard output: the polynomial as read,
+                 the settings, each root with its value, error bound, certain
+                 figures and cluster, and the time; failures too
   --echo         write the polynomial as read to standard error first
   -e TEXT        the polynomial given on the command line
   FILE           read the polynomial from FILE ("-" or none: standard input)
@@ -65,6 +79,10 @@ public:
     std::string shown, carried, input, output, time, status;
     int row = 0;
     bool fullPrecision = false;
+    bool certify = true;
+    bool radii = false;
+    bool json = false;
+    korvel::SearchResult result;
 
     int selectedRow() const override { return row; }
     int internalFigures() const override { return korvel::fieldInteger(carried); }
@@ -76,7 +94,22 @@ public:
     void setTimeText(std::string const& text) override { time = text; }
     void setStatusText(std::string const& text) override { status = text; }
     bool fullPrecisionSearch() const override { return fullPrecision; }
+    bool certifyFigures() const override { return certify; }
+    // The JSON document carries the bounds, so they are certified for it too.
+    bool showErrorBounds() const override { return radii || json; }
+    void setResult(korvel::SearchResult const& r) override { result = r; }
 };
+
+// With --json every failure is a JSON document on standard output.
+bool jsonOutput = false;
+
+int fail(std::string const& message, int status) {
+    if (jsonOutput)
+        std::cout << korvel::errorJson(message, status);
+    else
+        std::cerr << message << '\n';
+    return status;
+}
 
 bool isInteger(std::string const& s) {
     std::size_t p = (s.size() > 1 && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
@@ -87,8 +120,7 @@ bool isInteger(std::string const& s) {
 }
 
 int usageError(std::string const& problem) {
-    std::cerr << "korvel-cli: " << problem << '\n' << usage << '\n';
-    return 2;
+    return fail("korvel-cli: " + problem + (jsonOutput ? "" : std::string("\n") + usage), 2);
 }
 
 // Input beyond this is refused: no polynomial the search can handle is longer.
@@ -107,8 +139,7 @@ Read readAll(std::istream& in, std::string& text) {
 }
 
 int readError(std::string const& what, std::string const& why) {
-    std::cerr << "korvel-cli: cannot read " << what << ": " << why << '\n';
-    return 1;
+    return fail("korvel-cli: cannot read " + what + ": " + why, 1);
 }
 
 // The polynomial text from a file or standard input; 0, or the exit status.
@@ -137,8 +168,7 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (std::bad_alloc const&) {
-        std::cerr << "korvel-cli: not enough memory\n";
-        return 1;
+        return fail("korvel-cli: not enough memory", 1);
     }
 }
 
@@ -159,6 +189,7 @@ int run(int argc, char** argv) {
     TextWindow window;
     std::optional<std::string> expression, file;
     bool echoed = false;
+    for (int i = 1; i < argc; ++i) jsonOutput = jsonOutput || std::string(argv[i]) == "--json";
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
         auto value = [&](std::string const& name) -> std::optional<std::string> {
@@ -180,6 +211,12 @@ int run(int argc, char** argv) {
             window.fullPrecision = true;
         } else if (arg == "--echo") {
             echoed = true;
+        } else if (arg == "--no-certify") {
+            window.certify = false;
+        } else if (arg == "--radii") {
+            window.radii = true;
+        } else if (arg == "--json") {
+            window.json = true;
         } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
                    arg.rfind("--carried=", 0) == 0) {
             bool const shown = arg.rfind("--shown", 0) == 0;
@@ -217,9 +254,10 @@ int run(int argc, char** argv) {
         return 130;
     }
     if (!window.status.empty()) std::cerr << window.status << '\n';
-    if (!found) {
-        std::cerr << window.output << '\n';
-        return 1;
+    if (!found) return fail(window.output, 1);
+    if (window.json) {
+        std::cout << korvel::resultJson(window.result);
+        return 0;
     }
     std::cout << window.output;
     std::cerr << "time: " << window.time << " s\n";

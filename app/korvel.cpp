@@ -1,6 +1,7 @@
 // The action: precision fields, input form, roots, output text and time.
 #include "app/korvel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "app/output.h"
+#include "app/rounds.h"
 #include "input/input.h"
 #include "roots/roots.h"
 
@@ -59,21 +61,24 @@ bool Korvel::run() {
     std::vector<fpComplex> coefficients;
     std::string ignored;
     if (!readPolynomial(text, n, coefficients, ignored)) return fail(entryMessage);
-    if (!ignored.empty())
-        window_.setStatusText("Ignored: " + ignored + "\nRead as: " + polynomialAsRead(coefficients));
+    if (!ignored.empty()) window_.setStatusText(statusText(ignored, coefficients, ""));
     // Leading zero coefficients lower the degree: a zero x^3 term has no roots.
     n = trueDegree(coefficients.data(), n);
     if (n < 1) return fail(entryMessage);
 
-    std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));
     double const start = processorSeconds();
-    fpComplex* r = roots.data();
-    fpComplex* v = values.data();
-    fpComplex* a = coefficients.data();
-    RootSearch const search = window_.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
-    // A value that left the exponent's range makes every root after it suspect.
-    OverflowWatch watch;
-    if (!findPolyRoots(r, v, a, n, snapToAxes, extDigits, search, nullptr, control_) || watch.overflowed()) {
+    RoundsAsked asked;
+    asked.shown = extDigits;
+    asked.carried = intDigits;
+    asked.snapToAxes = snapToAxes;
+    asked.search = window_.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
+    asked.certify = window_.certifyFigures();
+    asked.bounds = window_.showErrorBounds();
+    asked.cap = asked.certify ? std::max(intDigits, std::min(maxFigures, certifyCapFactor * intDigits)) : intDigits;
+    asked.control = control_;
+    Rounds rounds;
+    rounds.coefficients.assign(coefficients.begin(), coefficients.begin() + n + 1);
+    if (!searchInRounds(rounds, text, asked)) {
         if (!control_.cancel || !control_.cancel->load()) return fail(computationMessage);
         cancelled_ = true;
         window_.setStatusText(cancelledMessage);
@@ -81,19 +86,13 @@ bool Korvel::run() {
     }
 
     double const elapsed = processorSeconds() - start;
-    SearchResult result;
-    result.coefficients.assign(coefficients.begin(), coefficients.begin() + n + 1);
-    result.shownFigures = extDigits;
-    result.carriedFigures = intDigits;
-    result.snapToAxes = snapToAxes;
-    result.fullPrecisionSearch = search == RootSearch::fullPrecision;
-    result.carriedFiguresUsed = intDigits;
+    SearchResult result = searchResult(rounds, asked);
     result.seconds = elapsed;
-    result.roots.reserve(roots.size());
-    for (std::size_t k = 0; k < roots.size(); ++k) result.roots.push_back({roots[k], values[k], fp(-1), -1, 0});
+    if (std::string const warning = uncertainWarning(result); !warning.empty())
+        window_.setStatusText(statusText(ignored, coefficients, warning));
 
     window_.setOutputText("");
-    window_.setOutputText(rootsText(result));
+    window_.setOutputText(rootsText(result, window_.showErrorBounds()));
     char time[32];
     std::snprintf(time, sizeof time, "%.2e", elapsed);
     window_.setTimeText(time);

@@ -1,28 +1,52 @@
 // Formatting of values and of a polynomial as read.
 #include "app/output.h"
 
+#include <algorithm>
 #include <string>
 
 namespace korvel {
 
-namespace {
-
-std::string text(fp const& x, int figures) { return OwnedText(fpToStr(x, figures)).get(); }
-
-}  // namespace
+std::string numberText(fp const& x, int figures) { return OwnedText(fpToStr(x, figures)).get(); }
 
 void appendValue(std::string& out, fpComplex const& z, int figures) {
-    out += text(z.re, figures);
+    out += numberText(z.re, figures);
     out += " , ";
-    out += text(z.im, figures);
+    out += numberText(z.im, figures);
     out += "\n\n";
 }
 
-std::string rootsText(SearchResult const& result) {
+std::string rootsText(SearchResult const& result, bool errorBounds) {
     std::string out;
     for (auto const& r : result.roots) appendValue(out, r.root, result.shownFigures);
     out += "Polynomial(root):\n";
     for (auto const& r : result.roots) appendValue(out, r.value, result.shownFigures);
+    if (!errorBounds) return out;
+    out += "Error bound:\n";
+    for (auto const& r : result.roots) out += (r.radius < 0.0 ? std::string("unknown") : numberText(r.radius, 3)) + "\n\n";
+    return out;
+}
+
+std::string uncertainWarning(SearchResult const& result) {
+    if (!result.certify) return "";
+    int const shown = result.shownFigures;
+    std::string out;
+    for (std::size_t k = 0; k < result.roots.size(); ++k) {
+        RootReport const& r = result.roots[k];
+        if (r.certainFigures >= shown) continue;
+        std::string const z = numberText(r.root.re, 6) + " , " + numberText(r.root.im, 6);
+        out += "\nroot " + std::to_string(k + 1) + " (" + z + "): " + std::to_string(std::max(r.certainFigures, 0)) +
+               " of " + std::to_string(shown) + " figures certain";
+    }
+    if (out.empty()) return out;
+    return "Not every figure shown is certain, with " + std::to_string(result.carriedFiguresUsed) +
+           " figures carried:" + out;
+}
+
+std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
+                       std::string const& warning) {
+    std::string out;
+    if (!ignored.empty()) out = "Ignored: " + ignored + "\nRead as: " + polynomialAsRead(coefficients);
+    if (!warning.empty()) out += (out.empty() ? "" : "\n") + warning;
     return out;
 }
 
@@ -52,12 +76,12 @@ std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int fig
             bool const imaginary = !!c.im;
             fp const& part = imaginary ? c.im : c.re;
             negative = part.mantissa.size < 0;
-            coefficient = text(abs(part), figures);
+            coefficient = numberText(abs(part), figures);
             if (coefficient == "1" && (k > 0 || imaginary)) coefficient.clear();
             if (imaginary) coefficient += k > 0 ? "i " : "i";
         } else {
             coefficient = "(";
-            coefficient.append(text(c.re, figures)).append(",").append(text(c.im, figures)).append(")");
+            coefficient.append(numberText(c.re, figures)).append(",").append(numberText(c.im, figures)).append(")");
         }
         if (out.empty())
             out += negative ? "-" : "";

@@ -9,11 +9,24 @@
 
 namespace korvel {
 
+// x as text with `figures` significant figures.
+std::string numberText(fp const& x, int figures);
+
 // Appends "re , im" and a blank line, each part with `figures` significant figures.
 void appendValue(std::string& out, fpComplex const& z, int figures);
 
-// The output view's text: the roots, the line "Polynomial(root):", the values.
-std::string rootsText(SearchResult const& result);
+// The output view's text: the roots, the line "Polynomial(root):", the values;
+// with errorBounds then the line "Error bound:" and each root's radius to 3 figures.
+std::string rootsText(SearchResult const& result, bool errorBounds = false);
+
+// For a certified result with figures still uncertain: a line that says so and
+// one line per such root with its certain figures; "" otherwise.
+std::string uncertainWarning(SearchResult const& result);
+
+// The status line: what the reader passed over (when ignored is not empty,
+// with the polynomial as read), then the warning (when not empty).
+std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
+                       std::string const& warning);
 
 // Where root k stands in rootsText(result): its line (from 0), and the root
 // whose root or value line is `line`, -1 for the other lines.

@@ -99,6 +99,24 @@ void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values
 bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
                     fpComplex const* values);
 
+// What is certain about roots found for a polynomial, in the order of the roots.
+struct RootCertainty {
+    std::vector<fp> radii;            // a disk of radius k about root k holds a root; -1 when unknown
+    std::vector<int> clusters;        // 1, 2, ...: roots whose disks connect share a number
+    std::vector<int> certainFigures;  // k: radius k <= 10^-k |root k| (all shown for an exact root)
+    bool allCertain(int shown) const;
+};
+
+// The certainty of roots (n of them, with the values of coefficients there) on
+// coefficients, degree n, for shownFigures figures shown: the inclusion disks,
+// and for every cluster of m connected disks the disk about their mean that
+// holds its m roots. With settle the roots are changed where the disks allow:
+// each root of a cluster becomes the mean (a part within the cluster's radius
+// cleared to 0), a root of a real polynomial whose disk proves it real loses
+// its imaginary part; values follow, and the order is that of orderRoots.
+void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
+                  int shownFigures, bool settle);
+
 // Extracts the roots of a (deflated in place) in turn into roots[0 .. n).
 bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n);
 

@@ -103,4 +103,14 @@ inline bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::
     return disjointDisks(z, log2Radius);
 }
 
+// ---- before certification ----------------------------------------------------------
+// z refined by Newton's method on a (degree n, a[n] != 0) at the working
+// precision, each step at that precision (z may be better than it looks).
+void polishSimple(fpComplex const* a, i32 n, fpComplex& z);
+// The roots at `members` (a cluster) replaced by as many points on a circle about
+// the root of a's derivative of order m - 1 inside the cluster, its radius the one
+// that gives the smallest disks on a; values follow.
+void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
+                   std::vector<std::size_t> const& members);
+
 }  // namespace korvel::detail

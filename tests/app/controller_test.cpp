@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/korvel.h"
 #include "fp/fp.h"
+#include "roots/roots.h"
 
 namespace korvel {
 namespace {
@@ -12,7 +14,8 @@ namespace {
 struct FakeWindow : KorvelWindow {
     std::string internal = "64", external = "16", input, output = "(untouched)", time = "(untouched)", status;
     int row = 0;
-    bool fullPrecision = false;
+    bool fullPrecision = false, certify = true, bounds = false;
+    SearchResult result;
 
     int selectedRow() const override { return row; }
     int internalFigures() const override { return fieldInteger(internal); }
@@ -24,6 +27,9 @@ struct FakeWindow : KorvelWindow {
     void setTimeText(std::string const& text) override { time = text; }
     void setStatusText(std::string const& text) override { status = text; }
     bool fullPrecisionSearch() const override { return fullPrecision; }
+    bool certifyFigures() const override { return certify; }
+    bool showErrorBounds() const override { return bounds; }
+    void setResult(SearchResult const& r) override { result = r; }
 };
 
 std::string run(FakeWindow& w) {
@@ -151,6 +157,177 @@ TEST(Controller, TheSearchChoiceReachesTheRootFinder) {
     EXPECT_NE(full.output.find("-2.2582588834026085818 , 0"), std::string::npos);
     EXPECT_NE(staged.output.substr(staged.output.find("Polynomial(root):")),
               full.output.substr(full.output.find("Polynomial(root):")));
+}
+
+// ---- certification ---------------------------------------------------------------------
+
+// The roots of the output text, "re , im" per line up to "Polynomial(root):".
+std::vector<std::pair<std::string, std::string>> shownRoots(std::string const& output) {
+    std::vector<std::pair<std::string, std::string>> roots;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t const end = output.find('\n', start);
+        std::string const line = output.substr(start, end - start);
+        start = end + 1;
+        if (line == "Polynomial(root):") break;
+        if (line.empty()) continue;
+        std::size_t const comma = line.find(" , ");
+        roots.emplace_back(line.substr(0, comma), line.substr(comma + 3));
+    }
+    return roots;
+}
+
+// (x - 1)(x - 2) ... (x - 20).
+char const* const wilkinsonText =
+    "x^20-210x^19+20615x^18-1256850x^17+53327946x^16-1672280820x^15+40171771630x^14-756111184500x^13"
+    "+11310276995381x^12-135585182899530x^11+1307535010540395x^10-10142299865511450x^9"
+    "+63030812099294896x^8-311333643161390640x^7+1206647803780373360x^6-3599979517947607200x^5"
+    "+8037811822645051776x^4-12870931245150988800x^3+13803759753640704000x^2"
+    "-8752948036761600000x+2432902008176640000";
+
+std::vector<fpComplex> realRoots(std::vector<double> const& roots) {
+    std::vector<fpComplex> r;
+    for (double x : roots) r.emplace_back(x, 0.0);
+    return r;
+}
+
+// The roots of x^20 - 2(100x - 1)^2, found at 400 figures, where they are simple and well apart.
+std::vector<fpComplex> mignotteRoots() {
+    ScopedBlockPrec precision(51);
+    std::vector<fpComplex> a(21), roots(20), values(20);
+    a[0] = fpComplex(-2.0, 0.0);
+    a[1] = fpComplex(400.0, 0.0);
+    a[2] = fpComplex(-20000.0, 0.0);
+    a[20] = fpComplex(1.0, 0.0);
+    fpComplex* r = roots.data();
+    fpComplex* v = values.data();
+    fpComplex* c = a.data();
+    EXPECT_TRUE(findPolyRoots(r, v, c, 20, false));
+    return roots;
+}
+
+// With certification every figure shown is right: each shown root is within
+// one unit of its last figure (10^(1 - D) of the modulus) of a true root, and
+// every true root is shown as often as it is a root.
+TEST(Controller, EveryShownFigureIsRightWhenCertified) {
+    std::vector<double> wilkinson;
+    for (int k = 1; k <= 20; ++k) wilkinson.push_back(k);
+    struct Case {
+        char const* name;
+        char const* input;
+        std::vector<fpComplex> truth;
+    } const cases[] = {
+        {"(x - 1)^4 (x + 2)", "x^5-2x^4-2x^3+8x^2-7x+2", realRoots({1, 1, 1, 1, -2})},
+        {"(x^2 + 1)^3", "x^6+3x^4+3x^2+1",
+         {{0.0, 1.0}, {0.0, 1.0}, {0.0, 1.0}, {0.0, -1.0}, {0.0, -1.0}, {0.0, -1.0}}},
+        {"(x - 1)^6", "x^6-6x^5+15x^4-20x^3+15x^2-6x+1", realRoots({1, 1, 1, 1, 1, 1})},
+        {"Wilkinson 20", wilkinsonText, realRoots(wilkinson)},
+        {"x^20 - 2(100x - 1)^2", "x^20-20000x^2+400x-2", mignotteRoots()},
+    };
+    for (auto const& c : cases)
+        for (auto [shown, carried] : {std::pair{16, 32}, std::pair{64, 80}}) {
+            std::string const what = std::string(c.name) + " at " + std::to_string(shown) + "/" + std::to_string(carried);
+            FakeWindow w;
+            w.input = c.input;
+            w.external = std::to_string(shown);
+            w.internal = std::to_string(carried);
+            ASSERT_TRUE(Korvel(w).korvel()) << what;
+            EXPECT_EQ(w.status, "") << what << ": no warning when every figure is certain";
+            EXPECT_GE(w.result.carriedFiguresUsed, carried) << what;
+            ScopedBlockPrec wide(60);
+            fp const unit = pow(fp(10.0), i32(1 - shown));
+            auto const roots = shownRoots(w.output);
+            ASSERT_EQ(roots.size(), c.truth.size()) << what;
+            std::vector<fpComplex> shownValues;
+            for (auto const& [re, im] : roots) shownValues.emplace_back(re.c_str(), im.c_str());
+            auto within = [&](std::vector<fpComplex> const& set, fpComplex const& t) {
+                int count = 0;
+                for (auto const& z : set) count += abs(z - t) <= unit * abs(t);
+                return count;
+            };
+            for (std::size_t k = 0; k < roots.size(); ++k) {
+                int near = 0;
+                for (auto const& t : c.truth) near += within({shownValues[k]}, t);
+                EXPECT_GT(near, 0) << what << ": " << roots[k].first << " , " << roots[k].second;
+            }
+            for (std::size_t t = 0; t < c.truth.size(); ++t)
+                EXPECT_GE(within(shownValues, c.truth[t]), within(c.truth, c.truth[t]))
+                    << what << ": true root " << t << " shown as often as it is a root";
+        }
+}
+
+TEST(Controller, RealRootsShowAnImaginaryPartOfExactlyZero) {
+    FakeWindow w;
+    w.input = wilkinsonText;
+    w.external = w.internal = "16";
+    w.row = 1;  // no clean-up: the proof alone clears them
+    ASSERT_TRUE(Korvel(w).korvel());
+    for (auto const& [re, im] : shownRoots(w.output)) EXPECT_EQ(im, "0") << re;
+}
+
+// Off, the output is that of the figures carried, word for word as before.
+TEST(Controller, CertificationOffShowsTheRootsOfTheFiguresCarried) {
+    FakeWindow w;
+    w.input = "x^5-2x^4-2x^3+8x^2-7x+2";
+    w.external = "16";
+    w.internal = "32";
+    w.certify = false;
+    ASSERT_TRUE(Korvel(w).korvel());
+    EXPECT_EQ(w.output,
+              "1.000000000043639 , -1.707518037247126e-12\n\n1.000000000001708 , 4.363940876233389e-11\n\n"
+              "0.9999999999982925 , -4.363940876229132e-11\n\n0.9999999999563606 , 1.707518037204555e-12\n\n"
+              "-2 , 0\n\nPolynomial(root):\n1.078027393029377e-41 , -1.700271674465757e-42\n\n"
+              "1.078027666720484e-41 , -1.700272688573397e-42\n\n1.078027803566037e-41 , -1.700272210665792e-42\n\n"
+              "1.078027256183824e-41 , -1.700269273726542e-42\n\n9.864109373375911e-42 , 0\n\n");
+    EXPECT_EQ(w.result.carriedFiguresUsed, 32);
+    EXPECT_EQ(w.status, "");
+}
+
+TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
+    FakeWindow w;
+    w.input = "x^12-12x^11+66x^10-220x^9+495x^8-792x^7+924x^6-792x^5+495x^4-220x^3+66x^2-12x+1";
+    w.external = w.internal = "16";  // a 12-fold root needs about 12 x 16 figures; the cap is 8 x 16
+    ASSERT_TRUE(Korvel(w).korvel()) << "uncertain figures are no failure";
+    EXPECT_EQ(w.result.carriedFiguresUsed, 128);
+    EXPECT_EQ(w.status.rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0), 0u)
+        << w.status;
+    for (int k = 1; k <= 12; ++k) {
+        std::size_t const at = w.status.find("\nroot " + std::to_string(k) + " (");
+        ASSERT_NE(at, std::string::npos) << "root " << k << " is named";
+        EXPECT_NE(w.status.find(" of 16 figures certain", at), std::string::npos);
+    }
+    for (auto const& r : w.result.roots) EXPECT_LT(r.certainFigures, 16);
+
+    w.certify = false;
+    Korvel(w).korvel();
+    EXPECT_EQ(w.status, "") << "no certification, no warning";
+
+    FakeWindow sure;
+    sure.input = "x^3-2x+7";
+    ASSERT_TRUE(Korvel(sure).korvel());
+    EXPECT_EQ(sure.status, "");
+    for (auto const& r : sure.result.roots) EXPECT_EQ(r.certainFigures, 16);
+}
+
+TEST(Controller, ErrorBoundsFollowTheValues) {
+    for (bool certify : {true, false}) {
+        FakeWindow plain, bounded;
+        plain.input = bounded.input = "x^3-2x+7";
+        plain.certify = bounded.certify = certify;
+        bounded.bounds = true;
+        ASSERT_TRUE(Korvel(plain).korvel());
+        ASSERT_TRUE(Korvel(bounded).korvel());
+        ASSERT_EQ(bounded.output.rfind(plain.output, 0), 0u) << "the layout before the bounds is kept";
+        std::string const bounds = bounded.output.substr(plain.output.size());
+        ASSERT_EQ(bounds.rfind("Error bound:\n", 0), 0u) << bounds;
+        EXPECT_EQ(nonEmptyLines(bounds), 4);
+        for (auto const& r : bounded.result.roots) {
+            std::string const radius = OwnedText(fpToStr(r.radius, 3)).get();
+            EXPECT_NE(bounds.find("\n" + radius + "\n\n"), std::string::npos) << radius;
+            EXPECT_LE(radius.find('e'), 4u) << "3 significant figures: " << radius;
+            EXPECT_GT(r.cluster, 0);
+        }
+    }
 }
 
 }  // namespace

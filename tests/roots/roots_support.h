@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -25,6 +26,39 @@ inline std::vector<fpComplex> expand(std::vector<fpComplex> const& roots, i32 ex
         c = std::move(next);
     }
     return c;
+}
+
+inline std::vector<fpComplex> fromRoots(std::vector<std::pair<double, double>> const& roots) {
+    std::vector<fpComplex> r;
+    for (auto [re, im] : roots) r.emplace_back(re, im);
+    return expand(r);
+}
+
+// |a - b|^2 without rounding the difference away (at least 60 words, and
+// more than the working precision).
+inline fp distance2(fpComplex const& a, fpComplex const& b) {
+    ScopedBlockPrec wide(std::max<i32>(60, 2 * blockPrec + 4));
+    fpComplex const d = a - b;
+    return d.re * d.re + d.im * d.im;
+}
+
+inline fp distance(fpComplex const& a, fpComplex const& b) {
+    ScopedBlockPrec wide(std::max<i32>(60, 2 * blockPrec + 4));
+    return sqrt(distance2(a, b));
+}
+
+// Pairs every truth root with the nearest computed root not yet taken.
+inline std::vector<std::size_t> match(std::vector<fpComplex> const& truth, std::vector<fpComplex> const& found) {
+    std::vector<std::size_t> pick;
+    std::vector<bool> used(found.size(), false);
+    for (auto const& t : truth) {
+        std::size_t best = found.size();
+        for (std::size_t k = 0; k < found.size(); ++k)
+            if (!used[k] && (best == found.size() || distance2(found[k], t) < distance2(found[best], t))) best = k;
+        used[best] = true;
+        pick.push_back(best);
+    }
+    return pick;
 }
 
 struct Found {

@@ -13,7 +13,10 @@
 namespace korvel {
 namespace {
 
+using testing::distance;
 using testing::expand;
+using testing::fromRoots;
+using testing::match;
 using testing::solve;
 
 std::vector<fpComplex> sparse(std::vector<std::pair<int, char const*>> const& terms) {
@@ -22,12 +25,6 @@ std::vector<fpComplex> sparse(std::vector<std::pair<int, char const*>> const& te
     std::vector<fpComplex> c(std::size_t(n) + 1);
     for (auto const& t : terms) c[std::size_t(t.first)] = fpComplex(t.second);
     return c;
-}
-
-std::vector<fpComplex> fromRoots(std::vector<std::pair<double, double>> const& roots) {
-    std::vector<fpComplex> r;
-    for (auto [re, im] : roots) r.emplace_back(re, im);
-    return expand(r);
 }
 
 struct Case {
@@ -61,32 +58,6 @@ std::vector<Case> hardCases() {
         {"known roots",
          fromRoots({{0.5, 0}, {-2, 0.25}, {3.125, -1}, {-0.75, 0}, {1, 1}, {0, -4}, {6, 2}, {-5, -5}}), 64},
     };
-}
-
-// |a - b|^2 without rounding the difference away (the runs here carry at most 25 words).
-fp distance2(fpComplex const& a, fpComplex const& b) {
-    ScopedBlockPrec wide(60);
-    fpComplex const d = a - b;
-    return d.re * d.re + d.im * d.im;
-}
-
-fp distance(fpComplex const& a, fpComplex const& b) {
-    ScopedBlockPrec wide(60);
-    return sqrt(distance2(a, b));
-}
-
-// Pairs every truth root with the nearest computed root not yet taken.
-std::vector<std::size_t> match(std::vector<fpComplex> const& truth, std::vector<fpComplex> const& found) {
-    std::vector<std::size_t> pick;
-    std::vector<bool> used(found.size(), false);
-    for (auto const& t : truth) {
-        std::size_t best = found.size();
-        for (std::size_t k = 0; k < found.size(); ++k)
-            if (!used[k] && (best == found.size() || distance2(found[k], t) < distance2(found[best], t))) best = k;
-        used[best] = true;
-        pick.push_back(best);
-    }
-    return pick;
 }
 
 TEST(StagedSearch, EveryRootAtLeastAsCloseAsTheFullPrecisionOne) {

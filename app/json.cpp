@@ -1,0 +1,56 @@
+// The JSON documents, written with nlohmann::json. Numbers of any size travel
+// as decimal texts; figures and counts as JSON numbers.
+#include "app/json.h"
+
+#include <nlohmann/json.hpp>
+
+#include "app/output.h"
+
+namespace korvel {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+json complexJson(fpComplex const& z, int figures) { return {{"re", numberText(z.re, figures)}, {"im", numberText(z.im, figures)}}; }
+
+// -1 and 0 mean "not known" in a RootReport; JSON says null.
+json known(int v, int unknown) { return v == unknown ? json(nullptr) : json(v); }
+
+}  // namespace
+
+std::string resultJson(SearchResult const& result) {
+    int const shown = result.shownFigures;
+    json coefficients = json::array();
+    for (auto const& c : result.coefficients) coefficients.push_back(complexJson(c, result.carriedFigures));
+    json roots = json::array();
+    for (auto const& r : result.roots) {
+        json root = complexJson(r.root, shown);
+        root["value"] = complexJson(r.value, shown);
+        root["radius"] = r.radius < 0.0 ? json(nullptr) : json(numberText(r.radius, 3));
+        root["certainFigures"] = known(r.certainFigures, -1);
+        root["cluster"] = known(r.cluster, 0);
+        roots.push_back(root);
+    }
+    std::string const warning = uncertainWarning(result);
+    json doc = {
+        {"input", {{"degree", result.degree()}, {"coefficients", coefficients}}},
+        {"settings",
+         {{"shown", shown},
+          {"carried", result.carriedFigures},
+          {"carriedUsed", result.carriedFiguresUsed},
+          {"search", result.fullPrecisionSearch ? "fullPrecision" : "staged"},
+          {"cleanup", result.snapToAxes},
+          {"certify", result.certify}}},
+        {"roots", roots},
+        {"warning", warning.empty() ? json(nullptr) : json(warning)},
+        {"seconds", result.seconds},
+    };
+    return doc.dump(2) + "\n";
+}
+
+std::string errorJson(std::string const& message, int status) {
+    return json{{"error", message}, {"status", status}}.dump(2) + "\n";
+}
+
+}  // namespace korvel

@@ -1,0 +1,239 @@
+// What is certain about final roots: inclusion disks on the input polynomial,
+// their connected components (clusters), the figures each disk vouches for,
+// and, when asked, the roots settled where the disks allow it: a cluster shown
+// as its center, a root of a real polynomial proved real shown as real.
+//
+// Radii are handled as log2 upper bounds in doubles; they are needed to a few
+// figures only. Each step that widens a bound says so.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "roots/search.h"
+
+namespace korvel {
+
+using namespace detail;
+
+namespace {
+
+constexpr double none = std::numeric_limits<double>::infinity();  // log2 of an unknown radius
+// Widening for the roundings of log2 arithmetic in doubles (relative 2^-40 of the bound).
+constexpr double slack = 1e-9;
+
+// log2 (2^a + 2^b), rounded up.
+double log2Sum(double a, double b) {
+    if (a == -none) return b;
+    if (b == -none) return a;
+    double const hi = std::max(a, b), lo = std::min(a, b);
+    return hi + std::log2(1 + std::exp2(lo - hi)) + slack;
+}
+
+// log2 |x - y| at the working precision, bounded from above.
+double log2Distance(fpComplex const& x, fpComplex const& y) {
+    fpComplex d;
+    ScopedBlockPrec wide(blockPrec + 2);
+    sub(d, x, y);
+    return log2Abs(d) + slack;
+}
+
+double log2Of(fp const& r) { return r < 0.0 ? none : log2Abs(r); }
+
+fp radiusOf(double lr) {
+    fp r(-1.0);
+    if (lr == -none) return fp();
+    if (!std::isfinite(lr)) return r;
+    double const whole = std::floor(lr);
+    fromDouble(r, std::exp2(lr - whole) * (1 + 0x1p-30), i64(whole));
+    return r;
+}
+
+struct Components {
+    std::vector<std::size_t> parent;
+    explicit Components(std::size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0); }
+    std::size_t find(std::size_t i) {
+        while (parent[i] != i) i = parent[i] = parent[parent[i]];
+        return i;
+    }
+    void join(std::size_t i, std::size_t j) { parent[find(i)] = find(j); }
+};
+
+// Disks of radii 2^lr about z that meet (an unknown radius meets everything).
+bool meet(fpComplex const& zi, fpComplex const& zj, double lri, double lrj) {
+    if (lri == none || lrj == none) return true;
+    // A lower bound of the distance: the upper bound less its slack twice over.
+    return !(log2Distance(zi, zj) - 2 * slack > log2Sum(lri, lrj));
+}
+
+bool realPolynomial(fpComplex const* a, int n) {
+    for (int k = 0; k <= n; ++k)
+        if (!!a[k].im) return false;
+    return true;
+}
+
+// Roots, values and the certainty in the order of orderRoots: descending real
+// parts, the earliest first among equals, then the larger imaginary part first
+// within an adjacent pair of equal real parts.
+void reorder(fpComplex* roots, fpComplex* values, RootCertainty& c, int n) {
+    std::vector<std::size_t> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t i, std::size_t j) { return compare(roots[i].re, roots[j].re) > 0; });
+    for (std::size_t k = 0; k + 1 < order.size();) {
+        if (compare(roots[order[k]].re, roots[order[k + 1]].re) != 0) {
+            ++k;
+            continue;
+        }
+        if (compare(roots[order[k]].im, roots[order[k + 1]].im) < 0) std::swap(order[k], order[k + 1]);
+        k += 2;
+    }
+    std::vector<fpComplex> r(roots, roots + n), v(values, values + n);
+    RootCertainty old = c;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        roots[k] = std::move(r[order[k]]);
+        values[k] = std::move(v[order[k]]);
+        c.radii[k] = old.radii[order[k]];
+        c.clusters[k] = old.clusters[order[k]];
+    }
+}
+
+int figuresOf(fpComplex const& z, fp const& radius, int shown) {
+    if (radius < 0.0) return 0;
+    if (!radius) return shown;
+    if (!z) return 0;
+    double const digits = (log2Abs(z) - log2Abs(radius)) / std::log2(10.0) - slack;
+    return digits <= 0 ? 0 : int(std::min<double>(shown, std::floor(digits)));
+}
+
+// The disks about the roots (log2 radii) and their connected components.
+struct Disks {
+    std::vector<double> lr;
+    std::vector<std::vector<std::size_t>> members;  // per component, in order of their first root
+};
+
+Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex const* values) {
+    std::size_t const count = std::size_t(n);
+    Disks d;
+    std::vector<fp> radii;
+    inclusionRadii(radii, coefficients, n, roots, values);
+    d.lr.resize(count);
+    for (std::size_t i = 0; i < count; ++i) d.lr[i] = log2Of(radii[i]);
+    Components parts(count);
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t j = i + 1; j < count; ++j)
+            if (parts.find(i) != parts.find(j) && meet(roots[i], roots[j], d.lr[i], d.lr[j])) parts.join(i, j);
+    std::vector<std::vector<std::size_t>> byRoot(count);
+    for (std::size_t i = 0; i < count; ++i) byRoot[parts.find(i)].push_back(i);
+    for (auto& m : byRoot)
+        if (!m.empty()) d.members.push_back(std::move(m));
+    std::sort(d.members.begin(), d.members.end());
+    return d;
+}
+
+// True when a disk of radius 2^lr about z vouches for all `shown` figures of z.
+bool certain(fpComplex const& z, double lr, int shown) {
+    return lr == -none || (!!z && lr <= log2Abs(z) - shown * std::log2(10.0));
+}
+
+// m disks that connect hold m roots, within R of any point c where R is the
+// largest |z_i - c| + r_i: c gets their mean, the result is log2 R.
+double enclosing(fpComplex const* roots, std::vector<double> const& lr, std::vector<std::size_t> const& m,
+                 fpComplex& c) {
+    c = fpComplex();
+    for (auto i : m) add(c, c, roots[i]);
+    div(c, c, fp(double(m.size())));
+    double lR = -none;
+    for (auto i : m) lR = std::max(lR, lr[i] == none ? none : log2Sum(log2Distance(roots[i], c), lr[i]));
+    return lR;
+}
+
+}  // namespace
+
+bool RootCertainty::allCertain(int shown) const {
+    return std::all_of(certainFigures.begin(), certainFigures.end(), [shown](int f) { return f >= shown; });
+}
+
+void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
+                  int shownFigures, bool settle) {
+    std::size_t const count = std::size_t(std::max(n, 0));
+    out = RootCertainty{};
+    out.radii.assign(count, fp(-1.0));
+    out.clusters.assign(count, 0);
+    out.certainFigures.assign(count, 0);
+    if (n < 1 || !coefficients[n]) return;
+    Disks disks = analyse(coefficients, n, roots, values);
+    if (settle) {
+        bool polished = false;
+        for (auto const& m : disks.members) {
+            fpComplex c;
+            if (m.size() > 1 && !certain(c, enclosing(roots, disks.lr, m, c), shownFigures)) {
+                polishCluster(coefficients, n, roots, values, m);
+                polished = true;
+            } else if (m.size() == 1 && !certain(roots[m[0]], disks.lr[m[0]], shownFigures)) {
+                polishSimple(coefficients, n, roots[m[0]]);
+                evaluateAll(coefficients, n, roots + m[0], values + m[0], 1);
+                polished = true;
+            }
+        }
+        if (polished) disks = analyse(coefficients, n, roots, values);
+    }
+    std::vector<double> const& lr = disks.lr;
+    bool const real = realPolynomial(coefficients, n);
+    std::vector<char> moved(count, 0);
+    int cluster = 0;
+    for (auto const& m : disks.members) {
+        ++cluster;
+        for (auto i : m) out.clusters[i] = cluster;
+        if (m.size() == 1) {
+            std::size_t const i = m[0];
+            out.radii[i] = radiusOf(lr[i]);
+            // Real coefficients: the disk about Re z of radius r + |Im z| is its
+            // own conjugate; when it meets no other disk it holds this root only,
+            // and so its conjugate too: the root is real, within r of Re z.
+            if (!settle || !real || lr[i] == none || !roots[i].im) continue;
+            double const lim = log2Abs(roots[i].im);
+            if (lim > lr[i]) continue;
+            fpComplex const axis(roots[i].re, fp());
+            double const wide = log2Sum(lr[i], lim);
+            bool alone = true;
+            for (std::size_t j = 0; j < count && alone; ++j)
+                if (j != i && meet(axis, roots[j], wide, lr[j])) alone = false;
+            if (alone) {
+                roots[i].im = fp();
+                moved[i] = 1;
+            }
+            continue;
+        }
+        fpComplex center;
+        double lR = enclosing(roots, lr, m, center);
+        if (settle && lR != none) {
+            // A part of the center inside the disk may be cleared: the disk about
+            // the new center, widened by that part, still holds the m roots.
+            for (fp* part : {&center.im, &center.re}) {
+                double const lp = log2Abs(*part);
+                if (!!*part && lp <= lR) {
+                    *part = fp();
+                    lR = log2Sum(lR, lp);
+                }
+            }
+        }
+        for (auto i : m) {
+            if (settle) {
+                roots[i] = center;
+                moved[i] = 1;
+                out.radii[i] = radiusOf(lR);
+            } else {
+                out.radii[i] = radiusOf(lR == none ? none : log2Sum(lR, log2Distance(roots[i], center)));
+            }
+        }
+    }
+    if (settle) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (moved[i]) evaluateAll(coefficients, n, roots + i, values + i, 1);
+        reorder(roots, values, out, n);
+    }
+    for (std::size_t i = 0; i < count; ++i) out.certainFigures[i] = figuresOf(roots[i], out.radii[i], shownFigures);
+}
+
+}  // namespace korvel

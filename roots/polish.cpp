@@ -1,0 +1,130 @@
+// Roots brought as close to the input polynomial's roots as the working
+// precision lets disks show them, before they are certified.
+//
+// A simple root found after deflation by inexact roots is as good as the
+// deflated polynomial was: Newton's method on the input polynomial restores it.
+// A cluster of m approximations (a multiple root, or roots closer than the
+// precision can tell apart) is replaced by m points on a circle about the root
+// of the (m - 1)-th derivative inside it, which is well conditioned. The
+// circle's radius rho balances the two parts of a disk: about rho itself, and
+// the rounding of p over rho^(m - 1); for an m-fold root that is
+// (rounding / |p^(m)(c) / m!|)^(1/m), the best any approximation can be vouched for.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "roots/search.h"
+
+namespace korvel::detail {
+
+namespace {
+
+// Quadratic convergence doubles the good bits a step: 64 steps cover any
+// precision from a start good to a bit or two.
+constexpr int maxNewtonSteps = 64;
+
+// The (m - 1)-th derivative of a (degree n) divided by (m - 1)!, so that its
+// coefficients stay near the binomials times a_k: b_k = C(k + m - 1, m - 1) a_{k + m - 1}.
+std::vector<fpComplex> derivative(fpComplex const* a, i32 n, i32 m) {
+    std::vector<fpComplex> b(std::size_t(n - m + 2));
+    for (i32 k = 0; k <= n - m + 1; ++k) {
+        // C(k + m - 1, m - 1) by the product over j of (k + j) / j.
+        fp c(1.0);
+        for (i32 j = 1; j < m; ++j) {
+            mul(c, c, fp(double(k + j)));
+            div(c, c, fp(double(j)));
+        }
+        mul(b[std::size_t(k)], c, a[k + m - 1]);
+    }
+    return b;
+}
+
+// m points c + 2^e w^j, w a primitive m-th root of unity, turned off the axes.
+void circle(fpComplex* z, std::vector<std::size_t> const& members, fpComplex const& c, double e) {
+    std::size_t const m = members.size();
+    double const whole = std::floor(e), scale = std::exp2(e - whole);
+    for (std::size_t j = 0; j < m; ++j) {
+        double const angle = 0.3 + 2 * std::numbers::pi * double(j) / double(m);
+        fpComplex w;
+        fromDouble(w.re, scale * std::cos(angle), i64(whole));
+        fromDouble(w.im, scale * std::sin(angle), i64(whole));
+        add(z[members[j]], c, w);
+    }
+}
+
+// The largest rho + r_i over the members: the radius about c of their union.
+double spread(std::vector<fp> const& radii, std::vector<std::size_t> const& members, double e) {
+    double worst = e;
+    for (auto i : members) {
+        if (radii[i] < 0.0) return HUGE_VAL;
+        worst = std::max(worst, log2Abs(radii[i]));
+    }
+    return worst;
+}
+
+// Newton's method on p from z with every step at the working precision (the
+// refinement of stage 2 starts lower, where a z better than it looks can make
+// p round to 0 and end it early). Stops when a step is below the precision or
+// no longer shrinks; returns log2 |p'(z)| at the last z.
+double newton(Poly const& p, fpComplex& z) {
+    double const bits = bitsOf(blockPrec);
+    fpComplex v, d, step;
+    double last = HUGE_VAL;
+    for (int steps = 0; steps < maxNewtonSteps; ++steps) {
+        evaluate(p, z, v, &d);
+        if (!v || !d) break;
+        div(step, v, d);
+        double const size = log2Abs(step);
+        if (!(size < last)) break;  // rounding noise: the last step was as good as it gets
+        sub(z, z, step);
+        last = size;
+        if (size < log2Abs(z) - bits + 2) break;
+    }
+    evaluate(p, z, v, &d);
+    return log2Abs(d);
+}
+
+}  // namespace
+
+void polishSimple(fpComplex const* a, i32 n, fpComplex& z) {
+    if (!z) return;
+    newton(makePoly(a, n), z);
+}
+
+void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
+                   std::vector<std::size_t> const& members) {
+    i32 const m = i32(members.size());
+    if (m < 2 || m > n) return;
+    fpComplex c;
+    for (auto i : members) add(c, c, roots[i]);
+    div(c, c, fp(double(m)));
+    std::vector<fpComplex> const b = derivative(a, n, m);
+    Poly const q = makePoly(b.data(), n - m + 1);
+    if (!q.a[q.n]) return;
+    // |q'(c)| = |p^(m)(c)| / (m - 1)!, so |p^(m)(c) / m!| = |q'(c)| / m.
+    double const lq = newton(q, c) - std::log2(double(m));
+    double const lz = log2Abs(c);
+    Poly const p = makePoly(a, n);
+    double const rounding = log2Magnitude(p, lz) + log2RoundingFactor(n, bitsOf(blockPrec));
+    double const balance = std::isfinite(lq) ? (rounding - lq) / m : rounding / m;
+
+    std::vector<fpComplex> z(roots, roots + n), v(values, values + n);
+    std::vector<fp> radii;
+    double best = HUGE_VAL, bestE = 0;
+    for (double step : {0.0, 2.0, 4.0, 8.0, 16.0}) {
+        double const e = balance + step;
+        circle(z.data(), members, c, e);
+        for (auto i : members) evaluateAll(a, n, &z[i], &v[i], 1);
+        inclusionRadii(radii, a, n, z.data(), v.data());
+        double const s = spread(radii, members, e);
+        if (s < best) {
+            best = s;
+            bestE = e;
+        }
+    }
+    if (best == HUGE_VAL) return;
+    circle(roots, members, c, bestE);
+    for (auto i : members) evaluateAll(a, n, &roots[i], &values[i], 1);
+}
+
+}  // namespace korvel::detail
