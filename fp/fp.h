@@ -20,7 +20,9 @@
 #include <iosfwd>
 
 #include "mb/mb.h"
+#include <korvel/export.h>
 
+KORVEL_API_BEGIN
 namespace korvel {
 
 struct fp {
@@ -291,3 +293,4 @@ i32 init(fp& x, T n) {
 }
 
 }  // namespace korvel
+KORVEL_API_END

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "complex/complex.h"
+#include <korvel/export.h>
 
+KORVEL_API_BEGIN
 namespace korvel {
 
 // How findPolyRoots searches. fullPrecision: Laguerre's method from a fixed
@@ -96,3 +98,4 @@ void forwardDeflation(fpComplex*& a, i32& n, fpComplex& z);
 void orderRoots(fpComplex*& r, int n);
 
 }  // namespace korvel
+KORVEL_API_END
