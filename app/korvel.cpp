@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/output.h"
-#include "input/input.h"
-#include "roots/roots.h"
+#include <korvel/input.h>
+#include <korvel/roots.h>
 
 namespace korvel {
 

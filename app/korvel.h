@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/window.h"
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 

@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
 #include <korvel/export.h>
 
 // Exported from the shared library for the layers above and the tests; not installed.

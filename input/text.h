@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 #include <korvel/export.h>
 
 // Exported from the shared library for the layers above and the tests; not installed.

@@ -2,7 +2,7 @@
 // Unless a kernel says otherwise, r may equal an input but not overlap it partially.
 #pragma once
 
-#include "mb/mb.h"
+#include <korvel/mb.h>
 #include <korvel/export.h>
 
 // Exported from the shared library for the layers above and the tests; not installed.

@@ -2,7 +2,7 @@
 // ordering and the values at the roots.
 #include <vector>
 
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 namespace korvel {
 

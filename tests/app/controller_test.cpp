@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/korvel.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace korvel {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 namespace korvel::testing {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 #include <korvel/export.h>
 
 KORVEL_API_BEGIN

@@ -9,8 +9,8 @@
 // flag (fpOverflowed) or underflow to 0. The routines keep no shared state.
 #pragma once
 
-#include "complex/complex.h"
-#include "fp/fp.h"
+#include <korvel/complex.h>
+#include <korvel/fp.h>
 #include <korvel/export.h>
 
 KORVEL_API_BEGIN

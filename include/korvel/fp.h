@@ -19,7 +19,7 @@
 
 #include <iosfwd>
 
-#include "mb/mb.h"
+#include <korvel/mb.h>
 #include <korvel/export.h>
 
 KORVEL_API_BEGIN

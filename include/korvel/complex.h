@@ -9,7 +9,7 @@
 #include <iosfwd>
 #include <type_traits>
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
 #include <korvel/export.h>
 
 KORVEL_API_BEGIN

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 #include <korvel/export.h>
 
 KORVEL_API_BEGIN
