@@ -27,7 +27,7 @@ for layer in "${!allowed[@]}"; do
     target=$(sed -E 's/.*#include ("([a-z]+)\/|<korvel\/([a-z]+)\.h>).*/\2\3/' <<<"$line")
     [ "$target" = export ] && continue
     if [[ " ${allowed[$layer]} " != *" $target "* ]]; then
-      echo "layering: ${file#$root/} includes a header of '$target', which is not below '$layer'"
+      echo "layering: ${file#"$root"/} includes a header of '$target', which is not below '$layer'"
       status=1
     fi
   done < <(grep -rnHE '#include ("[a-z]+/|<korvel/[a-z]+\.h>)' "${sources[@]}" --include='*.h' --include='*.cpp' || true)
