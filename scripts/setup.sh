@@ -9,6 +9,7 @@ packages=(
   libgmp-dev libmpfr-dev libmpc-dev
   clang-14 libclang-rt-14-dev
   qt6-base-dev fonts-dejavu-core
+  pkg-config help2man dpkg-dev file
 )
 
 missing=()
