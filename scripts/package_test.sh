@@ -41,6 +41,10 @@ consumer_builds() {
   echo "package_test: the consumer builds and runs against the $label Korvel (CMake and pkg-config)"
 }
 
+# The README shows the consumer word for word.
+[[ "$(<"$root/README.md")" == *"$(<"$root/examples/consumer/roots.cpp")"* ]] ||
+  fail "README.md does not show examples/consumer/roots.cpp as it is"
+
 echo "== static: install, consumer"
 cmake --install "$build" --prefix "$work/static" >/dev/null
 [ -z "$(find "$work/static" -name 'libkorvel*.so*')" ] || fail "a static build installed shared libraries"
