@@ -22,7 +22,7 @@
 #include "app/json.h"
 #include "app/korvel.h"
 #include "app/output.h"
-#include "input/input.h"
+#include <korvel/input.h>
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 namespace korvel::cli {
 

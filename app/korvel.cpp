@@ -11,8 +11,8 @@
 
 #include "app/output.h"
 #include "app/rounds.h"
-#include "input/input.h"
-#include "roots/roots.h"
+#include <korvel/input.h>
+#include <korvel/roots.h>
 
 namespace korvel {
 

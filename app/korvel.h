@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "app/window.h"
-#include "complex/complex.h"
-#include "roots/roots.h"
+#include <korvel/complex.h>
+#include <korvel/roots.h>
 
 namespace korvel {
 

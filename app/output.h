@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/result.h"
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 

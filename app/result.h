@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "input/input.h"
+#include <korvel/input.h>
 
 namespace korvel {
 

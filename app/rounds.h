@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/result.h"
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 namespace korvel {
 

@@ -3,7 +3,7 @@
 
 #include "../tests/support/mpc_bridge.h"
 #include "../tests/support/random_fp.h"
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace {
 

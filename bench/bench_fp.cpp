@@ -6,7 +6,7 @@
 
 #include "../tests/support/mp_bridge.h"
 #include "../tests/support/random_fp.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace {
 

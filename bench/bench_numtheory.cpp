@@ -3,7 +3,7 @@
 
 #include "../tests/support/gmp_bridge.h"
 #include "../tests/support/random_words.h"
-#include "mb/mb.h"
+#include <korvel/mb.h>
 
 namespace {
 

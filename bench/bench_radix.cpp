@@ -7,7 +7,7 @@
 #include <string>
 
 #include "../tests/support/random_words.h"
-#include "radix/radix.h"
+#include <korvel/radix.h>
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "polynomials.h"
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 namespace {
 

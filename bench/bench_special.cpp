@@ -3,7 +3,7 @@
 
 #include "../tests/support/mp_bridge.h"
 #include "../tests/support/random_fp.h"
-#include "special/special.h"
+#include <korvel/special.h>
 
 namespace {
 

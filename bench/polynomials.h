@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../tests/support/random_words.h"
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel::bench {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../tests/support/random_words.h"
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 int main(int argc, char** argv) {
     using namespace korvel;

@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel::detail {
 

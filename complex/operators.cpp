@@ -1,5 +1,5 @@
 // Operators: thin wrappers over the free functions and the fp operators.
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 

@@ -1,5 +1,5 @@
 // Construction and assignment.
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 

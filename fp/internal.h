@@ -3,8 +3,11 @@
 
 #include <limits>
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
+#include <korvel/export.h>
 
+// Exported from the shared library for the layers above and the tests; not installed.
+KORVEL_API_BEGIN
 namespace korvel::detail {
 
 constexpr i64 minExponent = std::numeric_limits<i32>::min();
@@ -120,3 +123,4 @@ void oddTaylorSeries(fp& s, fp const& y, bool hyperbolic);
 using korvel::OverflowWatch;
 
 }  // namespace korvel::detail
+KORVEL_API_END

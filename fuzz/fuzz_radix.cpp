@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "radix/radix.h"
+#include <korvel/radix.h>
 
 using namespace korvel;
 

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "input/input.h"
+#include <korvel/input.h>
 #include "input/text.h"
 
 namespace korvel {

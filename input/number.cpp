@@ -1,7 +1,7 @@
 // One complex coefficient: a fraction, or a pair of fractions for re and im.
 #include <cstring>
 
-#include "input/input.h"
+#include <korvel/input.h>
 #include "input/text.h"
 
 namespace korvel {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "input/input.h"
+#include <korvel/input.h>
 #include "input/text.h"
 
 namespace korvel {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "input/input.h"
+#include <korvel/input.h>
 #include "input/text.h"
 
 namespace korvel {

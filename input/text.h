@@ -8,8 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
+#include <korvel/export.h>
 
+// Exported from the shared library for the layers above and the tests; not installed.
+KORVEL_API_BEGIN
 namespace korvel::detail {
 
 // A malloc'd copy, as every text handed to a caller is.
@@ -52,3 +55,4 @@ bool readXNotation(fpComplex*& a, int n, char const* text, std::string* skipped)
 bool readInt(char const* s, int& value);
 
 }  // namespace korvel::detail
+KORVEL_API_END

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "input/input.h"
+#include <korvel/input.h>
 #include "input/text.h"
 
 namespace korvel {

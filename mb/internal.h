@@ -2,7 +2,7 @@
 #pragma once
 
 #include "mb/kernels.h"
-#include "mb/mb.h"
+#include <korvel/mb.h>
 
 namespace korvel::detail {
 

@@ -2,8 +2,11 @@
 // Unless a kernel says otherwise, r may equal an input but not overlap it partially.
 #pragma once
 
-#include "mb/mb.h"
+#include <korvel/mb.h>
+#include <korvel/export.h>
 
+// Exported from the shared library for the layers above and the tests; not installed.
+KORVEL_API_BEGIN
 namespace korvel::words {
 
 u32* allocate(u32 n);         // storage of exactly n words (mb/pool.cpp); exit(1) on failure
@@ -33,3 +36,4 @@ i32 quotientScratchLimbs(i32 an, i32 bn);
 void multiply(u32* r, u32 const* a, i32 an, u32 const* b, i32 bn);
 
 }  // namespace korvel::words
+KORVEL_API_END

@@ -1,5 +1,5 @@
 // BaseFromBase: the text split at its point, each side converted, the results joined.
-#include "radix/radix.h"
+#include <korvel/radix.h>
 
 #include <cstdlib>
 #include <cstring>

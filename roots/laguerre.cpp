@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "roots/roots.h"
+#include <korvel/roots.h>
 #include "roots/rough.h"
 #include "roots/search.h"
 

@@ -3,7 +3,7 @@
 // such values carries a relative error bound and says when it cannot decide.
 #pragma once
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel::detail {
 

@@ -10,7 +10,7 @@
 #include <complex>
 #include <vector>
 
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 namespace korvel::detail {
 

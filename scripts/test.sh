@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: an optimised
-# build, and a build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, and a build under AddressSanitizer and UndefinedBehaviorSanitizer;
+# between them checks the installed library and the Debian package.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -9,6 +10,9 @@ jobs=$(nproc)
 echo "== optimised build"
 bash "$root/scripts/build.sh" build -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
+
+echo "== installed and packaged: the consumer against static and shared installs, the Debian package"
+bash "$root/scripts/package_test.sh" "$root/build"
 
 echo "== sanitizer build (address, undefined, leaks; every rough stop-test decision checked)"
 bash "$root/scripts/build.sh" build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVEL_SANITIZE=ON -DKORVEL_BENCH=OFF \

@@ -3,7 +3,7 @@
 // Spouge's approximation above; below 1 the recurrence, below -20000 the
 // reflection formula.
 #include "fp/internal.h"
-#include "special/special.h"
+#include <korvel/special.h>
 
 namespace korvel {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "fp/internal.h"
-#include "special/special.h"
+#include <korvel/special.h>
 
 namespace korvel {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fp/internal.h"
-#include "special/special.h"
+#include <korvel/special.h>
 
 namespace korvel {
 

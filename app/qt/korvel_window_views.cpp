@@ -10,7 +10,7 @@
 #include "app/output.h"
 #include "app/qt/korvel_window.h"
 #include "app/qt/root_plot.h"
-#include "input/input.h"
+#include <korvel/input.h>
 
 namespace korvel {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/korvel.h"
-#include "fp/fp.h"
-#include "roots/roots.h"
+#include <korvel/fp.h>
+#include <korvel/roots.h>
 
 namespace korvel {
 namespace {

@@ -10,7 +10,7 @@
 #include "../support/mpc_bridge.h"
 #include "../support/random_fp.h"
 #include "../support/reference_check.h"
-#include "complex/complex.h"
+#include <korvel/complex.h>
 
 namespace korvel {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace korvel {
 namespace {

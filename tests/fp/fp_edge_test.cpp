@@ -7,7 +7,7 @@
 #include <string>
 
 #include "../support/fp_text.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace korvel {
 namespace {

@@ -7,7 +7,7 @@
 #include "../support/gmp_bridge.h"
 #include "../support/random_words.h"
 #include "../support/fp_text.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 #include "fp/internal.h"
 
 namespace korvel {

@@ -7,7 +7,7 @@
 
 #include "../support/gmp_bridge.h"
 #include "../support/random_mb.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace korvel {
 namespace {

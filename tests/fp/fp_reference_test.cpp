@@ -6,7 +6,7 @@
 
 #include "../support/mp_bridge.h"
 #include "../support/random_fp.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace korvel {
 namespace {

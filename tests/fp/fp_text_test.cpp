@@ -8,7 +8,7 @@
 #include "../support/mp_bridge.h"
 #include "../support/random_fp.h"
 #include "../support/fp_text.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace korvel {
 namespace {

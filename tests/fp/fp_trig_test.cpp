@@ -8,7 +8,7 @@
 
 #include "../support/reference_check.h"
 #include "../support/random_fp.h"
-#include "fp/fp.h"
+#include <korvel/fp.h>
 #include "fp/internal.h"
 
 namespace korvel {

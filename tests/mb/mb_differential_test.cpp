@@ -10,7 +10,7 @@
 #include "../support/gmp_bridge.h"
 #include "../support/random_words.h"
 #include "mb/kernels.h"
-#include "mb/mb.h"
+#include <korvel/mb.h>
 
 namespace korvel {
 namespace {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "mb/mb.h"
+#include <korvel/mb.h>
 
 namespace korvel {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "../support/gmp_bridge.h"
 #include "../support/random_mb.h"
-#include "mb/mb.h"
+#include <korvel/mb.h>
 
 namespace korvel {
 namespace {

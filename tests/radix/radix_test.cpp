@@ -9,7 +9,7 @@
 
 #include "../support/mpz.h"
 #include "../support/random_words.h"
-#include "radix/radix.h"
+#include <korvel/radix.h>
 
 namespace korvel {
 namespace {

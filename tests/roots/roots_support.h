@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "roots/roots.h"
+#include <korvel/roots.h>
 
 namespace korvel::testing {
 

@@ -8,7 +8,7 @@
 
 #include "../support/reference_check.h"
 #include "../support/random_fp.h"
-#include "special/special.h"
+#include <korvel/special.h>
 
 namespace korvel {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
 
 namespace korvel::testing {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "mb/mb.h"
+#include <korvel/mb.h>
 #include "mpz.h"
 
 namespace korvel::testing {

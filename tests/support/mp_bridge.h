@@ -4,7 +4,7 @@
 #include <gmp.h>
 #include <mpfr.h>
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
 #include "gmp_bridge.h"
 
 namespace korvel::testing {

@@ -3,7 +3,7 @@
 
 #include <mpc.h>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
 #include "mp_bridge.h"
 
 namespace korvel::testing {

@@ -2,7 +2,7 @@
 // exponents near each other (cancellation) or far apart.
 #pragma once
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
 #include "random_words.h"
 
 namespace korvel::testing {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "mb/mb.h"
+#include <korvel/mb.h>
 #include "random_words.h"
 
 namespace korvel::testing {

@@ -10,8 +10,10 @@
 #include <functional>
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
+#include <korvel/export.h>
 
+KORVEL_API_BEGIN
 namespace korvel {
 
 // How findPolyRoots searches. fullPrecision: Laguerre's method from a fixed
@@ -128,3 +130,4 @@ void forwardDeflation(fpComplex*& a, i32& n, fpComplex& z);
 void orderRoots(fpComplex*& r, int n);
 
 }  // namespace korvel
+KORVEL_API_END

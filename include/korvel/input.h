@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "complex/complex.h"
+#include <korvel/complex.h>
+#include <korvel/export.h>
 
+KORVEL_API_BEGIN
 namespace korvel {
 
 // The highest degree the readers accept. Above it the coefficient array alone
@@ -58,3 +60,4 @@ bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text);
 bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored);
 
 }  // namespace korvel
+KORVEL_API_END

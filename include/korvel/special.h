@@ -9,9 +9,11 @@
 // flag (fpOverflowed) or underflow to 0. The routines keep no shared state.
 #pragma once
 
-#include "complex/complex.h"
-#include "fp/fp.h"
+#include <korvel/complex.h>
+#include <korvel/fp.h>
+#include <korvel/export.h>
 
+KORVEL_API_BEGIN
 namespace korvel {
 
 void Gamma(fp& r, fp const& x);        // r = Gamma(x); 0 at the poles x = 0, -1, -2, ...
@@ -32,3 +34,4 @@ void factorial(fp& r, fp const& x);    // Gamma(x + 1)
 fp factorial(fp const& x);
 
 }  // namespace korvel
+KORVEL_API_END

@@ -20,6 +20,9 @@
 #include <string_view>
 #include <type_traits>
 
+#include <korvel/export.h>
+
+KORVEL_API_BEGIN
 namespace korvel {
 
 // The arithmetic's own integer widths: a word, a word count, a shift, a bit
@@ -378,3 +381,4 @@ void randSetClear(mb& x, i32 bit, i32 word);          // random bits from bit `b
 void insertBit(mb& x, i32 value, i32 bit, i32 word);  // bit `bit` of word `word` = (value != 0)
 
 }  // namespace korvel
+KORVEL_API_END

@@ -12,6 +12,9 @@
 // to give n fractional ones.
 #pragma once
 
+#include <korvel/export.h>
+
+KORVEL_API_BEGIN
 namespace korvel {
 
 inline constexpr int radixMinBase = 2;
@@ -30,3 +33,4 @@ inline constexpr int radixMaxFractionDigits = 1 << 24;
 char* BaseFromBase(char* text, int to, int from, int n, bool upper);
 
 }  // namespace korvel
+KORVEL_API_END

@@ -19,8 +19,10 @@
 
 #include <iosfwd>
 
-#include "mb/mb.h"
+#include <korvel/mb.h>
+#include <korvel/export.h>
 
+KORVEL_API_BEGIN
 namespace korvel {
 
 struct fp {
@@ -291,3 +293,4 @@ i32 init(fp& x, T n) {
 }
 
 }  // namespace korvel
+KORVEL_API_END

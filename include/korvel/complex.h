@@ -9,8 +9,10 @@
 #include <iosfwd>
 #include <type_traits>
 
-#include "fp/fp.h"
+#include <korvel/fp.h>
+#include <korvel/export.h>
 
+KORVEL_API_BEGIN
 namespace korvel {
 
 struct fpComplex {
@@ -202,3 +204,4 @@ char* fpComplexToStr(fpComplex const& z, i32 digits);  // "(re , im)", malloc'd
 std::ostream& operator<<(std::ostream& os, fpComplex const& z);  // "(re, im)" at decPrec digits
 
 }  // namespace korvel
+KORVEL_API_END
