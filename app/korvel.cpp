@@ -76,6 +76,7 @@ bool Korvel::run() {
     asked.bounds = window_.showErrorBounds();
     asked.cap = asked.certify ? std::max(intDigits, std::min(maxFigures, certifyCapFactor * intDigits)) : intDigits;
     asked.control = control_;
+    asked.roundReport = roundReport_;
     Rounds rounds;
     rounds.coefficients.assign(coefficients.begin(), coefficients.begin() + n + 1);
     if (!searchInRounds(rounds, text, asked)) {

@@ -1,6 +1,7 @@
 // The controller: one press of the button runs one whole computation.
 #pragma once
 
+#include <functional>
 #include <utility>
 
 #include "app/window.h"
@@ -35,6 +36,9 @@ public:
 
     // The cancel flag and progress report the searches run with from now on.
     void setSearchControl(RootSearchControl control) { control_ = std::move(control); }
+    // Called on the searching thread as each round of the search starts, with
+    // the figures it carries (more than asked when figures were not certain).
+    void setRoundReport(std::function<void(int carriedFigures)> report) { roundReport_ = std::move(report); }
     // True when the last press ended because the search was cancelled.
     bool cancelled() const { return cancelled_; }
 
@@ -43,6 +47,7 @@ private:
 
     KorvelWindow& window_;
     RootSearchControl control_;
+    std::function<void(int)> roundReport_;
     bool cancelled_ = false;
 };
 

@@ -45,6 +45,7 @@ bool searchInRounds(Rounds& out, std::string const& text, RoundsAsked const& ask
     int const degree = int(out.coefficients.size()) - 1;
     int carried = asked.carried;
     out.carriedUsed = carried;
+    if (asked.roundReport) asked.roundReport(carried);
     bool found = searchOnce(out, asked);
     if (cancelled()) return false;
     while (asked.certify && carried < asked.cap && !(found && out.certainty.allCertain(asked.shown))) {
@@ -53,6 +54,7 @@ bool searchInRounds(Rounds& out, std::string const& text, RoundsAsked const& ask
         Rounds next;
         if (!readAt(next, text, degree)) break;
         next.carriedUsed = carried;
+        if (asked.roundReport) asked.roundReport(carried);
         // A round that fails keeps the last result that stood.
         bool const ok = searchOnce(next, asked);
         if (cancelled()) return false;

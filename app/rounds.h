@@ -3,6 +3,7 @@
 // cap is reached.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct RoundsAsked {
     bool certify = true;   // settle the roots and repeat while figures are uncertain
     bool bounds = false;   // the certainty without certify: radii about the roots as found
     RootSearchControl control;  // cancel flag and progress, handed to every round's search
+    std::function<void(int carried)> roundReport;  // told the figures of each round as it starts
 };
 
 struct Rounds {

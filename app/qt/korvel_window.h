@@ -76,6 +76,7 @@ private:
     void setTabOrder();
 
     SnapshotWindow snapshot() const;
+    void showRound(int carried);
     void showProgress(int found, int n);
     void finishSearch(SnapshotWindow const& done, bool cancelled);
     void showReading();

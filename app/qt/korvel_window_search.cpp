@@ -58,6 +58,9 @@ void KorvelMainWindow::findRoots() {
         };
         Korvel controller(*done);
         controller.setSearchControl(control);
+        controller.setRoundReport([this](int carried) {
+            QMetaObject::invokeMethod(this, [this, carried] { showRound(carried); }, Qt::QueuedConnection);
+        });
         controller.korvel();
         bool const cancelled = controller.cancelled();
         QMetaObject::invokeMethod(this, [this, done, cancelled] { finishSearch(*done, cancelled); },
@@ -71,6 +74,15 @@ void KorvelMainWindow::cancelSearch() {
     cancel_ = true;
     cancelButton_->setEnabled(false);
     progress_->setFormat("Cancelling");
+}
+
+void KorvelMainWindow::showRound(int carried) {
+    if (!worker_ || cancel_) return;
+    // A round after the first carries more figures because some shown ones
+    // were not certain: the search runs again from its first root.
+    if (carried != searchFigures_) again_ = true;
+    searchFigures_ = carried;
+    lastFound_ = 0;
 }
 
 void KorvelMainWindow::showProgress(int found, int n) {

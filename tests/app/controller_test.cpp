@@ -287,7 +287,11 @@ TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
     FakeWindow w;
     w.input = "x^12-12x^11+66x^10-220x^9+495x^8-792x^7+924x^6-792x^5+495x^4-220x^3+66x^2-12x+1";
     w.external = w.internal = "16";  // a 12-fold root needs about 12 x 16 figures; the cap is 8 x 16
-    ASSERT_TRUE(Korvel(w).korvel()) << "uncertain figures are no failure";
+    std::vector<int> rounds;
+    Korvel controller(w);
+    controller.setRoundReport([&rounds](int carried) { rounds.push_back(carried); });
+    ASSERT_TRUE(controller.korvel()) << "uncertain figures are no failure";
+    EXPECT_EQ(rounds, (std::vector<int>{16, 32, 64, 128})) << "each round is reported with its figures";
     EXPECT_EQ(w.result.carriedFiguresUsed, 128);
     EXPECT_EQ(w.status.rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0), 0u)
         << w.status;
