@@ -29,7 +29,7 @@ namespace {
 using korvel::KorvelWindow;
 
 char const* const usage =
-    "usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--no-certify] [--radii] "
+    "Usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--no-certify] [--radii] "
     "[--json] [--echo] [-e TEXT | FILE]";
 
 char const* const help = R"(korvel-cli finds every root, real and complex, of a polynomial with complex

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <new>
@@ -8,6 +9,8 @@
 int main(int argc, char** argv) {
     try {
         QApplication application(argc, argv);
+        // The icon the package installs into the hicolor theme.
+        QApplication::setWindowIcon(QIcon::fromTheme("korvel"));
         korvel::KorvelMainWindow window;
         window.show();
         return QApplication::exec();

@@ -30,10 +30,10 @@ check "full precision" 0 "1.414213562373095 , 0" "" -- --full-precision -e 'x^2-
 check "precision message" 1 "" "Cannot have internal precision less than external precision!" -- --shown 20 --carried 10 -e 'x-1'
 check "entry message" 1 "" "There was an entry problem!" -- -e '7'
 check "missing file" 1 "" "cannot read" -- "$work/none.txt"
-check "unknown option" 2 "" "usage: korvel-cli" -- --frobnicate
-check "bad number" 2 "" "usage: korvel-cli" -- --shown ten -e 'x'
-check "two inputs" 2 "" "usage: korvel-cli" -- -e 'x' "$examples/quadratic.txt"
-check "help" 0 "usage: korvel-cli" "" -- --help
+check "unknown option" 2 "" "Usage: korvel-cli" -- --frobnicate
+check "bad number" 2 "" "Usage: korvel-cli" -- --shown ten -e 'x'
+check "two inputs" 2 "" "Usage: korvel-cli" -- -e 'x' "$examples/quadratic.txt"
+check "help" 0 "Usage: korvel-cli" "" -- --help
 check "version" 0 "korvel-cli " "" -- --version
 check "zero leading coefficient" 0 "2 , 0" "" -- -e '0x^3+x-2'
 check "cap" 1 "" "There was a computation problem!" -- -e 'x^3-1e400x^2+2e200x-1'
