@@ -253,7 +253,11 @@ int run(int argc, char** argv) {
         std::cerr << korvel::cancelledMessage << '\n';
         return 130;
     }
-    if (!window.status.empty()) std::cerr << window.status << '\n';
+    std::string status = window.status;
+    // --echo has already said how the polynomial was read.
+    if (std::size_t const at = status.find("\nRead as: "); echoed && at != std::string::npos)
+        status.erase(at, status.find('\n', at + 1) - at);
+    if (!status.empty()) std::cerr << status << '\n';
     if (!found) return fail(window.output, 1);
     if (window.json) {
         std::cout << korvel::resultJson(window.result);

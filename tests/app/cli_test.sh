@@ -83,6 +83,9 @@ status=$?
   ! grep -q $'\r' "$work/err" &&
   passed=$((passed + 1)) || { echo "FAIL interrupt: status $status; stderr: $(head -c 200 "$work/err")"; failed=$((failed + 1)); }
 check "echo" 0 "" "Read as: x^2 + i (degree 2)" -- --echo -e 'x^2-(0,1)'
+check "echo with ignored text" 0 "" "Ignored: .5" -- --echo -e 'x^2.5-1'
+[ "$(grep -c '^Read as: ' "$work/err")" -eq 1 ] && passed=$((passed + 1)) ||
+  { echo "FAIL echo says Read as once"; failed=$((failed + 1)); }
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
