@@ -38,6 +38,19 @@ bool readAt(Rounds& out, std::string const& text, int degree) {
     return true;
 }
 
+// The figures the round after `last` carries. An m-fold root carried at C
+// figures is good to about C/m of them, so the certain figures c of the least
+// certain root say that about C (D + 2) / c figures give all D shown; at least
+// twice C, so that every round gains, and never beyond the cap. A root with no
+// certain figure tells nothing of the figures needed: then the figures double.
+int nextCarried(int carried, RoundsAsked const& asked, Rounds const& last, bool found) {
+    long long next = 2LL * carried;
+    int least = asked.shown;
+    for (int c : last.certainty.certainFigures) least = std::min(least, c);
+    if (found && least >= 1) next = std::max(next, 1LL * carried * (asked.shown + 2) / least + 1);
+    return int(std::min<long long>(next, asked.cap));
+}
+
 }  // namespace
 
 bool searchInRounds(Rounds& out, std::string const& text, RoundsAsked const& asked) {
@@ -49,7 +62,7 @@ bool searchInRounds(Rounds& out, std::string const& text, RoundsAsked const& ask
     bool found = searchOnce(out, asked);
     if (cancelled()) return false;
     while (asked.certify && carried < asked.cap && !(found && out.certainty.allCertain(asked.shown))) {
-        carried = std::min(asked.cap, 2 * carried);
+        carried = nextCarried(carried, asked, out, found);
         ScopedBlockPrec precision(carried / 8 + 1);
         Rounds next;
         if (!readAt(next, text, degree)) break;

@@ -291,7 +291,9 @@ TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
     Korvel controller(w);
     controller.setRoundReport([&rounds](int carried) { rounds.push_back(carried); });
     ASSERT_TRUE(controller.korvel()) << "uncertain figures are no failure";
-    EXPECT_EQ(rounds, (std::vector<int>{16, 32, 64, 128})) << "each round is reported with its figures";
+    // No figure is certain at 16, so the figures double; the few certain at 32
+    // say that the 16 shown need more than the cap.
+    EXPECT_EQ(rounds, (std::vector<int>{16, 32, 128})) << "each round is reported with its figures";
     EXPECT_EQ(w.result.carriedFiguresUsed, 128);
     EXPECT_EQ(w.status.rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0), 0u)
         << w.status;
