@@ -46,7 +46,7 @@ coefficients, to the precision you choose.
                  carried precision and checked, with the full-precision search
                  as the fallback for multiple or tightly clustered roots
   --no-certify   show the roots as the carried figures give them; by default
-                 the search is repeated with twice the figures carried until
+                 the search is repeated with more figures carried until
                  every figure shown is certain, up to 8 times the figures
                  carried (at most 100000), and a warning on standard error
                  names each root whose figures are still not all certain
