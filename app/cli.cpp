@@ -21,12 +21,12 @@
 #include "app/cli_progress.h"
 #include "app/json.h"
 #include "app/korvel.h"
+#include "app/snapshot_window.h"
 #include "app/output.h"
 #include <korvel/input.h>
 
 namespace {
 
-using korvel::KorvelWindow;
 
 char const* const usage =
     "Usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--no-certify] [--radii] "
@@ -72,33 +72,6 @@ x-notation reader passed over ("Ignored: ...", with the polynomial as read).
 On a terminal a search longer than a second shows the roots found so far on
 standard error. Ctrl-C stops the search and ends with status 130.
 )";
-
-// A window whose fields are texts, read as a text field reads them.
-class TextWindow : public KorvelWindow {
-public:
-    std::string shown, carried, input, output, time, status;
-    int row = 0;
-    bool fullPrecision = false;
-    bool certify = true;
-    bool radii = false;
-    bool json = false;
-    korvel::SearchResult result;
-
-    int selectedRow() const override { return row; }
-    int internalFigures() const override { return korvel::fieldInteger(carried); }
-    void setInternalFigures(int figures) override { carried = std::to_string(figures); }
-    int externalFigures() const override { return korvel::fieldInteger(shown); }
-    void setExternalFigures(int figures) override { shown = std::to_string(figures); }
-    std::string inputText() const override { return input; }
-    void setOutputText(std::string const& text) override { output = text; }
-    void setTimeText(std::string const& text) override { time = text; }
-    void setStatusText(std::string const& text) override { status = text; }
-    bool fullPrecisionSearch() const override { return fullPrecision; }
-    bool certifyFigures() const override { return certify; }
-    // The JSON document carries the bounds, so they are certified for it too.
-    bool showErrorBounds() const override { return radii || json; }
-    void setResult(korvel::SearchResult const& r) override { result = r; }
-};
 
 // With --json every failure is a JSON document on standard output.
 bool jsonOutput = false;
@@ -186,9 +159,9 @@ void echo(std::string const& text) {
 
 int run(int argc, char** argv) {
     korvel::cli::catchInterrupt();
-    TextWindow window;
+    korvel::SnapshotWindow window;
     std::optional<std::string> expression, file;
-    bool echoed = false;
+    bool echoed = false, radii = false, json = false;
     for (int i = 1; i < argc; ++i) jsonOutput = jsonOutput || std::string(argv[i]) == "--json";
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
@@ -214,16 +187,16 @@ int run(int argc, char** argv) {
         } else if (arg == "--no-certify") {
             window.certify = false;
         } else if (arg == "--radii") {
-            window.radii = true;
+            radii = true;
         } else if (arg == "--json") {
-            window.json = true;
+            json = true;
         } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
                    arg.rfind("--carried=", 0) == 0) {
             bool const shown = arg.rfind("--shown", 0) == 0;
             auto const v = value(shown ? "--shown" : "--carried");
             if (!v) return usageError(arg + " needs a number");
             if (!isInteger(*v)) return usageError("not a whole number: " + *v);
-            (shown ? window.shown : window.carried) = *v;
+            (shown ? window.external : window.internal) = korvel::fieldInteger(*v);
         } else if (arg == "-e") {
             if (i + 1 >= argc) return usageError("-e needs the polynomial text");
             if (expression || file) return usageError("give the polynomial once");
@@ -243,6 +216,8 @@ int run(int argc, char** argv) {
     }
 
     if (echoed) echo(window.input);
+    // The JSON document carries the bounds, so they are certified for it too.
+    window.errorBounds = radii || json;
 
     korvel::cli::ProgressLine progress;
     korvel::Korvel controller(window);
@@ -253,18 +228,18 @@ int run(int argc, char** argv) {
         std::cerr << korvel::cancelledMessage << '\n';
         return 130;
     }
-    std::string status = window.status;
+    std::string status = window.status.value_or("");
     // --echo has already said how the polynomial was read.
     if (std::size_t const at = status.find("\nRead as: "); echoed && at != std::string::npos)
         status.erase(at, status.find('\n', at + 1) - at);
     if (!status.empty()) std::cerr << status << '\n';
-    if (!found) return fail(window.output, 1);
-    if (window.json) {
-        std::cout << korvel::resultJson(window.result);
+    if (!found) return fail(window.output.value_or(""), 1);
+    if (json) {
+        std::cout << korvel::resultJson(*window.result);
         return 0;
     }
-    std::cout << window.output;
-    std::cerr << "time: " << window.time << " s\n";
+    std::cout << window.output.value_or("");
+    std::cerr << "time: " << window.time.value_or("") << " s\n";
     return 0;
 }
 

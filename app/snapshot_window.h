@@ -1,7 +1,7 @@
 // A window made of plain values: the fields as they were when a search began,
 // and whatever the controller wrote, for the window to take over afterwards.
-// The controller runs against it on a worker thread while the widgets stay on
-// the interface thread.
+// The Qt window runs the controller against one on a worker thread while the
+// widgets stay on the interface thread; korvel-cli fills one from its options.
 #pragma once
 
 #include <optional>
