@@ -222,6 +222,7 @@ int run(int argc, char** argv) {
     korvel::cli::ProgressLine progress;
     korvel::Korvel controller(window);
     controller.setSearchControl(progress.searchControl());
+    controller.setRoundReport([&progress](int carried) { progress.round(carried); });
     bool const found = controller.korvel();
     progress.finish();
     if (controller.cancelled() || korvel::cli::interrupted()) {

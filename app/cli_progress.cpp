@@ -44,7 +44,7 @@ void ProgressLine::show(int found, int n) {
     if (now - start_ < quietStart || (shown_ && now - last_ < redraw && found != n)) return;
     last_ = now;
     shown_ = true;
-    std::fprintf(stderr, "\rroots found: %d of %d", found, n);
+    std::fprintf(stderr, "\rroots found: %d of %d at %d figures\033[K", found, n, carried_);
     std::fflush(stderr);
 }
 

@@ -14,14 +14,16 @@ namespace korvel::cli {
 void catchInterrupt();
 bool interrupted();
 
-// "roots found: k of n" on standard error, rewritten in place, once a search
-// has run for a second, and erased by finish; nothing when standard error is
-// not a terminal.
+// "roots found: k of n at f figures" on standard error, rewritten in place,
+// once a search has run for a second, and erased by finish; nothing when
+// standard error is not a terminal.
 class ProgressLine {
 public:
     ProgressLine();
     // The control for the search: the interrupt flag, and this line's report.
     RootSearchControl searchControl();
+    // A round of the search starts, carrying this many figures.
+    void round(int carried) { carried_ = carried; }
     void finish();
 
 private:
@@ -29,6 +31,7 @@ private:
 
     bool terminal_;
     bool shown_ = false;
+    int carried_ = 0;
     std::chrono::steady_clock::time_point start_, last_;
 };
 
