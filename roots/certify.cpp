@@ -119,10 +119,19 @@ Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex 
     inclusionRadii(radii, coefficients, n, roots, values);
     d.lr.resize(count);
     for (std::size_t i = 0; i < count; ++i) d.lr[i] = log2Of(radii[i]);
+    // Most pairs lie far apart: their doubles tell so, and only the others
+    // are subtracted in fp.
+    Scaled const scaled = scale(std::vector<fpComplex>(roots, roots + n));
+    auto apart = [&](std::size_t i, std::size_t j) {
+        double dist = 0, eps = 0;
+        return doubleDistance(scaled, i, j, dist, eps) && dist * (1 - 1.5 * eps) > 0 &&
+               std::log2(dist * (1 - 1.5 * eps)) + double(scaled.s) - slack > log2Sum(d.lr[i], d.lr[j]);
+    };
     Components parts(count);
     for (std::size_t i = 0; i < count; ++i)
         for (std::size_t j = i + 1; j < count; ++j)
-            if (parts.find(i) != parts.find(j) && meet(roots[i], roots[j], d.lr[i], d.lr[j])) parts.join(i, j);
+            if (parts.find(i) != parts.find(j) && !apart(i, j) && meet(roots[i], roots[j], d.lr[i], d.lr[j]))
+                parts.join(i, j);
     std::vector<std::vector<std::size_t>> byRoot(count);
     for (std::size_t i = 0; i < count; ++i) byRoot[parts.find(i)].push_back(i);
     for (auto& m : byRoot)

@@ -17,13 +17,15 @@ constexpr double unitRoundoff = 0x1p-53;
 // Slack in log2 units for the roundings of the double logarithms themselves.
 constexpr double logSlack = 1e-6;
 
-// The roots as doubles scaled by 2^-s, each with a bound on its conversion error.
-struct Scaled {
-    i64 s = 0;
-    std::vector<dcomplex> w;
-    std::vector<double> err;
-    std::vector<char> ok;  // normal doubles (or an exact zero)
-};
+// log2 of a lower bound of |z_i - z_j| from a subtraction in fp.
+double fpDistance(fpComplex const& a, fpComplex const& b) {
+    fpComplex d;
+    ScopedBlockPrec wide(blockPrec + 2);
+    sub(d, a, b);
+    return log2Abs(d) - 0x1p-40;
+}
+
+}  // namespace
 
 Scaled scale(std::vector<fpComplex> const& z) {
     Scaled r;
@@ -39,8 +41,6 @@ Scaled scale(std::vector<fpComplex> const& z) {
     return r;
 }
 
-// log2 of a lower bound of |z_i - z_j| (scaled by 2^-s) from the doubles when
-// they carry it to about 20 bits, else false.
 bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, double& eps) {
     if (!r.ok[i] || !r.ok[j]) return false;
     d = std::sqrt(std::norm(r.w[i] - r.w[j]));
@@ -49,16 +49,6 @@ bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, do
     eps = e / d + 4 * unitRoundoff;  // relative error of d
     return true;
 }
-
-// log2 of a lower bound of |z_i - z_j| from a subtraction in fp.
-double fpDistance(fpComplex const& a, fpComplex const& b) {
-    fpComplex d;
-    ScopedBlockPrec wide(blockPrec + 2);
-    sub(d, a, b);
-    return log2Abs(d) - 0x1p-40;
-}
-
-}  // namespace
 
 void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
                std::vector<double>& log2Radius) {

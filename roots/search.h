@@ -90,6 +90,18 @@ struct Refined {
 void refine(Poly const& p, fpComplex& z, double bits, Refined& out);
 
 // ---- stage 3 ---------------------------------------------------------------------------
+// The roots as doubles scaled by 2^-s, each with a bound on its conversion error.
+struct Scaled {
+    i64 s = 0;
+    std::vector<dcomplex> w;
+    std::vector<double> err;
+    std::vector<char> ok;  // normal doubles (or an exact zero)
+};
+Scaled scale(std::vector<fpComplex> const& z);
+// d = |z_i - z_j| 2^-s within a relative error eps, from the doubles when they
+// carry it to about 20 bits; else false.
+bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, double& eps);
+
 // log2 of the inclusion radius n |p(z_i)| / |a_n prod_{j != i} (z_i - z_j)| of
 // every z_i, from log2 bounds on |p(z_i)|, as upper bounds.
 void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
