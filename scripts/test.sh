@@ -22,7 +22,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== searches on two threads under ThreadSanitizer (that test and what it links)"
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+  -DKORVEL_TSAN=ON >/dev/null
 cmake --build "$root/build-tsan" --target test_threads
 TSAN_OPTIONS=halt_on_error=1 "$root/build-tsan/bin/test_threads" --gtest_filter='Threads.TwoSearches*'
 
