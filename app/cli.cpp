@@ -161,7 +161,7 @@ int run(int argc, char** argv) {
     korvel::cli::catchInterrupt();
     korvel::SnapshotWindow window;
     std::optional<std::string> expression, file;
-    bool echoed = false, radii = false, json = false;
+    bool echoed = false, radii = false;
     for (int i = 1; i < argc; ++i) jsonOutput = jsonOutput || std::string(argv[i]) == "--json";
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
@@ -189,7 +189,7 @@ int run(int argc, char** argv) {
         } else if (arg == "--radii") {
             radii = true;
         } else if (arg == "--json") {
-            json = true;
+            // Seen before the loop, so that usage errors are JSON too.
         } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
                    arg.rfind("--carried=", 0) == 0) {
             bool const shown = arg.rfind("--shown", 0) == 0;
@@ -217,7 +217,7 @@ int run(int argc, char** argv) {
 
     if (echoed) echo(window.input);
     // The JSON document carries the bounds, so they are certified for it too.
-    window.errorBounds = radii || json;
+    window.errorBounds = radii || jsonOutput;
 
     korvel::cli::ProgressLine progress;
     korvel::Korvel controller(window);
@@ -235,7 +235,7 @@ int run(int argc, char** argv) {
         status.erase(at, status.find('\n', at + 1) - at);
     if (!status.empty()) std::cerr << status << '\n';
     if (!found) return fail(window.output.value_or(""), 1);
-    if (json) {
+    if (jsonOutput) {
         std::cout << korvel::resultJson(*window.result);
         return 0;
     }
