@@ -38,6 +38,11 @@ bool readAt(Rounds& out, std::string const& text, int degree) {
     return true;
 }
 
+int leastCertain(Rounds const& r) {
+    auto const& f = r.certainty.certainFigures;
+    return f.empty() ? 0 : *std::min_element(f.begin(), f.end());
+}
+
 // The figures the round after `last` carries. An m-fold root carried at C
 // figures is good to about C/m of them, so the certain figures c of the least
 // certain root say that about C (D + 2) / c figures give all D shown; at least
@@ -68,10 +73,12 @@ bool searchInRounds(Rounds& out, std::string const& text, RoundsAsked const& ask
         if (!readAt(next, text, degree)) break;
         next.carriedUsed = carried;
         if (asked.roundReport) asked.roundReport(carried);
-        // A round that fails keeps the last result that stood.
+        // A round that fails, or leaves a root with fewer certain figures than
+        // the last round that stood, keeps that round: no round makes the
+        // shown roots worse.
         bool const ok = searchOnce(next, asked);
         if (cancelled()) return false;
-        if (ok || !found) {
+        if (!found || (ok && leastCertain(next) >= leastCertain(out))) {
             out = std::move(next);
             found = ok;
         }

@@ -72,37 +72,30 @@ bool realPolynomial(fpComplex const* a, int n) {
     return true;
 }
 
-// Roots, values and the certainty in the order of orderRoots: descending real
-// parts, the earliest first among equals, then the larger imaginary part first
-// within an adjacent pair of equal real parts.
+// Roots, values and the certainty in the order of orderRoots.
 void reorder(fpComplex* roots, fpComplex* values, RootCertainty& c, int n) {
-    std::vector<std::size_t> order(static_cast<std::size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t i, std::size_t j) { return compare(roots[i].re, roots[j].re) > 0; });
-    for (std::size_t k = 0; k + 1 < order.size();) {
-        if (compare(roots[order[k]].re, roots[order[k + 1]].re) != 0) {
-            ++k;
-            continue;
-        }
-        if (compare(roots[order[k]].im, roots[order[k + 1]].im) < 0) std::swap(order[k], order[k + 1]);
-        k += 2;
-    }
-    std::vector<fpComplex> r(roots, roots + n), v(values, values + n);
-    RootCertainty old = c;
+    std::vector<std::size_t> const order = rootOrder(roots, n);
+    permute(roots, values, order);
+    RootCertainty const old = c;
     for (std::size_t k = 0; k < order.size(); ++k) {
-        roots[k] = std::move(r[order[k]]);
-        values[k] = std::move(v[order[k]]);
         c.radii[k] = old.radii[order[k]];
         c.clusters[k] = old.clusters[order[k]];
     }
+}
+
+// log2 of z's smaller non-zero part: each part is written with its own
+// significant figures, so the smaller one says how many a disk vouches for.
+double log2SmallerPart(fpComplex const& z) {
+    if (!z.re) return log2Abs(z.im);
+    if (!z.im) return log2Abs(z.re);
+    return std::min(log2Abs(z.re), log2Abs(z.im));
 }
 
 int figuresOf(fpComplex const& z, fp const& radius, int shown) {
     if (radius < 0.0) return 0;
     if (!radius) return shown;
     if (!z) return 0;
-    double const digits = (log2Abs(z) - log2Abs(radius)) / std::log2(10.0) - slack;
+    double const digits = (log2SmallerPart(z) - log2Abs(radius)) / std::log2(10.0) - slack;
     return digits <= 0 ? 0 : int(std::min<double>(shown, std::floor(digits)));
 }
 
@@ -140,9 +133,23 @@ Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex 
     return d;
 }
 
-// True when a disk of radius 2^lr about z vouches for all `shown` figures of z.
+// True when a disk of radius 2^lr about z vouches for all `shown` figures of
+// each part of z.
 bool certain(fpComplex const& z, double lr, int shown) {
-    return lr == -none || (!!z && lr <= log2Abs(z) - shown * std::log2(10.0));
+    return lr == -none || (!!z && lr <= log2SmallerPart(z) - shown * std::log2(10.0));
+}
+
+// A part of z inside the disk of radius 2^lr and smaller than the other is
+// noise the disk cannot tell from 0: it is cleared, and the disk about the new
+// z, widened by it, still holds the root. True when z changed.
+bool clearInside(fpComplex& z, double& lr) {
+    if (!z.re || !z.im || lr == none) return false;
+    fp& part = fpCompareAbs(z.im, z.re) < 0 ? z.im : z.re;
+    double const lp = log2Abs(part);
+    if (lp > lr) return false;
+    part = fp();
+    lr = log2Sum(lr, lp);
+    return true;
 }
 
 // m disks that connect hold m roots, within R of any point c where R is the
@@ -155,6 +162,19 @@ double enclosing(fpComplex const* roots, std::vector<double> const& lr, std::vec
     double lR = -none;
     for (auto i : m) lR = std::max(lR, lr[i] == none ? none : log2Sum(log2Distance(roots[i], c), lr[i]));
     return lR;
+}
+
+// Real coefficients: the disk about Re z_i of radius r_i + |Im z_i| is its own
+// conjugate; when |Im z_i| <= r_i and it meets no other disk it holds this root
+// only, and so its conjugate too: the root is real.
+bool provedReal(fpComplex const* roots, std::vector<double> const& lr, std::size_t i) {
+    double const lim = log2Abs(roots[i].im);
+    if (lim > lr[i]) return false;
+    fpComplex const axis(roots[i].re, fp());
+    double const wide = log2Sum(lr[i], lim);
+    for (std::size_t j = 0; j < lr.size(); ++j)
+        if (j != i && meet(axis, roots[j], wide, lr[j])) return false;
+    return true;
 }
 
 }  // namespace
@@ -196,22 +216,16 @@ void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex*
         for (auto i : m) out.clusters[i] = cluster;
         if (m.size() == 1) {
             std::size_t const i = m[0];
-            out.radii[i] = radiusOf(lr[i]);
-            // Real coefficients: the disk about Re z of radius r + |Im z| is its
-            // own conjugate; when it meets no other disk it holds this root only,
-            // and so its conjugate too: the root is real, within r of Re z.
-            if (!settle || !real || lr[i] == none || !roots[i].im) continue;
-            double const lim = log2Abs(roots[i].im);
-            if (lim > lr[i]) continue;
-            fpComplex const axis(roots[i].re, fp());
-            double const wide = log2Sum(lr[i], lim);
-            bool alone = true;
-            for (std::size_t j = 0; j < count && alone; ++j)
-                if (j != i && meet(axis, roots[j], wide, lr[j])) alone = false;
-            if (alone) {
-                roots[i].im = fp();
-                moved[i] = 1;
+            double lri = lr[i];
+            if (settle && lri != none && !!roots[i].im) {
+                if (real && provedReal(roots, lr, i)) {
+                    roots[i].im = fp();  // within r of z, so within r of Re z too
+                    moved[i] = 1;
+                } else if (clearInside(roots[i], lri)) {
+                    moved[i] = 1;
+                }
             }
+            out.radii[i] = radiusOf(lri);
             continue;
         }
         fpComplex center;

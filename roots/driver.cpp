@@ -1,5 +1,7 @@
 // The driver: working copy, scaling, extraction with deflation, clean-up,
 // ordering and the values at the roots.
+#include <algorithm>
+#include <numeric>
 #include <vector>
 
 #include "roots/search.h"
@@ -10,8 +12,10 @@ namespace {
 
 // True when the part cleared by `clear` is negligible at root z: the polynomial's
 // value, in the kept part's component, is no larger (or about as large) without it.
+// Only a fallback where no disk is known: beside another root the value without
+// the part can be the smaller one for that other root's sake.
 template <class Component>
-bool negligible(fpComplex*& a, int n, fpComplex& z, fpComplex withoutPart, Component component) {
+bool smallerValue(fpComplex*& a, int n, fpComplex& z, fpComplex withoutPart, Component component) {
     fpComplex v, w;
     Evaluate(a, n, z, v);
     Evaluate(a, n, withoutPart, w);
@@ -22,16 +26,36 @@ bool negligible(fpComplex*& a, int n, fpComplex& z, fpComplex withoutPart, Compo
     return gap >= -1 && gap <= 1;
 }
 
-void snapToAxis(fpComplex*& a, int n, fpComplex& z) {
-    if (!z.re || !z.im) return;
-    // 56 bits: a part that small beside the other is a candidate for rounding residue.
+// Clears a part of z 56 bits below the other (a candidate for rounding residue)
+// when it lies within radius, the root's inclusion radius: the root then moves
+// by no more than it is known to, and a disk of twice the radius about it still
+// holds the root. A negative radius (none known) leaves it to the value test.
+// True when z changed.
+bool snapToAxis(fpComplex*& a, int n, fpComplex& z, fp const& radius) {
+    auto inside = [&](fp const& part, fpComplex const& without, auto component) {
+        return radius < 0.0 ? smallerValue(a, n, z, without, component) : fpCompareAbs(part, radius) <= 0;
+    };
+    if (!z.re || !z.im) return false;
     if (i64(Lg2(z.re)) - Lg2(z.im) > 56 &&
-        negligible(a, n, z, fpComplex(z.re, fp()), [](fpComplex const& v) -> fp const& { return v.re; }))
+        inside(z.im, fpComplex(z.re, fp()), [](fpComplex const& v) -> fp const& { return v.re; })) {
         z.im = fp();
-    if (!z.re || !z.im) return;
+        return true;
+    }
     if (i64(Lg2(z.im)) - Lg2(z.re) > 56 &&
-        negligible(a, n, z, fpComplex(fp(), z.im), [](fpComplex const& v) -> fp const& { return v.im; }))
+        inside(z.re, fpComplex(fp(), z.im), [](fpComplex const& v) -> fp const& { return v.im; })) {
         z.re = fp();
+        return true;
+    }
+    return false;
+}
+
+// values[k] = p(roots[k]) for k in [from, to): the staged search evaluates
+// with evaluateAll, the full-precision one with Evaluate.
+void evaluateRange(fpComplex*& a, int n, fpComplex* roots, fpComplex* values, int from, int to, RootSearch search) {
+    if (search == RootSearch::staged)
+        evaluateAll(a, n, roots + from, values + from, to - from);
+    else
+        for (int k = from; k < to; ++k) Evaluate(a, n, roots[k], values[k]);
 }
 
 // Extracts the roots in turn; capped[k] tells whether root k's iteration ran to the cap.
@@ -146,39 +170,52 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     if (!found || detail::searchCancelled()) return false;
     for (int k = 0; k < n; ++k)
         if (capped[std::size_t(k)] && !confirmed(coefficients, n, roots[k], confirmFigures)) return false;
-    if (snapToAxes)
-        for (int k = 0; k < n; ++k) snapToAxis(coefficients, n, roots[k]);
-    orderRoots(roots, n);
-    if (search == RootSearch::staged)
-        evaluateAll(coefficients, n, roots, values, n);
-    else
-        for (int k = 0; k < n; ++k) Evaluate(coefficients, n, roots[k], values[k]);
+    evaluateRange(coefficients, n, roots, values, 0, n, search);
+    if (snapToAxes) {
+        std::vector<fp> radii;
+        inclusionRadii(radii, coefficients, n, roots, values);
+        for (int k = 0; k < n; ++k)
+            if (snapToAxis(coefficients, n, roots[k], radii[std::size_t(k)]))
+                evaluateRange(coefficients, n, roots, values, k, k + 1, search);
+    }
+    detail::permute(roots, values, detail::rootOrder(roots, n));
     if (record) record->isolated = inclusionRadii(record->radii, coefficients, n, roots, values);
     return true;
 }
 
 void orderRoots(fpComplex*& r, int n) {
-    // Selection by real part, largest first; the earliest wins among equals.
-    std::vector<fpComplex> unplaced(r, r + n), placed;
-    placed.reserve(std::size_t(n));
-    while (!unplaced.empty()) {
-        std::size_t best = 0;
-        for (std::size_t i = 1; i < unplaced.size(); ++i)
-            if (compare(unplaced[i].re, unplaced[best].re) > 0) best = i;
-        placed.push_back(std::move(unplaced[best]));
-        unplaced.erase(unplaced.begin() + std::ptrdiff_t(best));
-    }
+    std::vector<std::size_t> const order = detail::rootOrder(r, n);
+    std::vector<fpComplex> placed(r, r + n);
+    for (std::size_t k = 0; k < order.size(); ++k) r[k] = std::move(placed[order[k]]);
+}
+
+namespace detail {
+
+std::vector<std::size_t> rootOrder(fpComplex const* r, int n) {
+    // Descending real parts, the earliest first among equals.
+    std::vector<std::size_t> order(std::size_t(std::max(n, 0)));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) { return compare(r[i].re, r[j].re) > 0; });
     // Adjacent pairs with equal real parts: the larger imaginary part first.
-    for (int k = 0; k < n - 1;) {
-        if (compare(placed[std::size_t(k)].re, placed[std::size_t(k) + 1].re) != 0) {
+    for (std::size_t k = 0; k + 1 < order.size();) {
+        if (compare(r[order[k]].re, r[order[k + 1]].re) != 0) {
             ++k;
             continue;
         }
-        if (compare(placed[std::size_t(k)].im, placed[std::size_t(k) + 1].im) < 0)
-            std::swap(placed[std::size_t(k)], placed[std::size_t(k) + 1]);
+        if (compare(r[order[k]].im, r[order[k + 1]].im) < 0) std::swap(order[k], order[k + 1]);
         k += 2;
     }
-    for (int k = 0; k < n; ++k) r[k] = std::move(placed[std::size_t(k)]);
+    return order;
 }
+
+void permute(fpComplex* roots, fpComplex* values, std::vector<std::size_t> const& order) {
+    std::vector<fpComplex> r(roots, roots + order.size()), v(values, values + order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        roots[k] = std::move(r[order[k]]);
+        values[k] = std::move(v[order[k]]);
+    }
+}
+
+}  // namespace detail
 
 }  // namespace korvel

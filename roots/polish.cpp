@@ -62,6 +62,23 @@ double spread(std::vector<fp> const& radii, std::vector<std::size_t> const& memb
     return worst;
 }
 
+// log2 of the radius about the members' mean of the union of their disks as
+// they stand; HUGE_VAL when a radius is unknown.
+double asFound(fpComplex const* roots, std::vector<fp> const& radii, std::vector<std::size_t> const& members) {
+    fpComplex c, d;
+    for (auto i : members) add(c, c, roots[i]);
+    div(c, c, fp(double(members.size())));
+    double worst = -HUGE_VAL;
+    for (auto i : members) {
+        if (radii[i] < 0.0) return HUGE_VAL;
+        sub(d, roots[i], c);
+        double const a = log2Abs(d), b = log2Abs(radii[i]), hi = std::max(a, b), lo = std::min(a, b);
+        // log2 (|z_i - c| + r_i), rounded up
+        worst = std::max(worst, std::isinf(lo) ? hi : hi + std::log2(1 + std::exp2(lo - hi)) + 1e-9);
+    }
+    return worst;
+}
+
 // Newton's method on p from z with every step at the working precision (the
 // refinement of stage 2 starts lower, where a z better than it looks can make
 // p round to 0 and end it early). Stops when a step is below the precision or
@@ -110,7 +127,12 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
 
     std::vector<fpComplex> z(roots, roots + n), v(values, values + n);
     std::vector<fp> radii;
-    double best = HUGE_VAL, bestE = 0;
+    // The circle is kept only when its disks beat those about the points as they
+    // are: a near-cluster wider than the circle for a multiple root would come
+    // out worse, and polishing must never lose what the search found.
+    inclusionRadii(radii, a, n, roots, values);
+    double best = asFound(roots, radii, members), bestE = 0;
+    bool improved = false;
     for (double step : {0.0, 2.0, 4.0, 8.0, 16.0}) {
         double const e = balance + step;
         circle(z.data(), members, c, e);
@@ -120,9 +142,10 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
         if (s < best) {
             best = s;
             bestE = e;
+            improved = true;
         }
     }
-    if (best == HUGE_VAL) return;
+    if (!improved) return;
     circle(roots, members, c, bestE);
     for (auto i : members) evaluateAll(a, n, &roots[i], &values[i], 1);
 }

@@ -115,6 +115,12 @@ inline bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::
     return disjointDisks(z, log2Radius);
 }
 
+// ---- order ----------------------------------------------------------------------------
+// The order of orderRoots as a permutation: position k takes root order[k].
+std::vector<std::size_t> rootOrder(fpComplex const* r, int n);
+// roots and values rearranged together: position k takes what stood at order[k].
+void permute(fpComplex* roots, fpComplex* values, std::vector<std::size_t> const& order);
+
 // ---- before certification ----------------------------------------------------------
 // z refined by Newton's method on a (degree n, a[n] != 0) at the working
 // precision, each step at that precision (z may be better than it looks).

@@ -73,7 +73,9 @@ int trueDegree(fpComplex const* a, int n);
 inline constexpr int defaultConfirmFigures = 16;
 
 // All roots of coefficients, ordered, with the polynomial's values at them;
-// snapToAxes clears negligible real or imaginary parts. The coefficients are
+// snapToAxes clears a real or imaginary part 2^56 times smaller than the other
+// that lies within the root's inclusion radius (where no radius is known: whose
+// clearing does not make the polynomial's value larger). The coefficients are
 // not changed. Leading zero coefficients lower the degree: only the first
 // trueDegree(coefficients, n) roots and values are written. False when the
 // degree is below 1, an extraction failed, or a root whose iteration ran to
@@ -105,7 +107,8 @@ bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpCo
 struct RootCertainty {
     std::vector<fp> radii;            // a disk of radius k about root k holds a root; -1 when unknown
     std::vector<int> clusters;        // 1, 2, ...: roots whose disks connect share a number
-    std::vector<int> certainFigures;  // k: radius k <= 10^-k |root k| (all shown for an exact root)
+    std::vector<int> certainFigures;  // k: radius k <= 10^-k |each non-zero part of root k|
+                                      // (all shown for an exact root)
     bool allCertain(int shown) const;
 };
 
@@ -115,7 +118,9 @@ struct RootCertainty {
 // holds its m roots. With settle the roots are changed where the disks allow:
 // each root of a cluster becomes the mean (a part within the cluster's radius
 // cleared to 0), a root of a real polynomial whose disk proves it real loses
-// its imaginary part; values follow, and the order is that of orderRoots.
+// its imaginary part, and the smaller part of any other root, when it lies
+// within its radius, is cleared (the radius grows by it); values follow, and
+// the order is that of orderRoots.
 void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
                   int shownFigures, bool settle);
 
