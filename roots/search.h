@@ -60,7 +60,10 @@ inline double bitsOf(i32 words) { return 32.0 * (words - 1) + 1; }
 // log2 of a bound on the rounding of an evaluation of p in `bits`-bit arithmetic,
 // as a multiple of log2Magnitude: Horner's rule (or its sparse form by powers)
 // commits at most about 4(n + 1) complex roundings of relative size 2^-bits
-// per unit of the magnitude; 8(n + 2) leaves room for the coefficients' own.
+// per unit of the magnitude; 8(n + 2) leaves room for the coefficients' own:
+// read from text at this precision, each is within two roundings of the value
+// typed (a correctly rounded decimal, or a quotient of two), so the disks hold
+// the roots of the polynomial as typed, not only of the one held.
 double log2RoundingFactor(i32 n, double bits);
 
 // ---- stage 1 ---------------------------------------------------------------------------
