@@ -8,7 +8,9 @@
 // bad options give a usage line and status 2; Ctrl-C gives status 130 and no
 // output. With --json one JSON document goes to standard output instead, for a
 // failure too, with the same statuses.
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,7 +18,9 @@
 #include <iostream>
 #include <new>
 #include <optional>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 #include "app/cli_progress.h"
 #include "app/json.h"
@@ -221,9 +225,24 @@ int run(int argc, char** argv) {
 
     korvel::cli::ProgressLine progress;
     korvel::Korvel controller(window);
-    controller.setSearchControl(progress.searchControl());
-    controller.setRoundReport([&progress](int carried) { progress.round(carried); });
-    bool const found = controller.korvel();
+    controller.setProgress([&progress](int found, int n, int carried) { progress.show(found, n, carried); });
+    bool found = false;
+    {
+        // The search runs beside this thread, which turns Ctrl-C (a flag set by
+        // the signal handler, where a stop request may not be made) into one.
+        std::stop_source stop;
+        controller.setStop(stop.get_token());
+        std::atomic<bool> done = false;
+        std::thread search([&] {
+            found = controller.korvel();
+            done = true;
+        });
+        while (!done) {
+            if (korvel::cli::interrupted()) stop.request_stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        search.join();
+    }
     progress.finish();
     if (controller.cancelled() || korvel::cli::interrupted()) {
         std::cerr << korvel::cancelledMessage << '\n';

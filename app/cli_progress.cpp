@@ -32,19 +32,13 @@ bool interrupted() { return interruptFlag.load(std::memory_order_relaxed); }
 
 ProgressLine::ProgressLine() : terminal_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
 
-RootSearchControl ProgressLine::searchControl() {
-    RootSearchControl control;
-    control.cancel = &interruptFlag;
-    if (terminal_) control.progress = [this](int found, int n) { show(found, n); };
-    return control;
-}
-
-void ProgressLine::show(int found, int n) {
+void ProgressLine::show(int found, int n, int carried) {
+    if (!terminal_) return;
     auto const now = std::chrono::steady_clock::now();
     if (now - start_ < quietStart || (shown_ && now - last_ < redraw && found != n)) return;
     last_ = now;
     shown_ = true;
-    std::fprintf(stderr, "\rroots found: %d of %d at %d figures\033[K", found, n, carried_);
+    std::fprintf(stderr, "\rroots found: %d of %d at %d figures\033[K", found, n, carried);
     std::fflush(stderr);
 }
 

@@ -9,8 +9,8 @@
 
 namespace korvel::cli {
 
-// Makes SIGINT set the flag searchControl hands to the search, instead of
-// ending the program at once.
+// Makes SIGINT set the flag interrupted() reads, instead of ending the program
+// at once.
 void catchInterrupt();
 bool interrupted();
 
@@ -20,18 +20,13 @@ bool interrupted();
 class ProgressLine {
 public:
     ProgressLine();
-    // The control for the search: the interrupt flag, and this line's report.
-    RootSearchControl searchControl();
-    // A round of the search starts, carrying this many figures.
-    void round(int carried) { carried_ = carried; }
+    // Roots found so far out of n, in a round carrying this many figures.
+    void show(int found, int n, int carried);
     void finish();
 
 private:
-    void show(int found, int n);
-
     bool terminal_;
     bool shown_ = false;
-    int carried_ = 0;
     std::chrono::steady_clock::time_point start_, last_;
 };
 

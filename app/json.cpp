@@ -14,7 +14,7 @@ using json = nlohmann::ordered_json;
 
 json complexJson(fpComplex const& z, int figures) { return {{"re", numberText(z.re, figures)}, {"im", numberText(z.im, figures)}}; }
 
-// -1 and 0 mean "not known" in a RootReport; JSON says null.
+// Cluster 0 means "not known"; JSON says null.
 json known(int v, int unknown) { return v == unknown ? json(nullptr) : json(v); }
 
 }  // namespace
@@ -27,12 +27,12 @@ std::string resultJson(SearchResult const& result) {
     for (auto const& r : result.roots) {
         json root = complexJson(r.root, shown);
         root["value"] = complexJson(r.value, shown);
-        root["radius"] = r.radius < 0.0 ? json(nullptr) : json(numberText(r.radius, 3));
-        root["certainFigures"] = known(r.certainFigures, -1);
+        root["radius"] = r.radius ? json(numberText(*r.radius, 3)) : json(nullptr);
+        root["certainFigures"] = r.certainFigures;
         root["cluster"] = known(r.cluster, 0);
         roots.push_back(root);
     }
-    std::string const warning = uncertainWarning(result);
+    std::string const& warning = result.warning;
     json doc = {
         {"input", {{"degree", result.degree()}, {"coefficients", coefficients}}},
         {"settings",

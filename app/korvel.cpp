@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/output.h"
-#include "app/rounds.h"
 #include <korvel/input.h>
 #include <korvel/roots.h>
 
@@ -52,45 +51,50 @@ bool Korvel::run() {
     }
     if (extDigits > intDigits) return fail(precisionMessage);
     if (intDigits > maxFigures) return fail(tooManyFiguresMessage);
-    setBlockPrec(intDigits / 8 + 1);
 
     std::string const text = window_.inputText();
     if (text.empty()) return fail(entryMessage);
 
+    // Read here for what the status line says; the search reads it again at
+    // each round's precision.
     int n = 0;
     std::vector<fpComplex> coefficients;
     std::string ignored;
-    if (!readPolynomial(text, n, coefficients, ignored)) return fail(entryMessage);
+    {
+        ScopedBlockPrec const precision(wordsForFigures(intDigits));
+        if (!readPolynomial(text, n, coefficients, ignored)) return fail(entryMessage);
+    }
     if (!ignored.empty()) window_.setStatusText(statusText(ignored, coefficients, ""));
-    // Leading zero coefficients lower the degree: a zero x^3 term has no roots.
-    n = trueDegree(coefficients.data(), n);
-    if (n < 1) return fail(entryMessage);
 
+    RootOptions options;
+    options.shownFigures = extDigits;
+    options.carriedFigures = intDigits;
+    options.cleanUp = snapToAxes;
+    options.search = window_.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
+    options.certify = window_.certifyFigures();
+    options.progress = progress_;
     double const start = processorSeconds();
-    RoundsAsked asked;
-    asked.shown = extDigits;
-    asked.carried = intDigits;
-    asked.snapToAxes = snapToAxes;
-    asked.search = window_.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
-    asked.certify = window_.certifyFigures();
-    asked.bounds = window_.showErrorBounds();
-    asked.cap = asked.certify ? std::max(intDigits, std::min(maxFigures, certifyCapFactor * intDigits)) : intDigits;
-    asked.control = control_;
-    asked.roundReport = roundReport_;
-    Rounds rounds;
-    rounds.coefficients.assign(coefficients.begin(), coefficients.begin() + n + 1);
-    if (!searchInRounds(rounds, text, asked)) {
-        if (!control_.cancel || !control_.cancel->load()) return fail(computationMessage);
+    RootReport report = findRoots(text, options, stop_);
+    double const elapsed = processorSeconds() - start;
+    if (!report.ok) {
+        if (report.error != cancelledMessage) return fail(report.error.c_str());
         cancelled_ = true;
         window_.setStatusText(cancelledMessage);
         return false;
     }
 
-    double const elapsed = processorSeconds() - start;
-    SearchResult result = searchResult(rounds, asked);
+    SearchResult result;
+    result.coefficients = std::move(report.coefficients);
+    result.shownFigures = extDigits;
+    result.carriedFigures = intDigits;
+    result.snapToAxes = snapToAxes;
+    result.fullPrecisionSearch = options.search == RootSearch::fullPrecision;
+    result.certify = options.certify;
+    result.carriedFiguresUsed = report.carriedUsed;
+    result.roots = std::move(report.roots);
+    result.warning = std::move(report.warning);
     result.seconds = elapsed;
-    if (std::string const warning = uncertainWarning(result); !warning.empty())
-        window_.setStatusText(statusText(ignored, coefficients, warning));
+    if (!result.warning.empty()) window_.setStatusText(statusText(ignored, coefficients, result.warning));
 
     window_.setOutputText("");
     window_.setOutputText(rootsText(result, window_.showErrorBounds()));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <stop_token>
 #include <utility>
 
 #include "app/window.h"
@@ -9,19 +10,6 @@
 #include <korvel/roots.h>
 
 namespace korvel {
-
-// The messages that replace the output when a press fails.
-inline constexpr char const* precisionMessage = "Cannot have internal precision less than external precision!";
-inline constexpr char const* entryMessage = "There was an entry problem!";
-inline constexpr char const* computationMessage = "There was a computation problem!";
-// More figures than this would ask for more memory and time than any
-// computation here can use; such a request is refused with this message.
-inline constexpr int maxFigures = 100000;
-inline constexpr char const* tooManyFiguresMessage = "Cannot carry more than 100000 significant figures!";
-// A computation that asked for more memory than there is ends with this message.
-inline constexpr char const* outOfMemoryMessage = "There is not enough memory for this computation!";
-// The status line of a search stopped by its control; the output stays as it was.
-inline constexpr char const* cancelledMessage = "Cancelled";
 
 inline constexpr int defaultInternalFigures = 64;
 inline constexpr int defaultExternalFigures = 16;
@@ -34,11 +22,13 @@ public:
     // message replaced the output.
     bool korvel();
 
-    // The cancel flag and progress report the searches run with from now on.
-    void setSearchControl(RootSearchControl control) { control_ = std::move(control); }
-    // Called on the searching thread as each round of the search starts, with
-    // the figures it carries (more than asked when figures were not certain).
-    void setRoundReport(std::function<void(int carriedFigures)> report) { roundReport_ = std::move(report); }
+    // The stop request the searches run with from now on: a stop ends a search
+    // within one iteration, leaving the output as it was.
+    void setStop(std::stop_token stop) { stop_ = std::move(stop); }
+    // Called on the searching thread with the roots found so far out of n and
+    // the figures carried by the round under way (more than asked when shown
+    // figures were not certain; found restarts at 0 each round).
+    void setProgress(std::function<void(int found, int n, int carried)> progress) { progress_ = std::move(progress); }
     // True when the last press ended because the search was cancelled.
     bool cancelled() const { return cancelled_; }
 
@@ -46,8 +36,8 @@ private:
     bool run();
 
     KorvelWindow& window_;
-    RootSearchControl control_;
-    std::function<void(int)> roundReport_;
+    std::stop_token stop_;
+    std::function<void(int, int, int)> progress_;
     bool cancelled_ = false;
 };
 

@@ -22,24 +22,8 @@ std::string rootsText(SearchResult const& result, bool errorBounds) {
     for (auto const& r : result.roots) appendValue(out, r.value, result.shownFigures);
     if (!errorBounds) return out;
     out += "Error bound:\n";
-    for (auto const& r : result.roots) out += (r.radius < 0.0 ? std::string("unknown") : numberText(r.radius, 3)) + "\n\n";
+    for (auto const& r : result.roots) out += (r.radius ? numberText(*r.radius, 3) : std::string("unknown")) + "\n\n";
     return out;
-}
-
-std::string uncertainWarning(SearchResult const& result) {
-    if (!result.certify) return "";
-    int const shown = result.shownFigures;
-    std::string out;
-    for (std::size_t k = 0; k < result.roots.size(); ++k) {
-        RootReport const& r = result.roots[k];
-        if (r.certainFigures >= shown) continue;
-        std::string const z = numberText(r.root.re, 6) + " , " + numberText(r.root.im, 6);
-        out += "\nroot " + std::to_string(k + 1) + " (" + z + "): " + std::to_string(std::max(r.certainFigures, 0)) +
-               " of " + std::to_string(shown) + " figures certain";
-    }
-    if (out.empty()) return out;
-    return "Not every figure shown is certain, with " + std::to_string(result.carriedFiguresUsed) +
-           " figures carried:" + out;
 }
 
 std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,

@@ -19,10 +19,6 @@ void appendValue(std::string& out, fpComplex const& z, int figures);
 // with errorBounds then the line "Error bound:" and each root's radius to 3 figures.
 std::string rootsText(SearchResult const& result, bool errorBounds = false);
 
-// For a certified result with figures still uncertain: a line that says so and
-// one line per such root with its certain figures; "" otherwise.
-std::string uncertainWarning(SearchResult const& result);
-
 // The status line: what the reader passed over (when ignored is not empty,
 // with the polynomial as read), then the warning (when not empty).
 std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,

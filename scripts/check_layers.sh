@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a project header from a layer that is not
-# below its own: mb -> fp -> complex -> input, roots -> app; special and radix beside.
+# below its own: mb -> fp -> complex -> input -> roots -> app; special and radix beside.
 # A layer's public header is include/korvel/<layer>.h, included as <korvel/<layer>.h>
 # and counted with the layer; private headers are included as "<layer>/name.h".
 # <korvel/export.h> belongs to no layer.
@@ -11,7 +11,7 @@ declare -A allowed=(
   [fp]="mb fp"
   [complex]="mb fp complex"
   [input]="mb fp complex input"
-  [roots]="mb fp complex roots"
+  [roots]="mb fp complex input roots"
   [special]="mb fp complex special"
   [radix]="radix"
   [app]="mb fp complex input roots special radix app"

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <stop_token>
 
 #include <QMainWindow>
 
@@ -103,7 +104,8 @@ private:
 
     std::shared_ptr<SearchResult const> result_;  // the roots the output and the plot show
     QThread* worker_ = nullptr;
-    std::atomic<bool> cancel_{false};
+    std::atomic<bool> cancel_{false};  // asked to stop: late progress reports are dropped
+    std::stop_source stopSource_;      // the running search's stop request
     int searchFigures_ = 0;   // the figures carried by the running search
     int lastFound_ = 0;       // the progress last shown
     bool again_ = false;      // the search runs again

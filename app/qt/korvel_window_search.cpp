@@ -46,20 +46,21 @@ void KorvelMainWindow::findRoots() {
     progress_->setVisible(true);
     setStatusText("");
 
-    worker_ = QThread::create([this, done] {
+    stopSource_ = std::stop_source();
+    worker_ = QThread::create([this, done, stop = stopSource_.get_token()] {
         auto last = std::chrono::steady_clock::now() - progressInterval;
-        RootSearchControl control;
-        control.cancel = &cancel_;
-        control.progress = [this, &last](int found, int n) {
+        int round = 0;
+        Korvel controller(*done);
+        controller.setStop(stop);
+        controller.setProgress([this, &last, &round](int found, int n, int carried) {
+            if (carried != round) {
+                round = carried;
+                QMetaObject::invokeMethod(this, [this, carried] { showRound(carried); }, Qt::QueuedConnection);
+            }
             auto const now = std::chrono::steady_clock::now();
             if (found != 0 && found != n && now - last < progressInterval) return;
             last = now;
             QMetaObject::invokeMethod(this, [this, found, n] { showProgress(found, n); }, Qt::QueuedConnection);
-        };
-        Korvel controller(*done);
-        controller.setSearchControl(control);
-        controller.setRoundReport([this](int carried) {
-            QMetaObject::invokeMethod(this, [this, carried] { showRound(carried); }, Qt::QueuedConnection);
         });
         controller.korvel();
         bool const cancelled = controller.cancelled();
@@ -72,6 +73,7 @@ void KorvelMainWindow::findRoots() {
 void KorvelMainWindow::cancelSearch() {
     if (!worker_) return;
     cancel_ = true;
+    stopSource_.request_stop();
     cancelButton_->setEnabled(false);
     progress_->setFormat("Cancelling");
 }

@@ -54,8 +54,8 @@ void RootPlot::setResult(std::shared_ptr<SearchResult const> result) {
     radii_.clear();
     for (auto const& r : result_->roots) {
         points_.emplace_back(toDouble(r.root.re), toDouble(r.root.im));
-        uncertain_.push_back(r.certainFigures >= 0 && r.certainFigures < result_->shownFigures);
-        radii_.push_back(r.radius < 0.0 ? -1.0 : toDouble(r.radius));
+        uncertain_.push_back(r.certainFigures < result_->shownFigures);
+        radii_.push_back(r.radius ? toDouble(*r.radius) : -1.0);
     }
     highlighted_ = -1;
     fit();
@@ -132,14 +132,13 @@ int RootPlot::rootAt(QPointF p) const {
 
 QString RootPlot::rootText(int k) const {
     if (!result_ || k < 0 || k >= int(result_->roots.size())) return {};
-    RootReport const& r = result_->roots[std::size_t(k)];
+    FoundRoot const& r = result_->roots[std::size_t(k)];
     std::string text;
     appendValue(text, r.root, result_->shownFigures);
     text.resize(text.size() - 2);  // the blank line after it
     QString out = QString("Root %1: %2").arg(k + 1).arg(QString::fromStdString(text));
-    if (!(r.radius < 0.0))
-        out += "\nCertified radius: " + QString::fromStdString(OwnedText(fpToStr(r.radius, 3)).get());
-    if (r.certainFigures >= 0) out += QString("\nCertain figures: %1").arg(r.certainFigures);
+    if (r.radius) out += "\nCertified radius: " + QString::fromStdString(OwnedText(fpToStr(*r.radius, 3)).get());
+    out += QString("\nCertain figures: %1").arg(r.certainFigures);
     return out;
 }
 

@@ -8,6 +8,11 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <span>
+#include <stop_token>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <korvel/complex.h>
@@ -123,6 +128,72 @@ struct RootCertainty {
 // the order is that of orderRoots.
 void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
                   int shownFigures, bool settle);
+
+// ---- certified roots: the whole job in one call --------------------------------------------
+
+// The messages of a failed call; the application shows them as they are.
+inline constexpr char const* precisionMessage = "Cannot have internal precision less than external precision!";
+inline constexpr char const* entryMessage = "There was an entry problem!";
+inline constexpr char const* computationMessage = "There was a computation problem!";
+inline constexpr char const* tooManyFiguresMessage = "Cannot carry more than 100000 significant figures!";
+inline constexpr char const* outOfMemoryMessage = "There is not enough memory for this computation!";
+inline constexpr char const* cancelledMessage = "Cancelled";
+inline constexpr char const* figuresMessage = "Figures shown and carried must be at least 1!";
+
+// More figures than this would ask for more memory and time than any search
+// here can use.
+inline constexpr int maxFigures = 100000;
+// With certification, the carried figures may grow to this many times those
+// asked for, and never above maxFigures.
+inline constexpr int certifyCapFactor = 8;
+
+// The working precision in words that carries `figures` significant figures:
+// 8 figures a word (a word holds 9.6), and one word for the rounding.
+constexpr i32 wordsForFigures(int figures) { return i32(figures / 8 + 1); }
+
+struct RootOptions {
+    int shownFigures = 16, carriedFigures = 64;  // carried >= shown >= 1, carried <= maxFigures
+    bool certify = true;   // carry more figures until every shown figure is certain
+    bool cleanUp = true;   // clear a part of a root that lies within its disk (see findPolyRoots)
+    RootSearch search = RootSearch::staged;
+    // Called on the searching thread with the roots found so far out of n and
+    // the figures the round under way carries; found restarts at 0 each round.
+    std::function<void(int found, int n, int carried)> progress;  // may be empty
+};
+
+struct FoundRoot {
+    fpComplex root, value;          // value: the polynomial at root
+    std::optional<fp> radius;       // a disk of this radius about root holds a root
+    int certainFigures = 0;         // figures of each part of root the disk vouches for
+    int multiplicity = 1;
+    int cluster = 0;                // roots whose disks connect share a number (1, 2, ...); 0: not known
+};
+
+struct RootReport {
+    bool ok = false;
+    std::string error;              // one of the messages above when not ok
+    std::string warning;            // certification on, cap reached: the roots whose figures stay uncertain
+    std::vector<FoundRoot> roots;   // in the order of orderRoots
+    int carriedUsed = 0;            // the carried figures of the round that gave the roots
+    std::vector<fpComplex> coefficients;  // as held in that round, leading zeros dropped
+};
+
+// Every root of the polynomial with coefficients[k] of x^k, as they are (leading
+// zeros lower the degree): searched at the figures carried and, with certify,
+// certified, settled and searched again with more figures (up to certifyCapFactor
+// times, never above maxFigures) until every shown figure is certain. The
+// calling thread's blockPrec and decPrec are as they were on return. A stop
+// request ends the call within one iteration with ok false and cancelledMessage.
+[[nodiscard]] RootReport findRoots(std::span<fpComplex const> coefficients, RootOptions const& options,
+                                   std::stop_token stop = {});
+// The same for a typed polynomial in either input form (see readPolynomial),
+// read at each round's precision; a text that cannot be read, or is constant,
+// gives entryMessage.
+[[nodiscard]] RootReport findRoots(std::string_view text, RootOptions const& options, std::stop_token stop = {});
+
+// The warning of RootReport: a line naming the figures carried, then one line
+// per root with fewer than `shown` certain figures; "" when there is none.
+std::string uncertainWarning(std::vector<FoundRoot> const& roots, int shown, int carried);
 
 // Extracts the roots of a (deflated in place) in turn into roots[0 .. n).
 bool myKorvel(fpComplex*& roots, fpComplex*& a, i32 n);

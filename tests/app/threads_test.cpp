@@ -87,13 +87,11 @@ SnapshotWindow longSearch() {
 TEST(Threads, ProgressCountsEveryRootInOrder) {
     SnapshotWindow w = longSearch();
     std::vector<int> found;
-    RootSearchControl control;
-    control.progress = [&](int k, int n) {
+    Korvel controller(w);
+    controller.setProgress([&](int k, int n, int) {
         EXPECT_EQ(n, 30);
         found.push_back(k);
-    };
-    Korvel controller(w);
-    controller.setSearchControl(control);
+    });
     ASSERT_TRUE(controller.korvel());
     ASSERT_EQ(found.size(), 31u);
     for (int k = 0; k <= 30; ++k) EXPECT_EQ(found[std::size_t(k)], k);
@@ -103,16 +101,14 @@ TEST(Threads, ACancelledSearchStopsAndLeavesTheOutput) {
     for (bool full : {true, false}) {
         SnapshotWindow w = longSearch();
         w.fullPrecision = full;
-        std::atomic<bool> cancel{false};
-        RootSearchControl control;
-        control.cancel = &cancel;
+        std::stop_source stop;
         int calls = 0;
-        // Cancelled from the search's own report, so with roots still to find.
-        control.progress = [&](int, int) {
-            if (++calls == 2) cancel = true;
-        };
         Korvel controller(w);
-        controller.setSearchControl(control);
+        controller.setStop(stop.get_token());
+        // Cancelled from the search's own report, so with roots still to find.
+        controller.setProgress([&](int, int, int) {
+            if (++calls == 2) stop.request_stop();
+        });
         EXPECT_FALSE(controller.korvel());
         EXPECT_TRUE(controller.cancelled());
         EXPECT_EQ(calls, 2) << "nothing reported after the cancel";
@@ -120,7 +116,7 @@ TEST(Threads, ACancelledSearchStopsAndLeavesTheOutput) {
         EXPECT_FALSE(w.result);
         EXPECT_EQ(w.status.value_or(""), cancelledMessage);
 
-        cancel = false;  // the next press runs whole
+        controller.setStop({});  // the next press runs whole
         EXPECT_TRUE(controller.korvel());
         EXPECT_FALSE(controller.cancelled());
     }
