@@ -18,7 +18,7 @@ using testing::Mpfr;
 using testing::RandomWords;
 
 constexpr std::uint64_t seed = 271828;
-constexpr i32 precisions[] = {1, 3, 9, 32};
+constexpr i32 precisions[] = {1, 2, 3, 5, 9, 12, 32, 40};
 
 using testing::negated;
 using testing::show;
@@ -38,16 +38,24 @@ fp nearOne(i32 k, i32 sign) {
 // Which arguments a function takes, and which hard ones it gets.
 enum class Domain { any, unbounded, moderate, belowOne, aboveOne };
 
-// The fp neighbours of k pi/2, both signs: the reduction's hardest cancellation.
+// The fp neighbours of k pi/2, both signs: the reduction's hardest cancellation,
+// for k = 2^e + c up to 2^900 (k pi/2 near 2^900 needs pi to about 900 + 64B bits).
 void addQuarterTurns(std::vector<fp>& xs, i32 B) {
-    for (long long k : {1LL, 2LL, 3LL, 4LL, 5LL, 7LL, 14LL, 200LL, 1000001LL, 1000000000000LL, 1000000000001LL}) {
-        Mpfr v(32 * B + 64), k2(64);
+    struct Turns {
+        int e;           // k = 2^e + c, or c alone for e < 0
+        unsigned long c;
+    };
+    for (Turns t : {Turns{-1, 1}, {-1, 2}, {-1, 3}, {-1, 4}, {-1, 5}, {-1, 7}, {-1, 14}, {-1, 200}, {-1, 1000001},
+                    {40, 1}, {40, 2}, {100, 1}, {333, 5}, {500, 3}, {899, 1}, {900, 1}}) {
+        Mpfr v(32 * B + 1100), k(1000);
+        mpfr_set_ui_2exp(k, t.e >= 0 ? 1 : 0, t.e >= 0 ? t.e : 0, MPFR_RNDN);
+        mpfr_add_ui(k, k, t.c, MPFR_RNDN);  // exact: k has at most 901 bits
         mpfr_const_pi(v, MPFR_RNDN);
-        mpfr_set_ui_2exp(k2, (unsigned long)k, -1, MPFR_RNDN);
-        mpfr_mul(v, v, k2, MPFR_RNDN);
+        mpfr_mul(v, v, k, MPFR_RNDN);
+        mpfr_div_2ui(v, v, 1, MPFR_RNDN);
+        mpfr_prec_round(v, 32 * B, MPFR_RNDN);  // k pi/2 rounded once to B words
         fp x;
         testing::fromMpfr(x, v);
-        fpNormalize(x);
         fp ulp = power2(Lg2(x) - 32 * B + 1);
         for (int step = -2; step <= 2; ++step) {
             fp y;
@@ -131,9 +139,9 @@ struct Function {
 };
 
 Function const functions[] = {
-    {"sin", sin, mpfr_sin, Domain::any, 4},
-    {"cos", cos, mpfr_cos, Domain::any, 4},
-    {"tan", tan, mpfr_tan, Domain::any, 8},
+    {"sin", sin, mpfr_sin, Domain::any, 1},
+    {"cos", cos, mpfr_cos, Domain::any, 1},
+    {"tan", tan, mpfr_tan, Domain::any, 1},
     {"atan", atan, mpfr_atan, Domain::any, 2},
     {"asin", asin, mpfr_asin, Domain::belowOne, 4},
     {"acos", acos, mpfr_acos, Domain::belowOne, 4},
@@ -182,6 +190,35 @@ TEST_P(TrigFunctions, WithinBoundOfMpfrOnRandomAndHardArguments) {
 
 INSTANTIATE_TEST_SUITE_P(Fp, TrigFunctions, ::testing::ValuesIn(functions),
                          [](auto const& param) { return std::string(param.param.name); });
+
+// 10^N read at B words is 10^N rounded, some 2^(3.3 N - 32 B) away: far past a
+// turn once 10^N needs more than B words. Held exactly (longer than B words),
+// its sine and cosine at B words are those of 10^N itself.
+TEST(FpTrig, PowersOfTenHeldExactlyReduceAtAShorterPrecision) {
+    struct Case {
+        i32 B;
+        char const* text;
+    } const cases[] = {{1, "1e20"}, {2, "1e30"}, {5, "1e100"}, {12, "1e300"}, {40, "1e300"}};
+    for (Case c : cases) {
+        fp x;
+        {
+            ScopedBlockPrec exact(40);  // 10^300 takes 22 words
+            ASSERT_TRUE(equate(x, c.text));
+        }
+        ScopedBlockPrec precision(c.B);
+        Mpfr xv(1400), ref(32 * c.B + 64);
+        mpfr_set_str(xv, c.text, 10, MPFR_RNDN);  // exact
+        Mpfr held(32 * 40);
+        testing::toMpfr(held, x);
+        ASSERT_EQ(mpfr_cmp(held, xv), 0) << c.text << " is held exactly";
+        for (Function const& f : {functions[0], functions[1], functions[2]}) {
+            fp r;
+            f.ours(r, x);
+            f.reference(ref, xv, MPFR_RNDN);
+            EXPECT_LE(ulpError(r, ref, c.B), 1.0) << f.name << "(" << c.text << ") at B=" << c.B << " gave " << show(r);
+        }
+    }
+}
 
 TEST(FpTrig, Atan2WithinFourUlpsInEveryQuadrant) {
     RandomWords rng(seed + 1);
