@@ -9,7 +9,10 @@
 // counters, so they may run on several threads at once.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <korvel/complex.h>
@@ -58,6 +61,52 @@ bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text);
 // unread, other than blanks and a `*` between a coefficient and its x; empty
 // when nothing was. False on an entry problem.
 bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored);
+
+// ---- exact coefficients ------------------------------------------------------------------
+// A real number as typed: num / den * 10^exp10 with den > 0, exactly.
+struct DecimalFraction {
+    mb num{0}, den{1};
+    i64 exp10 = 0;
+};
+// A complex coefficient as typed: its two parts.
+struct ExactComplex {
+    DecimalFraction re, im;
+};
+
+// z = the coefficient in s, exactly, as getTheNumber reads it.
+bool readExact(ExactComplex& z, char const* s);
+// r = x + y exactly; false when their powers of ten lie more than 100000 apart.
+bool add(DecimalFraction& r, DecimalFraction const& x, DecimalFraction const& y);
+// x = d rounded to `words` words to nearest, ties away from zero, as fpNormalize
+// rounds; exact tells whether it was held without rounding. A power of ten
+// beyond 10^+-100000 goes through the fp reader and a division: within one unit
+// of the last word then, and never called exact. False (x unchanged) when d lies
+// beyond the range of fp.
+bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact);
+
+// A polynomial as given: coefficients typed as text, held exactly, or fp
+// values handed over by a caller, held as they are. Leading zero coefficients
+// lower its degree.
+class Polynomial {
+public:
+    Polynomial() = default;
+    explicit Polynomial(std::vector<ExactComplex> coefficients);    // [k] of x^k
+    explicit Polynomial(std::span<fpComplex const> coefficients);  // [k] of x^k
+
+    int degree() const { return degree_; }  // -1 for the zero polynomial
+    bool exact() const { return values_.empty() && degree_ >= 0; }  // typed, not fp values
+    std::vector<ExactComplex> const& exactCoefficients() const { return exact_; }
+
+    // a[0 .. degree()] = the coefficients at `words` words, each part rounded
+    // correctly (fp values as they are); exact tells whether none was rounded.
+    // False when a coefficient lies beyond the range of fp.
+    bool toComplex(std::vector<fpComplex>& a, i32 words, bool* exact = nullptr) const;
+
+private:
+    std::vector<ExactComplex> exact_;
+    std::vector<fpComplex> values_;
+    int degree_ = -1;
+};
 
 }  // namespace korvel
 KORVEL_API_END

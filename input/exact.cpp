@@ -1,0 +1,180 @@
+// Coefficients as typed, held exactly: each part a decimal fraction
+// num / den * 10^exp10, read from the same number text the fp readers take,
+// and rounded to fp only when a precision asks for it.
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <string>
+
+#include <korvel/input.h>
+#include "input/text.h"
+
+namespace korvel {
+
+using detail::OwnedText;
+
+namespace {
+
+// Beyond this many decimal places the power of ten is not formed as an
+// integer (10^100000 is 41 KiB); such a value is read by the fp reader instead.
+constexpr i64 exactExponentLimit = 100000;
+// Exponents in text beyond this cannot be held by fp anyway (2^31 bits is
+// 6.5e8 decimal places); refusing them early keeps every sum below in i64.
+constexpr i64 exponentTextLimit = 1000000000000LL;
+
+bool parseExponent(char const* s, i64& e) {
+    bool const negative = *s == '-';
+    if (*s == '+' || *s == '-') ++s;
+    e = 0;
+    for (; *s != '\0'; ++s) {
+        e = e * 10 + (*s - '0');
+        if (e > exponentTextLimit) return false;
+    }
+    if (negative) e = -e;
+    return true;
+}
+
+// d = the text "[+-]digits[.digits][e[+-]digits]" (validated by VerifyNumExpString2).
+bool readDecimal(DecimalFraction& d, char const* text) {
+    OwnedText mantissa(nullptr), exponent(nullptr);
+    if (!VerifyNumExpString2(mantissa.slot(), exponent.slot(), text)) return false;
+    i64 e = 0;
+    if (!parseExponent(exponent.get(), e)) return false;
+    char const* m = mantissa.get();
+    bool const negative = *m == '-';
+    if (*m == '+' || *m == '-') ++m;
+    std::string digits;
+    i64 places = 0;
+    bool point = false;
+    for (; *m != '\0'; ++m) {
+        if (*m == '.') {
+            point = true;
+            continue;
+        }
+        digits.push_back(*m);
+        places += point ? 1 : 0;
+    }
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    if (digits.empty()) digits.push_back('0');
+    if (!equate(d.num, digits.c_str())) return false;
+    if (negative) d.num.size = -d.num.size;
+    equate(d.den, 1);
+    d.exp10 = d.num.size == 0 ? 0 : e - places;
+    return true;
+}
+
+// d = the fraction text "a[/b]".
+bool readFraction(DecimalFraction& d, char const* text) {
+    OwnedText numerator(nullptr), denominator(nullptr);
+    if (!VerifyNumFracString2(numerator.slot(), denominator.slot(), text)) return false;
+    DecimalFraction top, bottom;
+    if (!readDecimal(top, numerator.get()) || !readDecimal(bottom, denominator.get())) return false;
+    if (bottom.num.size == 0) return false;
+    d.num = top.num;
+    d.den = bottom.num;
+    if (d.den.size < 0) {
+        d.den.size = -d.den.size;
+        d.num.size = -d.num.size;
+    }
+    d.exp10 = d.num.size == 0 ? 0 : top.exp10 - bottom.exp10;
+    return true;
+}
+
+// r = x * 10^k for k >= 0.
+void timesPowerOfTen(mb& r, mb const& x, i64 k) {
+    mb p;
+    power(p, mb(10), i32(k));
+    if (k == 0) equate(p, 1);
+    mul(r, x, p);
+}
+
+// Bits of |q| from its top set bit down to its lowest set bit; q != 0.
+i64 significantSpan(mb const& q) {
+    i32 low = 0;
+    while (q.words[low] == 0) ++low;
+    return i64(NumBits(q)) - 32 * i64(low) - std::countr_zero(q.words[low]);
+}
+
+}  // namespace
+
+bool readExact(ExactComplex& z, char const* s) {
+    if (s[0] == '\0' || std::strcmp(s, "+") == 0 || std::strcmp(s, "-") == 0) {
+        z = ExactComplex{};
+        equate(z.re.num, s[0] == '-' ? -1 : 1);
+        return true;
+    }
+    for (char const* p = s; *p != '\0'; ++p)
+        if (!detail::isDigit(*p) && std::strchr(" (),/^+-.eE", *p) == nullptr) return false;
+    OwnedText realText(nullptr), imagText(nullptr);
+    if (!VerifyNumComplexFracString2(realText.slot(), imagText.slot(), s)) return false;
+    return readFraction(z.re, realText.get()) && readFraction(z.im, imagText.get());
+}
+
+bool add(DecimalFraction& r, DecimalFraction const& x, DecimalFraction const& y) {
+    if (x.num.size == 0) return (r = y, true);
+    if (y.num.size == 0) return (r = x, true);
+    // x + y = (nx dy 10^(ex - e) + ny dx 10^(ey - e)) / (dx dy) 10^e, e the smaller exponent.
+    i64 const e = std::min(x.exp10, y.exp10);
+    if (std::max(x.exp10, y.exp10) - e > exactExponentLimit) return false;
+    mb a, b, d;
+    mul(a, x.num, y.den);
+    mul(b, y.num, x.den);
+    timesPowerOfTen(a, a, x.exp10 - e);
+    timesPowerOfTen(b, b, y.exp10 - e);
+    mul(d, x.den, y.den);
+    add(r.num, a, b);
+    r.den = d;
+    r.exp10 = r.num.size == 0 ? 0 : e;
+    if (r.num.size == 0) equate(r.den, 1);
+    return true;
+}
+
+bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
+    exact = true;
+    if (d.num.size == 0) {
+        x = fp();
+        return true;
+    }
+    ScopedBlockPrec const precision(words);
+    if (d.exp10 > exactExponentLimit || d.exp10 < -exactExponentLimit) {
+        // The fp reader rounds num * 10^exp10 correctly (or refuses it beyond
+        // the range); the division by den is a second rounding.
+        exact = false;
+        OwnedText digits(mb2Str(d.num));
+        std::string const text = std::string(digits.get()) + "e" + std::to_string(d.exp10);
+        fp top, bottom, q;
+        {
+            ScopedBlockPrec const guard(words + 1);
+            if (!equate(top, text.c_str())) return false;
+            equate(bottom, d.den);
+            OverflowWatch watch;
+            div(q, top, bottom);
+            if (watch.overflowed() || !q) return false;
+        }
+        x = q;
+        fpNormalize(x);
+        return true;
+    }
+    // N / D = |num| / den * 10^exp10 exactly; q = floor(N 2^s / D) carries at
+    // least 32 words + 1 bits, and rounding q to `words` words, ties away from
+    // zero, needs only its first dropped bit, which q holds exactly.
+    mb N, D, q, rem;
+    timesPowerOfTen(N, abs(d.num), std::max<i64>(d.exp10, 0));
+    timesPowerOfTen(D, d.den, std::max<i64>(-d.exp10, 0));
+    i32 const s = 32 * words + 2 + NumBits(D) - NumBits(N);
+    if (s >= 0)
+        mbShiftLeft(N, N, s);
+    else
+        mbShiftLeft(D, D, -s);
+    divRem(q, rem, N, D);
+    // Exact when nothing was left over and q's bits, from its top set bit to
+    // its lowest, fit the words (rounding keeps a left-aligned top word).
+    exact = rem.size == 0 && significantSpan(q) <= 32 * i64(words);
+    if (d.num.size < 0) q.size = -q.size;
+    x.mantissa = q;
+    x.exponent = -s;
+    fpNormalize(x);
+    return true;
+}
+
+}  // namespace korvel

@@ -1,0 +1,143 @@
+// Coefficients held exactly: read from text as the fp readers read it, and
+// rounded to fp against GMP's exact rationals and MPFR's correct rounding.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include <korvel/input.h>
+#include "../support/mp_bridge.h"
+
+namespace korvel {
+namespace {
+
+using testing::Mpfr;
+using testing::Mpq;
+using testing::Mpz;
+
+constexpr std::uint64_t seed = 2712;
+
+// out = d exactly.
+void toMpq(mpq_t out, DecimalFraction const& d) {
+    Mpz num, den, ten;
+    testing::toMpz(num, d.num);
+    testing::toMpz(den, d.den);
+    mpz_ui_pow_ui(ten, 10, (unsigned long)(d.exp10 < 0 ? -d.exp10 : d.exp10));
+    if (d.exp10 >= 0)
+        mpz_mul(num, num, ten);
+    else
+        mpz_mul(den, den, ten);
+    mpq_set_num(out, num);
+    mpq_set_den(out, den);
+    mpq_canonicalize(out);
+}
+
+// A number text as a user types it: digits with a point somewhere, an exponent.
+std::string randomNumber(std::mt19937_64& g, int maxExponent) {
+    std::string s = g() % 2 ? "-" : "";
+    int const digits = 1 + int(g() % 40);
+    int const point = int(g() % std::uint64_t(digits + 1));
+    for (int i = 0; i < digits; ++i) {
+        if (i == point) s += '.';
+        s += char('0' + g() % 10);
+    }
+    return s + "e" + std::to_string(int(g() % std::uint64_t(2 * maxExponent + 1)) - maxExponent);
+}
+
+// Every text, as a fraction or not, is rounded to B words as MPFR rounds its
+// exact value to 32B bits (to nearest, ties away from zero), and is
+// called exact exactly when MPFR's rounding was exact.
+TEST(ExactCoefficients, RoundCorrectlyAtEveryPrecision) {
+    std::mt19937_64 g(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    int checked = 0;
+    for (int trial = 0; trial < 600; ++trial) {
+        int const range = trial % 50 == 0 ? 100000 : trial % 3 == 0 ? 2000 : 40;
+        std::string text = randomNumber(g, range);
+        if (trial % 4 == 1) text.append("/").append(randomNumber(g, range));
+        if (trial % 7 == 0) text = std::to_string(int(g() % 1000) - 500);  // integers, often exact
+        ExactComplex z;
+        ASSERT_TRUE(readExact(z, text.c_str())) << text;
+        Mpq exact;
+        toMpq(exact, z.re);
+        for (i32 words : {1, 2, 5, 17}) {
+            fp x;
+            bool held = false;
+            ASSERT_TRUE(roundToFp(x, z.re, words, held)) << text;
+            // A value one bit longer than the words, held exactly, is a tie:
+            // ours go away from zero.
+            Mpfr want(32 * words), got(32 * words + 64), longer(32 * words + 1);
+            bool const tie = mpfr_set_q(longer, exact, MPFR_RNDN) == 0 && mpfr_min_prec(longer) > mpfr_prec_t(32 * words);
+            int const ternary = mpfr_set_q(want, exact, tie ? MPFR_RNDA : MPFR_RNDN);
+            testing::toMpfr(got, x);
+            EXPECT_TRUE(mpfr_equal_p(want, got)) << text << " at " << words << " words";
+            EXPECT_EQ(held, ternary == 0) << text << " at " << words << " words";
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 2400);
+}
+
+// The forms getTheNumber reads give the same values exactly: the empty and
+// signed ones, complex pairs with a minus for the real part only, fractions.
+TEST(ExactCoefficients, ReadAsTheFpReaderReads) {
+    struct Case {
+        char const* text;
+        char const* re;  // as a rational, GMP's text
+        char const* im;
+    } const cases[] = {
+        {"", "1", "0"},           {"+", "1", "0"},         {"-", "-1", "0"},
+        {"2.50", "5/2", "0"},     {"-(1,2)", "-1", "2"},  {"(1/2,-3e1)", "1/2", "-30"},
+        {"7/3", "7/3", "0"},      {"1e-3/4e2", "1/400000", "0"},
+        {"0.000", "0", "0"},      {"-.5e1", "-5", "0"},
+    };
+    for (auto const& c : cases) {
+        ExactComplex z;
+        ASSERT_TRUE(readExact(z, c.text)) << c.text;
+        Mpq re, im, wantRe, wantIm;
+        toMpq(re, z.re);
+        toMpq(im, z.im);
+        mpq_set_str(wantRe, c.re, 10);
+        mpq_set_str(wantIm, c.im, 10);
+        mpq_canonicalize(wantRe);
+        mpq_canonicalize(wantIm);
+        EXPECT_TRUE(mpq_equal(re, wantRe) && mpq_equal(im, wantIm)) << c.text;
+    }
+    for (char const* bad : {"1/0", "x", "1,2,3", "1e", "e5", "(1,)", "1e99999999999999"}) {
+        ExactComplex z;
+        EXPECT_FALSE(readExact(z, bad)) << bad;
+    }
+}
+
+// Equal powers add exactly, and a polynomial holds its coefficients exactly
+// until a precision asks: 1/3 x + 1/3 x has the coefficient 2/3, and 0.1 is
+// never exact while 0.5 is.
+TEST(ExactCoefficients, PolynomialsAddAndRoundOnRequest) {
+    ExactComplex third, sum, tenth, half;
+    ASSERT_TRUE(readExact(third, "1/3") && readExact(tenth, "0.1") && readExact(half, "0.5"));
+    ASSERT_TRUE(add(sum.re, third.re, third.re));
+    Mpq q, want;
+    toMpq(q, sum.re);
+    mpq_set_ui(want, 2, 3);
+    EXPECT_TRUE(mpq_equal(q, want));
+
+    Polynomial const p({tenth, ExactComplex{}, half, ExactComplex{}});
+    EXPECT_EQ(p.degree(), 2) << "a zero leading coefficient lowers the degree";
+    EXPECT_TRUE(p.exact());
+    std::vector<fpComplex> a;
+    bool exact = true;
+    ASSERT_TRUE(p.toComplex(a, 3, &exact));
+    EXPECT_EQ(a.size(), 3u);
+    EXPECT_FALSE(exact) << "0.1 is rounded";
+    Polynomial const halves({half, half});
+    ASSERT_TRUE(halves.toComplex(a, 1, &exact));
+    EXPECT_TRUE(exact);
+
+    fpComplex const values[] = {fpComplex(1.0, 0.0), fpComplex(0.0, 0.0)};
+    Polynomial const given{std::span<fpComplex const>(values)};
+    EXPECT_EQ(given.degree(), 0);
+    EXPECT_FALSE(given.exact()) << "fp values are held as they are, not as typed";
+}
+
+}  // namespace
+}  // namespace korvel
