@@ -26,7 +26,7 @@ std::vector<fpComplex> wilkinson20() {
 }
 
 void solve(benchmark::State& state, std::vector<fpComplex> coefficients, int figures) {
-    ScopedBlockPrec precision(figures / 8 + 1);
+    ScopedBlockPrec precision(wordsForFigures(figures));
     int const n = int(coefficients.size()) - 1;
     std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));
     for (auto _ : state) {
@@ -38,7 +38,7 @@ void solve(benchmark::State& state, std::vector<fpComplex> coefficients, int fig
 }
 
 void Random(benchmark::State& state) {
-    ScopedBlockPrec precision(int(state.range(1)) / 8 + 1);
+    ScopedBlockPrec precision(wordsForFigures(int(state.range(1))));
     solve(state, bench::coefficients(bench::randomPolynomial(int(state.range(0)))), int(state.range(1)));
 }
 void Wilkinson(benchmark::State& state) { solve(state, wilkinson20(), int(state.range(0))); }

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     int const n = std::atoi(argv[1]), figures = std::atoi(argv[2]);
-    ScopedBlockPrec precision(figures / 8 + 1);
+    ScopedBlockPrec precision(wordsForFigures(figures));
     korvel::testing::RandomWords rng{std::uint64_t(n)};  // the benchmark's polynomial
     std::vector<fpComplex> c;
     for (int k = 0; k <= n; ++k) c.emplace_back((rng.below(2001) - 1000) / 100.0, (rng.below(2001) - 1000) / 100.0);

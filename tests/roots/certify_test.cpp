@@ -76,7 +76,7 @@ TEST(Certify, DisksAndClustersHoldTheTrueRoots) {
                     int const n = int(c.roots.size());
                     auto f = solve(coefficients, figures, false, search);
                     ASSERT_TRUE(f.ok) << what;
-                    ScopedBlockPrec precision(figures / 8 + 1);
+                    ScopedBlockPrec precision(wordsForFigures(figures));
                     RootCertainty certainty;
                     certifyRoots(certainty, coefficients.data(), n, f.roots.data(), f.values.data(), figures, settle);
                     EXPECT_TRUE(holdsTheTruth(c.roots, f.roots, certainty)) << what;

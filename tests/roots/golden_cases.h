@@ -89,7 +89,7 @@ inline std::string goldenWords(fp const& x) {
 
 // The lines recorded for one case: a header, then each root and each value.
 inline std::vector<std::string> goldenLines(GoldenPolynomial const& p, int figures, bool clean) {
-    ScopedBlockPrec precision(figures / 8 + 1);
+    ScopedBlockPrec precision(wordsForFigures(figures));
     std::vector<fpComplex> c = p.coefficients();
     int const n = int(c.size()) - 1;
     std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));

@@ -70,7 +70,7 @@ struct Found {
 // application sets the precision.
 inline Found solve(std::vector<fpComplex> coefficients, int figures, bool snapToAxes = false,
                    RootSearch search = RootSearch::staged, RootSearchRecord* record = nullptr) {
-    ScopedBlockPrec precision(figures / 8 + 1);
+    ScopedBlockPrec precision(wordsForFigures(figures));
     int const n = int(coefficients.size()) - 1;
     Found f;
     f.roots.resize(std::size_t(n));

@@ -76,7 +76,7 @@ TEST(StagedSearch, EveryRootAtLeastAsCloseAsTheFullPrecisionOne) {
             // top word may hold a single bit.
             fp ulps = abs(truth.roots[k]);
             if (ulps < 1.0) ulps = 1.0;
-            ulps = ulps * power2(-i32(32 * (c.figures / 8 + 1) - 33));
+            ulps = ulps * power2(-i32(32 * wordsForFigures(c.figures) - 33));
             fp const bound = c.againstFull ? distance(full.roots[f[k]], truth.roots[k]) + ulps : ulps;
             EXPECT_LE(distance(staged.roots[s[k]], truth.roots[k]), bound) << what << ": root " << k;
         }
