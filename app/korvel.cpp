@@ -59,9 +59,13 @@ bool Korvel::run() {
 
     int n = 0;
     std::vector<fpComplex> coefficients;
-    std::string ignored;
-    if (!readPolynomial(text, n, coefficients, ignored)) return fail(entryMessage);
-    if (!ignored.empty()) window_.setStatusText(statusText(ignored, coefficients, ""));
+    std::string ignored, problem;
+    if (!readPolynomial(text, n, coefficients, ignored, problem)) {
+        // What refused the text, when it can be named, goes on the status line.
+        window_.setStatusText(problem);
+        return fail(entryMessage);
+    }
+    window_.setStatusText(statusText(ignored, coefficients, ""));
     // Leading zero coefficients lower the degree: a zero x^3 term has no roots.
     n = trueDegree(coefficients.data(), n);
     if (n < 1) return fail(entryMessage);
