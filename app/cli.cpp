@@ -10,6 +10,7 @@
 // failure too, with the same statuses.
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -71,8 +72,9 @@ number, a fraction such as 1/3, or a complex pair such as (1,2) for 1 + 2i.
 
 The roots are written one per line as "real part , imaginary part", then the
 line "Polynomial(root):" and the polynomial's value at each root. The processor
-time goes to standard error as "time: <seconds> s", and so does whatever the
-x-notation reader passed over ("Ignored: ...", with the polynomial as read).
+time goes to standard error as "time: <seconds> s", and so do the polynomial
+as read ("Read as: ...") and whatever the x-notation reader passed over
+("Ignored: ..."). Output that cannot be written ends with status 1.
 On a terminal a search longer than a second shows the roots found so far on
 standard error. Ctrl-C stops the search and ends with status 130.
 )";
@@ -80,11 +82,32 @@ standard error. Ctrl-C stops the search and ends with status 130.
 // With --json every failure is a JSON document on standard output.
 bool jsonOutput = false;
 
+// The errno of the first write to standard output that failed; 0 while none has.
+int outputError = 0;
+
+// Writes text to standard output and flushes it, so that a full disk or a
+// closed descriptor shows here rather than being lost at exit. False on failure.
+bool writeOutput(std::string const& text) {
+    if (outputError != 0) return false;
+    errno = 0;
+    std::cout << text << std::flush;
+    if (std::cout) return true;
+    outputError = errno != 0 ? errno : EIO;
+    return false;
+}
+
+// The status of a run whose output could not be written: its own when it had
+// already failed, else 1.
+int outputFailure(int status) {
+    std::cerr << "korvel-cli: cannot write the output: " << std::strerror(outputError) << '\n';
+    return status != 0 ? status : 1;
+}
+
 int fail(std::string const& message, int status) {
-    if (jsonOutput)
-        std::cout << korvel::errorJson(message, status);
-    else
+    if (!jsonOutput)
         std::cerr << message << '\n';
+    else if (!writeOutput(korvel::errorJson(message, status)))
+        return outputFailure(status);
     return status;
 }
 
@@ -98,6 +121,22 @@ bool isInteger(std::string const& s) {
 
 int usageError(std::string const& problem) {
     return fail("korvel-cli: " + problem + (jsonOutput ? "" : std::string("\n") + usage), 2);
+}
+
+// A precision option's value, a whole number, into figures; 0 or the usage
+// error's status. A value that is not positive asks for the default; one
+// beyond an int is refused rather than clamped into a misleading message.
+int precisionValue(std::string const& option, std::string const& v, int& figures) {
+    if (!isInteger(v)) return usageError(option + ": " + v + " is not a whole number");
+    bool const negative = v[0] == '-';
+    std::string const digits = v.substr(v[0] == '-' || v[0] == '+' ? 1 : 0);
+    int value = 0;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), value).ec == std::errc::result_out_of_range) {
+        if (!negative) return usageError(option + ": " + v + " is too large");
+        value = 0;
+    }
+    figures = negative ? -value : value;
+    return 0;
 }
 
 // Input beyond this is refused: no polynomial the search can handle is longer.
@@ -161,6 +200,16 @@ void echo(std::string const& text) {
         std::cerr << "Read as: " << korvel::polynomialAsRead(coefficients) << '\n';
 }
 
+// The status text without its "Read as: " line.
+std::string withoutReadAs(std::string status) {
+    std::size_t const at = status.rfind("Read as: ", std::string::npos);
+    if (at == std::string::npos || (at != 0 && status[at - 1] != '\n')) return status;
+    std::size_t const end = status.find('\n', at);
+    // The line and one of the line ends about it.
+    if (end != std::string::npos) return status.erase(at, end + 1 - at);
+    return status.erase(at == 0 ? 0 : at - 1);
+}
+
 int run(int argc, char** argv) {
     korvel::cli::catchInterrupt();
     korvel::SnapshotWindow window;
@@ -175,12 +224,10 @@ int run(int argc, char** argv) {
             return std::nullopt;
         };
         if (arg == "--help" || arg == "-h") {
-            std::cout << usage << "\n\n" << help;
-            return 0;
+            return writeOutput(std::string(usage) + "\n\n" + help) ? 0 : outputFailure(0);
         }
         if (arg == "--version") {
-            std::cout << "korvel-cli " << KORVEL_VERSION << '\n';
-            return 0;
+            return writeOutput(std::string("korvel-cli ") + KORVEL_VERSION + "\n") ? 0 : outputFailure(0);
         }
         if (arg == "--no-cleanup") {
             window.row = 1;
@@ -197,10 +244,11 @@ int run(int argc, char** argv) {
         } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
                    arg.rfind("--carried=", 0) == 0) {
             bool const shown = arg.rfind("--shown", 0) == 0;
-            auto const v = value(shown ? "--shown" : "--carried");
+            std::string const option = shown ? "--shown" : "--carried";
+            auto const v = value(option);
             if (!v) return usageError(arg + " needs a number");
-            if (!isInteger(*v)) return usageError("not a whole number: " + *v);
-            (shown ? window.external : window.internal) = korvel::fieldInteger(*v);
+            if (int const status = precisionValue(option, *v, shown ? window.external : window.internal); status != 0)
+                return status;
         } else if (arg == "-e") {
             if (i + 1 >= argc) return usageError("-e needs the polynomial text");
             if (expression || file) return usageError("give the polynomial once");
@@ -250,16 +298,17 @@ int run(int argc, char** argv) {
     }
     std::string status = window.status.value_or("");
     // --echo has already said how the polynomial was read.
-    if (std::size_t const at = status.find("\nRead as: "); echoed && at != std::string::npos)
-        status.erase(at, status.find('\n', at + 1) - at);
-    if (!status.empty()) std::cerr << status << '\n';
-    if (!found) return fail(window.output.value_or(""), 1);
-    if (jsonOutput) {
-        std::cout << korvel::resultJson(*window.result);
-        return 0;
+    if (echoed) status = withoutReadAs(status);
+    if (!found) {
+        // The message first, then its detail (the line of a NUL byte, say).
+        int const failed = fail(window.output.value_or(""), 1);
+        if (!status.empty()) std::cerr << status << '\n';
+        return failed;
     }
-    std::cout << window.output.value_or("");
-    std::cerr << "time: " << window.time.value_or("") << " s\n";
+    if (!status.empty()) std::cerr << status << '\n';
+    if (!writeOutput(jsonOutput ? korvel::resultJson(*window.result) : window.output.value_or("")))
+        return outputFailure(0);
+    if (!jsonOutput) std::cerr << "time: " << window.time.value_or("") << " s\n";
     return 0;
 }
 

@@ -59,12 +59,16 @@ bool Korvel::run() {
     // each round's precision.
     int n = 0;
     std::vector<fpComplex> coefficients;
-    std::string ignored;
+    std::string ignored, problem;
     {
         ScopedBlockPrec const precision(wordsForFigures(intDigits));
-        if (!readPolynomial(text, n, coefficients, ignored)) return fail(entryMessage);
+        if (!readPolynomial(text, n, coefficients, ignored, problem)) {
+            // What refused the text, when it can be named, goes on the status line.
+            window_.setStatusText(problem);
+            return fail(entryMessage);
+        }
     }
-    if (!ignored.empty()) window_.setStatusText(statusText(ignored, coefficients, ""));
+    window_.setStatusText(statusText(ignored, coefficients, ""));
 
     RootOptions options;
     options.shownFigures = extDigits;

@@ -29,7 +29,8 @@ std::string rootsText(SearchResult const& result, bool errorBounds) {
 std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
                        std::string const& warning) {
     std::string out;
-    if (!ignored.empty()) out = "Ignored: " + ignored + "\nRead as: " + polynomialAsRead(coefficients);
+    if (!ignored.empty()) out = "Ignored: " + ignored + "\n";
+    out += "Read as: " + polynomialAsRead(coefficients);
     if (!warning.empty()) out += (out.empty() ? "" : "\n") + warning;
     return out;
 }

@@ -19,8 +19,10 @@ void appendValue(std::string& out, fpComplex const& z, int figures);
 // with errorBounds then the line "Error bound:" and each root's radius to 3 figures.
 std::string rootsText(SearchResult const& result, bool errorBounds = false);
 
-// The status line: what the reader passed over (when ignored is not empty,
-// with the polynomial as read), then the warning (when not empty).
+// The status line: what the reader passed over (when ignored is not empty),
+// the polynomial as read, then the warning (when not empty). The polynomial as
+// read is always there: a list's rules (an empty line is the coefficient 1)
+// show nowhere else.
 std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
                        std::string const& warning);
 

@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     int n = 0;
     std::vector<fpComplex> coefficients;
     std::string ignored;
-    readPolynomial(upToNul, n, coefficients, ignored);
+    readPolynomial(text, n, coefficients, ignored);  // the whole text: a NUL byte is refused there
     return 0;
 }

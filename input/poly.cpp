@@ -129,16 +129,36 @@ bool detail::readXNotation(fpComplex*& a, int n, char const* text, std::string* 
         // One term: sign, coefficient (parenthesised or up to the x), then its power.
         std::string coefficient;
         if (isSign(text[p])) coefficient.push_back(text[p++]);
+        bool parenthesised = false;
         if (p < len && text[p] == '(') {
             char const* close = std::strchr(text + p + 1, ')');
             if (close == nullptr) return false;
-            coefficient.append(text + p + 1, close);
+            std::string_view inner(text + p + 1, std::size_t(close - text - p - 1));
+            // A sign before the parentheses meets the real part's own sign:
+            // "+(-2,1)" is -2 + i, and "-(-2,1)" is 2 + i.
+            // Only a sign before a number's first byte: "+(-)" stays refused.
+            std::size_t const first = inner.find_first_not_of(' ');
+            std::size_t const next = first == std::string_view::npos ? first : inner.find_first_not_of(' ', first + 1);
+            bool const signedNumber = next != std::string_view::npos && isSign(inner[first]) &&
+                                      (detail::isDigit(inner[next]) || inner[next] == '.');
+            if (!coefficient.empty() && signedNumber) {
+                coefficient = coefficient[0] == inner[first] ? "+" : "-";
+                inner.remove_prefix(first + 1);
+            }
+            coefficient.append(inner);
             p = int(close - text) + 1;
+            parenthesised = true;
         } else {
             while (p < len && text[p] != 'x' && text[p] != '\n' && text[p] != '\r') coefficient.push_back(text[p++]);
         }
         if (!getTheNumber(t, coefficient.c_str())) return false;
-        if (!readsAsWritten(coefficient)) skip(coefficient);
+        if (!readsAsWritten(coefficient)) {
+            skip(coefficient);
+        } else if (!parenthesised) {
+            // Parentheses that open or close nothing, as in "x^2-2)))", are passed over.
+            for (char c : coefficient)
+                if (c == '(' || c == ')') skip(std::string_view(&c, 1));
+        }
 
         if (p < len && text[p] == 'x') {
             ++p;

@@ -18,11 +18,12 @@ void KorvelMainWindow::showReading() {
     std::string const text = inputText();
     int n = 0;
     std::vector<fpComplex> coefficients;
-    std::string ignored;
+    std::string ignored, problem;
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         readAs_->clear();
-    } else if (!readPolynomial(text, n, coefficients, ignored)) {
-        readAs_->setText("Read as: not a polynomial Korvel can read");
+    } else if (!readPolynomial(text, n, coefficients, ignored, problem)) {
+        readAs_->setText("Read as: not a polynomial Korvel can read" +
+                         (problem.empty() ? QString() : " (" + QString::fromStdString(problem) + ")"));
     } else {
         QString line = QString::fromStdString(polynomialAsRead(coefficients));
         // A long polynomial keeps its head and its degree.

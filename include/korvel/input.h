@@ -59,8 +59,14 @@ bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text);
 // the spaces dropped. n is the degree read and coefficients[k] the coefficient
 // of x^k. ignored gets what an x-notation text had that was passed over
 // unread, other than blanks and a `*` between a coefficient and its x; empty
-// when nothing was. False on an entry problem.
+// when nothing was; blanks or line ends that join two runs of digits are named
+// there too ("blank between 4 and 3"). The whole text is read, NUL bytes
+// included: a NUL byte is refused. False on an entry problem.
 bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored);
+// The same; problem gets what refused the text when that can be named for the
+// user ("NUL byte on line 2"), empty otherwise.
+bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored,
+                    std::string& problem);
 
 // ---- exact coefficients ------------------------------------------------------------------
 // A real number as typed: num / den * 10^exp10 with den > 0, exactly.

@@ -87,5 +87,39 @@ check "echo with ignored text" 0 "" "Ignored: .5" -- --echo -e 'x^2.5-1'
 [ "$(grep -c '^Read as: ' "$work/err")" -eq 1 ] && passed=$((passed + 1)) ||
   { echo "FAIL echo says Read as once"; failed=$((failed + 1)); }
 
+# A NUL byte is an entry problem that names its line, in either form.
+printf '1\n0\0001\n-4\n' >"$work/nul.txt"
+check "NUL in a list" 1 "" "NUL byte on line 2" -- "$work/nul.txt"
+printf 'x^2-4\0003x+1' >"$work/nul.txt"
+check "NUL in x-notation" 1 "" "NUL byte on line 1" -- "$work/nul.txt"
+# The polynomial as read is always said, for a list too; joined digits and
+# stray parentheses are named.
+printf '1\n0\n-2\n\n' >"$work/empty-last.txt"
+check "read as, list" 0 "" "Read as: x^3 - 2x + 1 (degree 3)" -- "$work/empty-last.txt"
+check "joined digits" 0 "" "Ignored: blank between 4 and 3" -- -e 'x^2-4 3x+1'
+check "stray parentheses" 0 "" "Ignored: )))" -- -e 'x^2-2)))'
+# A parenthesised complex coefficient after a sign.
+check "(-2,1) after +" 0 "" "Read as: x^2 + (-2,1)x + 1 (degree 2)" -- -e 'x^2+(-2,1)x+1'
+check "(-2,0) after +" 0 "2 , 0" "" -- -e 'x+(-2,0)'
+# Output that cannot be written is a failure.
+for args in "-e x^2-2" "--json -e x^2-2" "--json -e 7" "--help"; do
+  # shellcheck disable=SC2086
+  "$cli" $args >/dev/full 2>"$work/err"
+  [ $? -eq 1 ] && grep -qF "cannot write the output: No space left on device" "$work/err" && passed=$((passed + 1)) ||
+    { echo "FAIL full disk ($args)"; failed=$((failed + 1)); }
+done
+"$cli" -e 'x^2-2' >&- 2>"$work/err"
+[ $? -eq 1 ] && grep -qF "cannot write the output" "$work/err" && passed=$((passed + 1)) ||
+  { echo "FAIL closed standard output"; failed=$((failed + 1)); }
+# A reader that leaves early ends the program (SIGPIPE, or status 1), never hangs it.
+"$cli" --shown 1000 --carried 1000 -e 'x^200-2' 2>/dev/null | head -c 1 >/dev/null
+status=${PIPESTATUS[0]}
+[ "$status" -eq 141 ] || [ "$status" -eq 1 ] || [ "$status" -eq 0 ] && passed=$((passed + 1)) ||
+  { echo "FAIL closed pipe: status $status"; failed=$((failed + 1)); }
+# Precision values beyond an int are usage errors that say so.
+check "shown too large" 2 "" "korvel-cli: --shown: 2147483648 is too large" -- --shown 2147483648 -e 'x-1'
+check "carried too large" 2 "" "korvel-cli: --carried: 99999999999999999999 is too large" -- --carried=99999999999999999999 -e 'x-1'
+check "shown not a number" 2 "" "korvel-cli: --shown: ten is not a whole number" -- --shown ten -e 'x-1'
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -37,6 +37,13 @@ std::string run(FakeWindow& w) {
     return w.output;
 }
 
+// The status line after its "Read as: " line: what the search warned of.
+std::string warningIn(std::string const& status) {
+    if (status.rfind("Read as: ", 0) != 0) return "(no Read as line) " + status;
+    std::size_t const end = status.find('\n');
+    return end == std::string::npos ? "" : status.substr(end + 1);
+}
+
 int nonEmptyLines(std::string const& text) {
     int count = 0;
     std::size_t start = 0;
@@ -86,7 +93,12 @@ TEST(Controller, FieldsAndMessages) {
         w.input = bad;
         EXPECT_EQ(run(w), entryMessage) << '"' << bad << '"';
         EXPECT_EQ(w.time, time);
+        EXPECT_EQ(w.status, "") << '"' << bad << '"';
     }
+    // A NUL byte does not end the text: it is refused, and its line named.
+    w.input = std::string("1\n0\0" "1\n-4\n", 9);
+    EXPECT_EQ(run(w), entryMessage);
+    EXPECT_EQ(w.status, "NUL byte on line 2");
 }
 
 TEST(Controller, BothFormsAndTheOutputLayout) {
@@ -131,7 +143,12 @@ TEST(Controller, BothFormsAndTheOutputLayout) {
     ASSERT_TRUE(Korvel(skipped).korvel());
     EXPECT_EQ(skipped.status, "Ignored: *\nRead as: 2x - 1 (degree 1)");
     run(x);
-    EXPECT_EQ(x.status, "") << "nothing passed over, nothing said";
+    EXPECT_EQ(x.status, "Read as: 3x^2 - 1 (degree 2)") << "nothing passed over: the reading alone";
+    EXPECT_EQ(list.status, "Read as: 3x^2 - 1 (degree 2)");
+    FakeWindow emptyLast;
+    emptyLast.input = "1\n0\n-2\n\n";
+    run(emptyLast);
+    EXPECT_EQ(emptyLast.status, "Read as: x^3 - 2x + 1 (degree 3)") << "an empty line is the coefficient 1";
 
     FakeWindow snapped, raw;
     snapped.input = "x^2+1";
@@ -247,7 +264,7 @@ TEST(Controller, EveryShownFigureIsRightWhenCertified) {
             w.external = std::to_string(shown);
             w.internal = std::to_string(carried);
             ASSERT_TRUE(Korvel(w).korvel()) << what;
-            EXPECT_EQ(w.status, "") << what << ": no warning when every figure is certain";
+            EXPECT_EQ(warningIn(w.status), "") << what << ": no warning when every figure is certain";
             EXPECT_GE(w.result.carriedFiguresUsed, carried) << what;
             ScopedBlockPrec wide(120);
             fp const unit = pow(fp(10.0), i32(1 - shown));
@@ -307,7 +324,7 @@ TEST(Controller, CertificationOffShowsTheRootsOfTheFiguresCarried) {
               "1.078027666720484e-41 , -1.700272688573397e-42\n\n1.078027803566037e-41 , -1.700272210665792e-42\n\n"
               "1.078027256183824e-41 , -1.700269273726542e-42\n\n9.864109373375911e-42 , 0\n\n");
     EXPECT_EQ(w.result.carriedFiguresUsed, 32);
-    EXPECT_EQ(w.status, "");
+    EXPECT_EQ(warningIn(w.status), "");
 }
 
 TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
@@ -324,7 +341,8 @@ TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
     // say that the 16 shown need more than the cap.
     EXPECT_EQ(rounds, (std::vector<int>{16, 32, 128})) << "each round is reported with its figures";
     EXPECT_EQ(w.result.carriedFiguresUsed, 128);
-    EXPECT_EQ(w.status.rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0), 0u)
+    EXPECT_EQ(warningIn(w.status).rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0),
+              0u)
         << w.status;
     for (int k = 1; k <= 12; ++k) {
         std::size_t const at = w.status.find("\nroot " + std::to_string(k) + " (");
@@ -335,12 +353,12 @@ TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
 
     w.certify = false;
     Korvel(w).korvel();
-    EXPECT_EQ(w.status, "") << "no certification, no warning";
+    EXPECT_EQ(warningIn(w.status), "") << "no certification, no warning";
 
     FakeWindow sure;
     sure.input = "x^3-2x+7";
     ASSERT_TRUE(Korvel(sure).korvel());
-    EXPECT_EQ(sure.status, "");
+    EXPECT_EQ(warningIn(sure.status), "");
     for (auto const& r : sure.result.roots) EXPECT_EQ(r.certainFigures, 16);
 }
 

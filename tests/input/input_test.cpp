@@ -12,6 +12,8 @@
 namespace korvel {
 namespace {
 
+using namespace std::string_literals;
+
 std::string field(char const* text, char const* sep, int n) {
     return OwnedText(NthField(text, sep, n)).get();
 }
@@ -117,7 +119,7 @@ std::string read(std::string const& text, std::string* ignored = nullptr) {
 
 TEST(InputPolynomials, BothForms) {
     struct Case {
-        char const* text;
+        std::string text;
         char const* coefficients;
     };
     Case const cases[] = {
@@ -131,6 +133,17 @@ TEST(InputPolynomials, BothForms) {
         {"(1)+x", "1:0 1:0"},
         {"(1,2)x^2+(0,-1)", "0:-1 0:0 1:2"},
         {"-(1,2)x", "0:0 -1:2"},
+        {"x^2+(-2,1)x+1", "1:0 -2:1 1:0"},
+        {"x+(-2,0)", "-2:0 1:0"},
+        {"x-(-2,1)", "2:1 1:0"},
+        {"x-( +2,1)", "-2:1 1:0"},
+        {"x^2+(-2,1)x-(-1)", "1:0 -2:1 1:0"},
+        {"x+(-)", "rejected"},
+        {"x-(-,1)", "rejected"},
+        {"1\n0\n-2\n\n", "1:0 -2:0 0:0 1:0"},
+        {"1\n0\0" "1\n-4\n"s, "rejected"},
+        {"x^2-4\0" "3x+1"s, "rejected"},
+        {"\0x^2-1"s, "rejected"},
         {"3x^0", "rejected"},
         {"5x^2 - 5x^2 + 0x", "rejected"},
         {"0x^3+x+1", "1:0 1:0 0:0 0:0"},
@@ -179,6 +192,12 @@ TEST(InputPolynomials, IgnoredTextIsReported) {
         {"3*x^2 - 1.5 * x\r\n+ 2", "2:0 -1.5:0 3:0", ""},
         {" 3 x ^ 2 - x + (1,2)", "1:2 -1:0 3:0", ""},
         {"1\n2\n", "2:0 1:0", ""},
+        {"x^2-4 3x+1", "1:0 -43:0 1:0", "blank between 4 and 3"},
+        {"x^2-1.5\r\n25x", "0:0 -1.525:0 1:0", "line end between 1.5 and 25"},
+        {"x^2.5-1 2", "-12:0 0:0 1:0", ".5, blank between 1 and 2"},
+        {"x^2-2)))", "-2:0 0:0 1:0", ")))"},
+        {"x^2+3)x-2(", "-2:0 3:0 1:0", ")("},
+        {"x^2-(2))", "-2:0 0:0 1:0", ")"},
     };
     for (auto const& c : cases) {
         std::string ignored = "(not set)";
@@ -244,6 +263,20 @@ TEST(InputPolynomials, HostileTextsAreRefused) {
     EXPECT_FALSE(getTheNumber(z, "\xff"));
     EXPECT_TRUE(getTheNumber(z, "-"));
     EXPECT_TRUE(z == -1.0);
+    // A NUL byte is refused wherever it stands, and its line is named.
+    struct Nul {
+        std::string text, problem;
+    };
+    Nul const nuls[] = {{"1\n0\0" "1\n-4\n"s, "NUL byte on line 2"},
+                        {"x^2-4\0" "3x+1"s, "NUL byte on line 1"},
+                        {"x^2\r\n-1\n\0"s, "NUL byte on line 3"},
+                        {"x^2-1"s, ""}};
+    for (auto const& c : nuls) {
+        std::vector<fpComplex> a;
+        std::string ignored, problem = "(not set)";
+        EXPECT_EQ(readPolynomial(c.text, n, a, ignored, problem), c.problem.empty());
+        EXPECT_EQ(problem, c.problem);
+    }
 }
 
 }  // namespace
