@@ -95,44 +95,83 @@ bool xNoPresence(int& n, char const* sep, char const* text) {
     return n >= 1 && n <= maxDegree;
 }
 
-bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text) {
+namespace {
+
+// The fp readers' sink: a[power] += the coefficient read.
+class FpSink final : public detail::CoefficientSink {
+public:
+    FpSink(fpComplex* a, int n) : a_(a), n_(n) {
+        for (int k = 0; k <= n; ++k) equate(a_[k], 0.0, 0.0);
+    }
+    bool read(char const* text) override { return getTheNumber(term_, text); }
+    bool addTo(int power) override {
+        add(a_[power], a_[power], term_);
+        return true;
+    }
+    bool constant() const override { return !notConstant(a_, n_); }
+
+private:
+    fpComplex* a_;
+    int n_;
+    fpComplex term_;
+};
+
+}  // namespace
+
+bool detail::readList(CoefficientSink& sink, int n, char const* sep, char const* text, ReadFault* fault) {
     auto const fields = detail::splitFields(text, sep);
     std::string field;
     for (int k = 1; k <= n + 1; ++k) {
         // Without a separator every field is the whole text.
         std::size_t const i = fields.size() == 1 ? 0 : std::size_t(k) - 1;
         field.assign(i < fields.size() ? fields[i] : std::string_view());
-        if (!getTheNumber(a[n + 1 - k], field.c_str())) return false;
+        if (!sink.read(field.c_str()) || !sink.addTo(n + 1 - k)) {
+            if (fault) *fault = {"line " + std::to_string(k) + " is not a number: " + field, -1};
+            return false;
+        }
     }
-    return notConstant(a, n);
+    return true;
 }
 
-bool inputPoly_x(fpComplex*& a, int n, char const* text) { return detail::readXNotation(a, n, text, nullptr); }
+bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text) {
+    FpSink sink(a, n);
+    return detail::readList(sink, n, sep, text, nullptr) && !sink.constant();
+}
 
-bool detail::readXNotation(fpComplex*& a, int n, char const* text, std::string* skipped) {
+bool inputPoly_x(fpComplex*& a, int n, char const* text) {
+    if (n <= 0 || n > maxDegree) return false;
+    FpSink sink(a, n);
+    return detail::readXNotation(sink, n, text, nullptr, nullptr) && !sink.constant();
+}
+
+bool detail::readXNotation(CoefficientSink& sink, int n, char const* text, std::string* skipped, ReadFault* fault) {
     auto skip = [skipped](std::string_view what) {
         if (skipped != nullptr) skipped->append(what);
+    };
+    auto refuse = [fault](std::string reason, int at) {
+        if (fault) *fault = {std::move(reason), at};
+        return false;
     };
     int const len = int(std::strlen(text));
     // A last byte after a term is not read; a line end there is no loss.
     auto skipLastByte = [&](int at) {
         if (at == len - 1 && text[at] != '\n' && text[at] != '\r') skip(std::string_view(text + at, 1));
     };
-    if (n <= 0 || n > maxDegree || len == 0) return false;
+    if (n <= 0 || n > maxDegree || len == 0) return refuse("no term", 0);
     for (char const* q = text; *q != '\0'; ++q)
-        if (!detail::isDigit(*q) && std::strchr("\n\rx ()/,^+-.eE", *q) == nullptr) return false;
-    for (int k = 0; k <= n; ++k) equate(a[k], 0.0, 0.0);
+        if (!detail::isDigit(*q) && std::strchr("\n\rx ()/,^+-.eE", *q) == nullptr)
+            return refuse(std::string("unexpected ") + *q, int(q - text));
 
-    fpComplex t;
     int p = 0;
     for (;;) {
         // One term: sign, coefficient (parenthesised or up to the x), then its power.
+        int const start = p;
         std::string coefficient;
         if (isSign(text[p])) coefficient.push_back(text[p++]);
         bool parenthesised = false;
         if (p < len && text[p] == '(') {
             char const* close = std::strchr(text + p + 1, ')');
-            if (close == nullptr) return false;
+            if (close == nullptr) return refuse("a parenthesis that does not close", p);
             std::string_view inner(text + p + 1, std::size_t(close - text - p - 1));
             // A sign before the parentheses meets the real part's own sign:
             // "+(-2,1)" is -2 + i, and "-(-2,1)" is 2 + i.
@@ -151,7 +190,13 @@ bool detail::readXNotation(fpComplex*& a, int n, char const* text, std::string* 
         } else {
             while (p < len && text[p] != 'x' && text[p] != '\n' && text[p] != '\r') coefficient.push_back(text[p++]);
         }
-        if (!getTheNumber(t, coefficient.c_str())) return false;
+        if (!sink.read(coefficient.c_str())) {
+            // "2+x^2": a plain constant ran into the next term's coefficient.
+            for (std::size_t i = 1; i < coefficient.size(); ++i)
+                if (isSign(coefficient[i]) && std::tolower(coefficient[i - 1]) != 'e')
+                    return refuse("a constant before another term (write it last, or in parentheses)", start);
+            return refuse("not a number: " + coefficient, start);
+        }
         if (!readsAsWritten(coefficient)) {
             skip(coefficient);
         } else if (!parenthesised) {
@@ -164,28 +209,29 @@ bool detail::readXNotation(fpComplex*& a, int n, char const* text, std::string* 
             ++p;
             int power = 1;
             if (p < len && text[p] == '^') {
-                if (p == len - 1) return false;
+                int const at = p;
+                if (p == len - 1) return refuse("a power without its exponent", at);
                 ++p;
                 std::string const exponent = exponentText(text, p, len);
-                if (!detail::readInt(exponent.c_str(), power)) return false;
-                if (power < 0 || power > n) return false;
+                if (!detail::readInt(exponent.c_str(), power)) return refuse("a power that is not a whole number", at);
+                if (power < 0 || power > n) return refuse("a negative power", at);
                 skip(std::string_view(exponent).substr(integerLength(exponent)));
             }
-            add(a[power], a[power], t);
+            if (!sink.addTo(power)) return refuse("terms too far apart in size to add", start);
             if (p < len - 1) continue;
             skipLastByte(p);
             break;
         }
         // A term without x ends the text or is followed by a sign.
         bool const atEnd = p >= len - 1;
-        if (atEnd || isSign(text[p])) add(a[0], a[0], t);
+        if ((atEnd || isSign(text[p])) && !sink.addTo(0)) return refuse("terms too far apart in size to add", start);
         if (atEnd) {
             skipLastByte(p);
             break;
         }
-        if (!isSign(text[p])) return false;
+        if (!isSign(text[p])) return refuse("a constant before another term", start);
     }
-    return notConstant(a, n);
+    return true;
 }
 
 }  // namespace korvel

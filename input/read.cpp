@@ -2,6 +2,7 @@
 // text cleaned for its reader, and what the lenient x-notation passed over.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,13 +42,16 @@ std::string numberRun(std::string const& text, std::size_t i, int step) {
 // `*` between a coefficient and its x are reported in ignored. Blanks are
 // dropped too, which joins the numbers on either side: such a run of blanks is
 // named in joined ("blank between 4 and 3"), since "x^2-4 3x" reads as -43x.
-std::string xNotationText(std::string const& text, std::string& ignored, std::string& joined) {
+std::string xNotationText(std::string const& text, std::string& ignored, std::string& joined,
+                          std::vector<int>& origin) {
     std::string out;
     out.reserve(text.size());
+    origin.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         char const c = text[i];
         if (std::strchr(xNotationAlphabet, c) != nullptr && c != '\0') {
             out.push_back(c);
+            origin.push_back(int(i));
             continue;
         }
         if (isBlank(c)) {
@@ -73,44 +77,145 @@ std::string xNotationText(std::string const& text, std::string& ignored, std::st
 }
 
 // The list's lines without spaces; a line may end in CR LF.
-std::string listText(std::string const& text) {
+std::string listText(std::string const& text, std::vector<int>& origin) {
     std::string out;
     out.reserve(text.size());
+    origin.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         char const c = text[i];
         if (c == ' ') continue;
         if (c == '\r' && (i + 1 == text.size() || text[i + 1] == '\n')) continue;
         out.push_back(c);
+        origin.push_back(int(i));
     }
     return out;
+}
+
+// The exact readers' sink: coefficients as typed.
+class ExactSink final : public detail::CoefficientSink {
+public:
+    explicit ExactSink(int n) : a(std::size_t(n) + 1) {}
+    bool read(char const* text) override { return readExact(term_, text); }
+    bool addTo(int power) override {
+        ExactComplex& c = a[std::size_t(power)];
+        return add(c.re, c.re, term_.re) && add(c.im, c.im, term_.im);
+    }
+    bool constant() const override {
+        for (std::size_t k = 1; k < a.size(); ++k)
+            if (a[k].re.num.size != 0 || a[k].im.num.size != 0) return false;
+        return true;
+    }
+    std::vector<ExactComplex> a;
+
+private:
+    ExactComplex term_;
+};
+
+class FpVectorSink final : public detail::CoefficientSink {
+public:
+    explicit FpVectorSink(std::vector<fpComplex>& a, int n) : a_(a) { a_.assign(std::size_t(n) + 1, fpComplex()); }
+    bool read(char const* text) override { return getTheNumber(term_, text); }
+    bool addTo(int power) override {
+        add(a_[std::size_t(power)], a_[std::size_t(power)], term_);
+        return true;
+    }
+    bool constant() const override {
+        for (std::size_t k = 1; k < a_.size(); ++k)
+            if (!!a_[k]) return false;
+        return true;
+    }
+
+private:
+    std::vector<fpComplex>& a_;
+    fpComplex term_;
+};
+
+struct Reading {
+    int n = 0;
+    std::string ignored, problem;
+    int at = -1;  // where in the text the problem lies; -1 when nowhere in particular
+};
+
+// Reads text in the form it shows into the sink makeSink(n) gives for its
+// degree n; false on an entry problem, with what and where when it can be named.
+template <class MakeSink>
+bool readText(std::string const& text, Reading& r, MakeSink makeSink) {
+    // The readers below take C strings: a NUL byte would end the text there.
+    if (std::size_t const nul = text.find('\0'); nul != std::string::npos) {
+        r.problem = "NUL byte";
+        r.at = int(nul);
+        return false;
+    }
+    std::vector<int> origin;
+    detail::ReadFault fault;
+    auto fail = [&] {
+        r.problem = fault.reason;
+        r.at = fault.at >= 0 && std::size_t(fault.at) < origin.size() ? origin[std::size_t(fault.at)] : -1;
+        return false;
+    };
+    bool x = xPresence(r.n, text.c_str());
+    if (x) {
+        std::string joined;
+        std::string const cleaned = xNotationText(text, r.ignored, joined, origin);
+        detail::CoefficientSink& sink = makeSink(r.n);
+        bool const read = detail::readXNotation(sink, r.n, cleaned.c_str(), &r.ignored, &fault);
+        if (!joined.empty()) r.ignored += (r.ignored.empty() ? "" : ", ") + joined;
+        if (!read) return fail();
+        if (sink.constant()) return (r.problem = "a constant has no roots", false);
+        return true;
+    }
+    std::string const cleaned = listText(text, origin);
+    if (!xNoPresence(r.n, "\n", cleaned.c_str())) {
+        fpComplex z;
+        if (text.find('x') != std::string::npos)
+            r.problem = "a power of x that is not a whole number from 0 to 100000";
+        else if (r.n > maxDegree)
+            r.problem = "more than 100001 lines";
+        else if (r.n == 0 && !getTheNumber(z, cleaned.substr(0, cleaned.find('\n')).c_str()))
+            r.problem = "not a number: " + cleaned.substr(0, cleaned.find('\n'));
+        else
+            r.problem = "a constant has no roots";
+        return false;
+    }
+    detail::CoefficientSink& sink = makeSink(r.n);
+    if (!detail::readList(sink, r.n, "\n", cleaned.c_str(), &fault)) return fail();
+    if (sink.constant()) return (r.problem = "a constant has no roots", false);
+    return true;
 }
 
 }  // namespace
 
 bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored,
                     std::string& problem) {
-    ignored.clear();
-    problem.clear();
-    // The readers below take C strings: a NUL byte would end the text there.
-    if (std::size_t const nul = text.find('\0'); nul != std::string::npos) {
-        auto const line = std::count(text.begin(), text.begin() + std::ptrdiff_t(nul), '\n') + 1;
-        problem = "NUL byte on line " + std::to_string(line);
-        return false;
+    Reading r;
+    std::optional<FpVectorSink> sink;
+    bool const read = readText(text, r, [&](int degree) -> detail::CoefficientSink& { return sink.emplace(coefficients, degree); });
+    n = r.n;
+    ignored = std::move(r.ignored);
+    problem = std::move(r.problem);
+    if (r.at >= 0) {
+        auto const lineStart = text.rfind('\n', std::size_t(r.at) == 0 ? 0 : std::size_t(r.at) - 1);
+        auto const line = std::count(text.begin(), text.begin() + r.at, '\n') + 1;
+        auto const column = r.at - (lineStart == std::string::npos || std::size_t(r.at) == 0 ? -1 : int(lineStart));
+        problem += " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
     }
-    if (xPresence(n, text.c_str())) {
-        std::string joined;
-        std::string const cleaned = xNotationText(text, ignored, joined);
-        coefficients.assign(std::size_t(n) + 1, fpComplex());
-        fpComplex* a = coefficients.data();
-        bool const read = detail::readXNotation(a, n, cleaned.c_str(), &ignored);
-        if (!joined.empty()) ignored += (ignored.empty() ? "" : ", ") + joined;
-        return read;
+    return read;
+}
+
+PolynomialReading parsePolynomial(std::string_view text) {
+    PolynomialReading out;
+    Reading r;
+    std::optional<ExactSink> sink;
+    bool const read =
+        readText(std::string(text), r, [&](int degree) -> detail::CoefficientSink& { return sink.emplace(degree); });
+    out.ignored = std::move(r.ignored);
+    if (read) {
+        out.polynomial.emplace(std::move(sink->a));
+    } else {
+        out.error = r.problem.empty() ? std::string("not a polynomial") : std::move(r.problem);
+        out.position = r.at;
     }
-    std::string const cleaned = listText(text);
-    if (!xNoPresence(n, "\n", cleaned.c_str())) return false;
-    coefficients.assign(std::size_t(n) + 1, fpComplex());
-    fpComplex* a = coefficients.data();
-    return inputPoly(a, n, "\n", cleaned.c_str());
+    return out;
 }
 
 bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored) {

@@ -44,10 +44,31 @@ inline std::string without(char const* s, char const* drop) {
     return out;
 }
 
-// inputPoly_x, appending to *skipped (when not null) the text it passes over
-// without reading it: what follows the integer of an exponent, a last byte
-// after a term, a coefficient with a number that has no digit.
-bool readXNotation(fpComplex*& a, int n, char const* text, std::string* skipped);
+// What the two readers fill, coefficient by coefficient: read takes a
+// coefficient's text (false: not a number), addTo adds it to a power's
+// coefficient (false: the sum cannot be held).
+class CoefficientSink {
+public:
+    virtual ~CoefficientSink() = default;
+    virtual bool read(char const* text) = 0;
+    virtual bool addTo(int power) = 0;
+    virtual bool constant() const = 0;  // zero or constant, as filled so far
+};
+
+// Why a reader refused a text, and where: a byte offset in the text it was
+// given, -1 when no one place is to blame.
+struct ReadFault {
+    std::string reason;
+    int at = -1;
+};
+
+// The x-notation reader (inputPoly_x without the test for a constant),
+// appending to *skipped (when not null) the text it passes over without
+// reading it: what follows the integer of an exponent, a last byte after a
+// term, a coefficient with a number that has no digit. n is the degree xPresence found.
+bool readXNotation(CoefficientSink& sink, int n, char const* text, std::string* skipped, ReadFault* fault);
+// The list reader (inputPoly without the test for a constant).
+bool readList(CoefficientSink& sink, int n, char const* sep, char const* text, ReadFault* fault);
 
 // Reads a decimal integer as "%d" does (leading white space, an optional sign,
 // at least one digit, anything after the digits ignored), refusing a value that

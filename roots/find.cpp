@@ -159,20 +159,24 @@ RootReport findRoots(std::span<fpComplex const> coefficients, RootOptions const&
     }
 }
 
-RootReport findRoots(std::string_view text, RootOptions const& options, std::stop_token stop) {
+RootReport findRoots(Polynomial const& p, RootOptions const& options, std::stop_token stop) {
     try {
-        std::string const typed(text);
-        // Read again at each round's precision, so that 0.1 or 1/3 is as exact as the round.
-        return searchInRounds(
-            [&](std::vector<fpComplex>& a) {
-                int n = 0;
-                std::string ignored;
-                return readPolynomial(typed, n, a, ignored);
-            },
-            options, stop);
+        // Each round takes the coefficients rounded correctly to its own precision.
+        return searchInRounds([&](std::vector<fpComplex>& a) { return p.toComplex(a, blockPrec); }, options, stop);
     } catch (std::bad_alloc const&) {
         return failure(outOfMemoryMessage);
     }
+}
+
+RootReport findRoots(std::string_view text, RootOptions const& options, std::stop_token stop) {
+    PolynomialReading reading;
+    try {
+        reading = parsePolynomial(text);
+    } catch (std::bad_alloc const&) {
+        return failure(outOfMemoryMessage);
+    }
+    if (!reading.polynomial) return failure(entryMessage);
+    return findRoots(*reading.polynomial, options, stop);
 }
 
 std::string uncertainWarning(std::vector<FoundRoot> const& roots, int shown, int carried) {

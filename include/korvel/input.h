@@ -114,5 +114,16 @@ private:
     int degree_ = -1;
 };
 
+// A text read as a polynomial: the polynomial as typed, or why not and where.
+struct PolynomialReading {
+    std::optional<Polynomial> polynomial;  // empty on an entry problem
+    std::string error;                     // what refused the text ("NUL byte on line 2")
+    int position = -1;                     // its byte offset in the text; -1 when nowhere in particular
+    std::string ignored;                   // what the lenient x-notation passed over, as readPolynomial says
+};
+// The text in either input form, as readPolynomial reads it, with the
+// coefficients held exactly.
+PolynomialReading parsePolynomial(std::string_view text);
+
 }  // namespace korvel
 KORVEL_API_END

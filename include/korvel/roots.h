@@ -17,6 +17,7 @@
 
 #include <korvel/complex.h>
 #include <korvel/export.h>
+#include <korvel/input.h>
 
 KORVEL_API_BEGIN
 namespace korvel {
@@ -186,9 +187,11 @@ struct RootReport {
 // request ends the call within one iteration with ok false and cancelledMessage.
 [[nodiscard]] RootReport findRoots(std::span<fpComplex const> coefficients, RootOptions const& options,
                                    std::stop_token stop = {});
-// The same for a typed polynomial in either input form (see readPolynomial),
-// read at each round's precision; a text that cannot be read, or is constant,
-// gives entryMessage.
+// The same for a polynomial held exactly (or as fp values), its coefficients
+// rounded correctly to each round's precision.
+[[nodiscard]] RootReport findRoots(Polynomial const& p, RootOptions const& options, std::stop_token stop = {});
+// The same for a typed polynomial in either input form (see parsePolynomial);
+// a text that cannot be read, or is constant, gives entryMessage.
 [[nodiscard]] RootReport findRoots(std::string_view text, RootOptions const& options, std::stop_token stop = {});
 
 // The warning of RootReport: a line naming the figures carried, then one line

@@ -89,9 +89,9 @@ check "echo with ignored text" 0 "" "Ignored: .5" -- --echo -e 'x^2.5-1'
 
 # A NUL byte is an entry problem that names its line, in either form.
 printf '1\n0\0001\n-4\n' >"$work/nul.txt"
-check "NUL in a list" 1 "" "NUL byte on line 2" -- "$work/nul.txt"
+check "NUL in a list" 1 "" "NUL byte (line 2, column 2)" -- "$work/nul.txt"
 printf 'x^2-4\0003x+1' >"$work/nul.txt"
-check "NUL in x-notation" 1 "" "NUL byte on line 1" -- "$work/nul.txt"
+check "NUL in x-notation" 1 "" "NUL byte (line 1, column 6)" -- "$work/nul.txt"
 # The polynomial as read is always said, for a list too; joined digits and
 # stray parentheses are named.
 printf '1\n0\n-2\n\n' >"$work/empty-last.txt"

@@ -89,16 +89,28 @@ TEST(Controller, FieldsAndMessages) {
     EXPECT_EQ(run(w), tooManyFiguresMessage);
 
     w.internal = "64";
-    for (char const* bad : {"", "7", "3\n", "x^", "1/0\n1", "x^2+1/0", "hello"}) {
+    // Each entry problem says on the status line what refused the text, and where.
+    std::pair<char const*, char const*> const refused[] = {
+        {"", ""},
+        {"7", "a constant has no roots"},
+        {"3\n", "a constant has no roots"},
+        {"x^", "a power of x that is not a whole number from 0 to 100000"},
+        {"1/0\n1", "line 1 is not a number: 1/0"},
+        {"x^2+1/0", "not a number: +1/0 (line 1, column 4)"},
+        {"hello", "not a number: hello"},
+        {"x^2\n+(1,2", "a parenthesis that does not close (line 2, column 2)"},
+        {"2+x^2", "a constant before another term (write it last, or in parentheses) (line 1, column 1)"},
+    };
+    for (auto [bad, why] : refused) {
         w.input = bad;
         EXPECT_EQ(run(w), entryMessage) << '"' << bad << '"';
         EXPECT_EQ(w.time, time);
-        EXPECT_EQ(w.status, "") << '"' << bad << '"';
+        EXPECT_EQ(w.status, why) << '"' << bad << '"';
     }
     // A NUL byte does not end the text: it is refused, and its line named.
     w.input = std::string("1\n0\0" "1\n-4\n", 9);
     EXPECT_EQ(run(w), entryMessage);
-    EXPECT_EQ(w.status, "NUL byte on line 2");
+    EXPECT_EQ(w.status, "NUL byte (line 2, column 2)");
 }
 
 TEST(Controller, BothFormsAndTheOutputLayout) {

@@ -139,5 +139,78 @@ TEST(ExactCoefficients, PolynomialsAddAndRoundOnRequest) {
     EXPECT_FALSE(given.exact()) << "fp values are held as they are, not as typed";
 }
 
+// Both readers take the same texts and refuse the same ones for the same reason;
+// what they take agrees to a unit of the last word (the fp reader rounds each
+// number it reads, the exact one only the result).
+TEST(ExactCoefficients, ParsingAgreesWithTheFpReader) {
+    std::mt19937_64 g(seed + 1);
+    SCOPED_TRACE("seed " + std::to_string(seed + 1));
+    char const* const pieces[] = {"x", "x^2", "x^3", "+", "-", "3", "0.25", "1/3", "(1,2)", "(-2,1)", "e5", "^", "(", ")",
+                                  " ", "\n", "7", "x^10", "1e-3", "2.5/0.5", ",", "*", "-(1,-3)"};
+    int agreed = 0, taken = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::string text;
+        for (int k = 0, m = 1 + int(g() % 8); k < m; ++k) text += pieces[g() % std::size(pieces)];
+        ScopedBlockPrec precision(3);
+        int n = 0;
+        std::vector<fpComplex> a;
+        std::string ignored, problem;
+        bool const fpRead = readPolynomial(text, n, a, ignored, problem);
+        PolynomialReading const r = parsePolynomial(text);
+        ASSERT_EQ(fpRead, r.polynomial.has_value()) << text;
+        EXPECT_EQ(ignored, r.ignored) << text;
+        ++agreed;
+        if (!fpRead) {
+            EXPECT_EQ(problem.substr(0, r.error.size()), r.error) << text;
+            continue;
+        }
+        std::vector<fpComplex> b;
+        ASSERT_TRUE(r.polynomial->toComplex(b, 3));
+        int const degree = r.polynomial->degree();
+        ASSERT_LE(std::size_t(degree) + 1, a.size()) << text;
+        for (int k = 0; k <= degree; ++k) {
+            fpComplex d;
+            sub(d, a[std::size_t(k)], b[std::size_t(k)]);
+            fp const scale = abs(b[std::size_t(k)]);
+            EXPECT_TRUE(!d || abs(d) <= scale * fp("1e-26")) << text << ": coefficient " << k;
+        }
+        ++taken;
+    }
+    EXPECT_EQ(agreed, 3000);
+    EXPECT_GT(taken, 100) << "enough texts were polynomials";
+}
+
+// What refused a text, and the byte where it lies.
+TEST(ExactCoefficients, RefusalsNameTheirPlace) {
+    struct Case {
+        std::string text, error;
+        int position;
+    } const cases[] = {
+        {"x^2+1/0", "not a number: +1/0", 3},
+        {"x^2 +  (1,2", "a parenthesis that does not close", 7},
+        {"x^2-3x^-1", "a negative power", 6},
+        {std::string("1\n0\0" "1\n", 6), "NUL byte", 3},
+        {"7", "a constant has no roots", -1},
+        {"0x^2+5", "a constant has no roots", -1},
+        {"2+x^2", "a constant before another term (write it last, or in parentheses)", 0},
+    };
+    for (auto const& c : cases) {
+        PolynomialReading const r = parsePolynomial(c.text);
+        EXPECT_FALSE(r.polynomial) << c.text;
+        EXPECT_EQ(r.error, c.error) << c.text;
+        EXPECT_EQ(r.position, c.position) << c.text;
+    }
+    PolynomialReading const r = parsePolynomial("x^2-0.2x+0.01");
+    ASSERT_TRUE(r.polynomial);
+    auto const& a = r.polynomial->exactCoefficients();
+    Mpq c0, c1, want;
+    toMpq(c0, a[0].re);
+    toMpq(c1, a[1].re);
+    mpq_set_si(want, 1, 100);
+    EXPECT_TRUE(mpq_equal(c0, want)) << "0.01 held exactly";
+    mpq_set_si(want, -1, 5);
+    EXPECT_TRUE(mpq_equal(c1, want)) << "-0.2 held exactly";
+}
+
 }  // namespace
 }  // namespace korvel

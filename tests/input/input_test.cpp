@@ -267,9 +267,9 @@ TEST(InputPolynomials, HostileTextsAreRefused) {
     struct Nul {
         std::string text, problem;
     };
-    Nul const nuls[] = {{"1\n0\0" "1\n-4\n"s, "NUL byte on line 2"},
-                        {"x^2-4\0" "3x+1"s, "NUL byte on line 1"},
-                        {"x^2\r\n-1\n\0"s, "NUL byte on line 3"},
+    Nul const nuls[] = {{"1\n0\0" "1\n-4\n"s, "NUL byte (line 2, column 2)"},
+                        {"x^2-4\0" "3x+1"s, "NUL byte (line 1, column 6)"},
+                        {"x^2\r\n-1\n\0"s, "NUL byte (line 3, column 1)"},
                         {"x^2-1"s, ""}};
     for (auto const& c : nuls) {
         std::vector<fpComplex> a;
