@@ -20,9 +20,9 @@ json known(int v, int unknown) { return v == unknown ? json(nullptr) : json(v); 
 }  // namespace
 
 std::string resultJson(SearchResult const& result) {
-    int const shown = result.shownFigures;
+    int const shown = result.options.shownFigures;
     json coefficients = json::array();
-    for (auto const& c : result.coefficients) coefficients.push_back(complexJson(c, result.carriedFigures));
+    for (auto const& c : result.coefficients) coefficients.push_back(complexJson(c, result.options.carriedFigures));
     json roots = json::array();
     for (auto const& r : result.roots) {
         json root = complexJson(r.root, shown);
@@ -37,11 +37,11 @@ std::string resultJson(SearchResult const& result) {
         {"input", {{"degree", result.degree()}, {"coefficients", coefficients}}},
         {"settings",
          {{"shown", shown},
-          {"carried", result.carriedFigures},
-          {"carriedUsed", result.carriedFiguresUsed},
-          {"search", result.fullPrecisionSearch ? "fullPrecision" : "staged"},
-          {"cleanup", result.snapToAxes},
-          {"certify", result.certify}}},
+          {"carried", result.options.carriedFigures},
+          {"carriedUsed", result.carriedUsed},
+          {"search", result.options.search == RootSearch::fullPrecision ? "fullPrecision" : "staged"},
+          {"cleanup", result.options.cleanUp},
+          {"certify", result.options.certify}}},
         {"roots", roots},
         {"warning", warning.empty() ? json(nullptr) : json(warning)},
         {"seconds", result.seconds},

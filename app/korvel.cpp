@@ -89,12 +89,9 @@ bool Korvel::run() {
 
     SearchResult result;
     result.coefficients = std::move(report.coefficients);
-    result.shownFigures = extDigits;
-    result.carriedFigures = intDigits;
-    result.snapToAxes = snapToAxes;
-    result.fullPrecisionSearch = options.search == RootSearch::fullPrecision;
-    result.certify = options.certify;
-    result.carriedFiguresUsed = report.carriedUsed;
+    result.options = options;
+    result.options.progress = nullptr;
+    result.carriedUsed = report.carriedUsed;
     result.roots = std::move(report.roots);
     result.warning = std::move(report.warning);
     result.seconds = elapsed;

@@ -17,9 +17,9 @@ void appendValue(std::string& out, fpComplex const& z, int figures) {
 
 std::string rootsText(SearchResult const& result, bool errorBounds) {
     std::string out;
-    for (auto const& r : result.roots) appendValue(out, r.root, result.shownFigures);
+    for (auto const& r : result.roots) appendValue(out, r.root, result.options.shownFigures);
     out += "Polynomial(root):\n";
-    for (auto const& r : result.roots) appendValue(out, r.value, result.shownFigures);
+    for (auto const& r : result.roots) appendValue(out, r.value, result.options.shownFigures);
     if (!errorBounds) return out;
     out += "Error bound:\n";
     for (auto const& r : result.roots) out += (r.radius ? numberText(*r.radius, 3) : std::string("unknown")) + "\n\n";

@@ -14,12 +14,8 @@ namespace korvel {
 // with, and the roots in the order they are shown.
 struct SearchResult {
     std::vector<fpComplex> coefficients;  // coefficients[k] of x^k, leading zeros dropped
-    int shownFigures = 0;
-    int carriedFigures = 0;
-    bool snapToAxes = true;
-    bool fullPrecisionSearch = false;
-    bool certify = false;         // carried more figures where shown ones were not certain
-    int carriedFiguresUsed = 0;   // the carried figures of the search that gave the roots
+    RootOptions options;          // the settings the search ran with (progress left empty)
+    int carriedUsed = 0;          // the carried figures of the round that gave the roots
     std::vector<FoundRoot> roots;
     std::string warning;          // roots whose shown figures stay uncertain; "" when none
     double seconds = 0;  // processor time of the search

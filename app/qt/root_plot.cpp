@@ -54,7 +54,7 @@ void RootPlot::setResult(std::shared_ptr<SearchResult const> result) {
     radii_.clear();
     for (auto const& r : result_->roots) {
         points_.emplace_back(toDouble(r.root.re), toDouble(r.root.im));
-        uncertain_.push_back(r.certainFigures < result_->shownFigures);
+        uncertain_.push_back(r.certainFigures < result_->options.shownFigures);
         radii_.push_back(r.radius ? toDouble(*r.radius) : -1.0);
     }
     highlighted_ = -1;
@@ -134,7 +134,7 @@ QString RootPlot::rootText(int k) const {
     if (!result_ || k < 0 || k >= int(result_->roots.size())) return {};
     FoundRoot const& r = result_->roots[std::size_t(k)];
     std::string text;
-    appendValue(text, r.root, result_->shownFigures);
+    appendValue(text, r.root, result_->options.shownFigures);
     text.resize(text.size() - 2);  // the blank line after it
     QString out = QString("Root %1: %2").arg(k + 1).arg(QString::fromStdString(text));
     if (r.radius) out += "\nCertified radius: " + QString::fromStdString(OwnedText(fpToStr(*r.radius, 3)).get());

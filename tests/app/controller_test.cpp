@@ -277,7 +277,7 @@ TEST(Controller, EveryShownFigureIsRightWhenCertified) {
             w.internal = std::to_string(carried);
             ASSERT_TRUE(Korvel(w).korvel()) << what;
             EXPECT_EQ(warningIn(w.status), "") << what << ": no warning when every figure is certain";
-            EXPECT_GE(w.result.carriedFiguresUsed, carried) << what;
+            EXPECT_GE(w.result.carriedUsed, carried) << what;
             ScopedBlockPrec wide(120);
             fp const unit = pow(fp(10.0), i32(1 - shown));
             auto const roots = shownRoots(w.output);
@@ -335,7 +335,7 @@ TEST(Controller, CertificationOffShowsTheRootsOfTheFiguresCarried) {
               "-2 , 0\n\nPolynomial(root):\n1.078027393029377e-41 , -1.700271674465757e-42\n\n"
               "1.078027666720484e-41 , -1.700272688573397e-42\n\n1.078027803566037e-41 , -1.700272210665792e-42\n\n"
               "1.078027256183824e-41 , -1.700269273726542e-42\n\n9.864109373375911e-42 , 0\n\n");
-    EXPECT_EQ(w.result.carriedFiguresUsed, 32);
+    EXPECT_EQ(w.result.carriedUsed, 32);
     EXPECT_EQ(warningIn(w.status), "");
 }
 
@@ -352,7 +352,7 @@ TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
     // No figure is certain at 16, so the figures double; the few certain at 32
     // say that the 16 shown need more than the cap.
     EXPECT_EQ(rounds, (std::vector<int>{16, 32, 128})) << "each round is reported with its figures";
-    EXPECT_EQ(w.result.carriedFiguresUsed, 128);
+    EXPECT_EQ(w.result.carriedUsed, 128);
     EXPECT_EQ(warningIn(w.status).rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0),
               0u)
         << w.status;

@@ -185,7 +185,7 @@ TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
 
     SearchResult result;
     result.coefficients = {fpComplex(-1.0), fpComplex(0.0), fpComplex(1.0)};
-    result.shownFigures = 16;
+    result.options.shownFigures = 16;
     result.roots = {{fpComplex(1.0), fpComplex(), fp(1e-70), 16, 0}, {fpComplex(-1.0), fpComplex(), fp(1e-3), 3, 0}};
     s.window->setResult(result);
     EXPECT_FALSE(plot->drawnUncertain(0));
