@@ -111,6 +111,7 @@ fp::fp(char const* text) {
 }
 
 bool init(fp& r, double d) {
+    if (!std::isfinite(d)) return false;  // r as it was
     if (d == 0.0) {
         init(r);
         return true;
@@ -127,14 +128,27 @@ bool init(fp& r, double d) {
 }
 
 bool equate(fp& r, double d) {
+    if (!std::isfinite(d)) return false;  // r as it was
     detail::makeZero(r);
     return init(r, d);
 }
 
-fp::fp(double d) { equate(*this, d); }
+namespace {
+// A NaN or an infinity where no false can be given back becomes what an
+// overflow leaves, the largest magnitude (positive for NaN) with the flag
+// raised, so that it is seen: findPolyRoots refuses such a coefficient.
+void fromDouble(fp& r, double d) {
+    if (std::isfinite(d))
+        equate(r, d);
+    else
+        detail::saturate(r, !std::isnan(d) && d < 0 ? -1 : 1);
+}
+}  // namespace
+
+fp::fp(double d) { fromDouble(*this, d); }
 
 fp& fp::operator=(double d) {
-    equate(*this, d);
+    fromDouble(*this, d);
     return *this;
 }
 

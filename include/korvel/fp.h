@@ -32,7 +32,7 @@ struct fp {
     fp() = default;
     fp(fp const&) = default;
     fp(fp&&) noexcept = default;
-    fp(double d);                     // through the decimal text of d ("%.14e")
+    fp(double d);                     // through the decimal text of d ("%.14e"); see "doubles" below
     explicit fp(char const* text);    // zero when the text cannot be read
     ~fp() = default;
     fp& operator=(fp const& y);       // exact storage; a zero source releases it
@@ -268,7 +268,13 @@ char* fpToStr(fp const& x, i32 digits);
 char* equate(char*& t, fp const& x, i32 digits);
 std::ostream& operator<<(std::ostream& os, fp const& x);  // fpToStr(x, decPrec)
 
-bool init(fp& r, double d);              // through the text "%.14e" of d
+// A NaN or an infinity: the bool forms return false and leave r unchanged; the
+// forms that cannot say so (the constructor, operator=, the double operands of
+// arithmetic and comparison, the fpComplex forms built on them) give the
+// largest magnitude of B words as an overflow does (positive for NaN, with the
+// infinity's sign otherwise) and raise the flag fpOverflowed() reports.
+// findPolyRoots refuses a coefficient at that magnitude.
+bool init(fp& r, double d);              // through the text "%.14e" of d; false (r unchanged) for NaN, +-inf
 bool equate(fp& r, double d);
 bool equate(double& d, fp const& x);     // through fpToStr(x, 16); false and 0 beyond the double range
 i32 to_long(fp const& x);                // low 32 bits of the integer part, signed
