@@ -19,8 +19,10 @@ std::string layout(bool negative, std::string const& D, i64 q) {
     std::string out = negative ? "-" : "";
     if (q > 3 || q < -n - 3) {
         out += D[0];
-        out += '.';
-        out.append(D, 1, std::string::npos);
+        if (n > 1) {  // one digit has no point: 2e30
+            out += '.';
+            out.append(D, 1, std::string::npos);
+        }
         out += 'e';
         out += std::to_string(q + n - 1);
     } else if (q >= 0) {
@@ -41,7 +43,8 @@ std::string layout(bool negative, std::string const& D, i64 q) {
 }  // namespace
 
 char* fpToStr(fp const& x, i32 digits) {
-    if (x.mantissa.size == 0 || digits <= 0) return mallocText("0");
+    if (digits <= 0) return mallocText("");  // no figures asked for, none written
+    if (x.mantissa.size == 0) return mallocText("0");
     if (digits > maxStringDigits) digits = maxStringDigits;
     ScopedBlockPrec restore(blockPrec);
 

@@ -262,7 +262,8 @@ bool fpConvFromString(fp& r, char const* s);  // decimal text; false when unread
 bool init(fp& r, char const* s);              // read s into a fresh r, normalised
 bool equate(fp& r, char const* s);
 // At most `digits` significant digits, malloc'd; a count above maxStringDigits
-// is taken as maxStringDigits.
+// is taken as maxStringDigits, and a count below 1 gives the empty text "".
+// Scientific form writes one digit without a point: 2e30, 1.5e-7.
 inline constexpr i32 maxStringDigits = 100000;
 char* fpToStr(fp const& x, i32 digits);
 char* equate(char*& t, fp const& x, i32 digits);
