@@ -55,6 +55,11 @@ char* fpToStr(fp const& x, i32 digits) {
         init(v, 10);
         return v;
     }();
+    thread_local fp const five = [] {
+        fp v;
+        init(v, 5);
+        return v;
+    }();
     thread_local fp const pointFive = [] {
         fp v;
         init(v, 1);
@@ -88,8 +93,12 @@ char* fpToStr(fp const& x, i32 digits) {
     // Scale to 10^(d-1) <= xt < 10^d, so that xt is about |x| * 10^k.
     i64 k = i64(digits) - e;
     power(tenToDecPrec, ten, digits);
-    power(approxX, ten, e);
+    // x / 10^e as (x / 5^e) 2^-e: 5^e (2.32 |e| bits) stays well inside the
+    // exponent's range where 10^e (3.32 |e|) would leave it at its ends, and
+    // the quotient's exponent moves exactly.
+    power(approxX, five, e);
     div(xt, xt, approxX);
+    xt.exponent = i32(i64(xt.exponent) - e);  // |x / 10^e| is near 1: in range
     mul(xt, xt, tenToDecPrec);
     while (compare(xt, tenToDecPrec) < 0) {
         mul(xt, xt, ten);

@@ -258,7 +258,10 @@ void atanh(fp& r, fp const& x);           // inverse hyperbolic tangent, |x| < 1
 fp atanh(fp const& x);
 
 // ---- text and machine numbers ----------------------------------------------------
-bool fpConvFromString(fp& r, char const* s);  // decimal text; false when unreadable
+// Decimal text, correctly rounded to B words (to nearest, ties away from zero;
+// near 2^INT_MIN only the bits above it). False, with r unchanged, when
+// unreadable or when a non-zero value rounds to zero or beyond the largest magnitude.
+bool fpConvFromString(fp& r, char const* s);
 bool init(fp& r, char const* s);              // read s into a fresh r, normalised
 bool equate(fp& r, char const* s);
 // At most `digits` significant digits, malloc'd; a count above maxStringDigits
