@@ -318,12 +318,12 @@ TEST(FpText, RoundTripAtTheEndsOfTheRange) {
             ends.push_back(testing::randomFp(rng, B, 0));
             ends.back().exponent = i % 2 == 0 ? INT_MAX : INT_MIN;
         }
-        init(x, 1);
-        x.exponent = INT_MIN;
-        ends.push_back(x);  // the smallest
-        init(x, 5285);
-        x.exponent = INT_MIN;
-        ends.push_back(x);
+        for (u32 units : {1u, 5285u}) {  // the smallest, and 3e-646456990
+            fp bottom;
+            init(bottom, units);
+            bottom.exponent = INT_MIN;
+            ends.push_back(bottom);
+        }
         for (fp const& e : ends) {
             for (fp const& y : {e, -e}) {
                 std::string const written = text(y, 10 * B + 2);
