@@ -19,8 +19,10 @@ std::string layout(bool negative, std::string const& D, i64 q) {
     std::string out = negative ? "-" : "";
     if (q > 3 || q < -n - 3) {
         out += D[0];
-        out += '.';
-        out.append(D, 1, std::string::npos);
+        if (n > 1) {  // one digit has no point: 2e30
+            out += '.';
+            out.append(D, 1, std::string::npos);
+        }
         out += 'e';
         out += std::to_string(q + n - 1);
     } else if (q >= 0) {
@@ -41,7 +43,8 @@ std::string layout(bool negative, std::string const& D, i64 q) {
 }  // namespace
 
 char* fpToStr(fp const& x, i32 digits) {
-    if (x.mantissa.size == 0 || digits <= 0) return mallocText("0");
+    if (digits <= 0) return mallocText("");  // no figures asked for, none written
+    if (x.mantissa.size == 0) return mallocText("0");
     if (digits > maxStringDigits) digits = maxStringDigits;
     ScopedBlockPrec restore(blockPrec);
 
@@ -50,6 +53,11 @@ char* fpToStr(fp const& x, i32 digits) {
     thread_local fp const ten = [] {  // per thread: constants made once on each thread
         fp v;
         init(v, 10);
+        return v;
+    }();
+    thread_local fp const five = [] {
+        fp v;
+        init(v, 5);
         return v;
     }();
     thread_local fp const pointFive = [] {
@@ -85,8 +93,12 @@ char* fpToStr(fp const& x, i32 digits) {
     // Scale to 10^(d-1) <= xt < 10^d, so that xt is about |x| * 10^k.
     i64 k = i64(digits) - e;
     power(tenToDecPrec, ten, digits);
-    power(approxX, ten, e);
+    // x / 10^e as (x / 5^e) 2^-e: 5^e (2.32 |e| bits) stays well inside the
+    // exponent's range where 10^e (3.32 |e|) would leave it at its ends, and
+    // the quotient's exponent moves exactly.
+    power(approxX, five, e);
     div(xt, xt, approxX);
+    xt.exponent = i32(i64(xt.exponent) - e);  // |x / 10^e| is near 1: in range
     mul(xt, xt, tenToDecPrec);
     while (compare(xt, tenToDecPrec) < 0) {
         mul(xt, xt, ten);

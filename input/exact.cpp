@@ -143,8 +143,10 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
         OwnedText digits(mb2Str(d.num));
         std::string const text = std::string(digits.get()) + "e" + std::to_string(d.exp10);
         fp top, bottom, q;
+        bool const whole = compare(d.den, mb(1)) == 0;
         {
-            ScopedBlockPrec const guard(words + 1);
+            // A quotient takes a guard word; a whole number is read as it is.
+            ScopedBlockPrec const guard(whole ? words : words + 1);
             if (!equate(top, text.c_str())) return false;
             equate(bottom, d.den);
             OverflowWatch watch;

@@ -195,6 +195,8 @@ bool detail::readXNotation(CoefficientSink& sink, int n, char const* text, std::
             for (std::size_t i = 1; i < coefficient.size(); ++i)
                 if (isSign(coefficient[i]) && std::tolower(coefficient[i - 1]) != 'e')
                     return refuse("a constant before another term (write it last, or in parentheses)", start);
+            if (VerifyNumComplexFracString(coefficient.c_str()))
+                return refuse("a number beyond the range of the working precision: " + coefficient, start);
             return refuse("not a number: " + coefficient, start);
         }
         if (!readsAsWritten(coefficient)) {

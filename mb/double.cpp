@@ -40,10 +40,7 @@ bool anyBelow(mb const& x, i64 pos) {
 bool equate(mb& x, double d) {
     u64 const bitsOfD = std::bit_cast<u64>(d);
     i32 const biased = i32((bitsOfD >> 52) & 0x7FF);
-    if (biased == 0x7FF) {  // an infinity or NaN
-        detail::makeEmptyZero(x);
-        return false;
-    }
+    if (biased == 0x7FF) return false;  // an infinity or NaN: x is left as it was
     // |d| = m * 2^shift with m an integer of at most 53 bits.
     u64 m = bitsOfD & ((u64(1) << 52) - 1);
     i32 shift = biased - 1075;
@@ -104,10 +101,10 @@ bool mbToDouble(double& out, mb const& x, i64 e) {
 
 bool equate(double& out, mb const& x) { return mbToDouble(out, x, 0); }
 
-mb::mb(double d) { equate(*this, d); }
+mb::mb(double d) { equate(*this, d); }  // stays 0 for an infinity or NaN
 
 mb& mb::operator=(double d) {
-    equate(*this, d);
+    if (!equate(*this, d)) detail::makeEmptyZero(*this);  // an infinity or NaN gives 0
     return *this;
 }
 

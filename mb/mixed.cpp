@@ -18,6 +18,7 @@ namespace {
 mb const& doubleOperand(double d, bool& finite) {
     thread_local mb t;
     finite = equate(t, d);
+    if (!finite) t = mb();
     return t;
 }
 mb const& doubleOperand(double d) {

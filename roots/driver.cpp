@@ -1,6 +1,7 @@
 // The driver: working copy, scaling, extraction with deflation, clean-up,
 // ordering and the values at the roots.
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -9,6 +10,16 @@
 namespace korvel {
 
 namespace {
+
+// The value an overflow or a NaN or infinite double leaves: every word set, at
+// the top exponent. It stands for no true coefficient.
+bool largestMagnitude(fp const& x) {
+    i32 const n = x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size;
+    if (n == 0 || x.exponent != std::numeric_limits<i32>::max()) return false;
+    for (i32 i = 0; i < n; ++i)
+        if (x.mantissa.words[i] != 0xFFFFFFFFu) return false;
+    return true;
+}
 
 // True when the part cleared by `clear` is negligible at root z: the polynomial's
 // value, in the kept part's component, is no larger (or about as large) without it.
@@ -119,6 +130,7 @@ void forwardDeflation(fpComplex*& a, i32& n, fpComplex& z) {
 }
 
 int trueDegree(fpComplex const* a, int n) {
+    if (a == nullptr) return -1;
     while (n >= 0 && !a[n]) --n;
     return n;
 }
@@ -132,8 +144,11 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
                    int confirmFigures, RootSearch search, RootSearchRecord* record,
                    RootSearchControl const& control) {
     detail::ScopedSearchControl const controlled(control);
+    if (roots == nullptr || values == nullptr || coefficients == nullptr) return false;
     n = trueDegree(coefficients, n);
     if (n < 1) return false;
+    for (int k = 0; k <= n; ++k)
+        if (largestMagnitude(coefficients[k].re) || largestMagnitude(coefficients[k].im)) return false;
     std::vector<fpComplex> copy(coefficients, coefficients + n + 1);
     fpComplex* work = copy.data();
 

@@ -20,6 +20,8 @@ struct fpComplex {
     fp im;
 
     fpComplex() = default;
+    // A NaN or infinite part becomes the largest magnitude with the overflow
+    // flag raised, as fp(double) does; findPolyRoots refuses such a coefficient.
     fpComplex(double x);
     fpComplex(double x, double y);
     fpComplex(fp const& x, fp const& y);

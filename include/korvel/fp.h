@@ -32,7 +32,7 @@ struct fp {
     fp() = default;
     fp(fp const&) = default;
     fp(fp&&) noexcept = default;
-    fp(double d);                     // through the decimal text of d ("%.14e")
+    fp(double d);                     // through the decimal text of d ("%.14e"); see "doubles" below
     explicit fp(char const* text);    // zero when the text cannot be read
     ~fp() = default;
     fp& operator=(fp const& y);       // exact storage; a zero source releases it
@@ -258,17 +258,28 @@ void atanh(fp& r, fp const& x);           // inverse hyperbolic tangent, |x| < 1
 fp atanh(fp const& x);
 
 // ---- text and machine numbers ----------------------------------------------------
-bool fpConvFromString(fp& r, char const* s);  // decimal text; false when unreadable
+// Decimal text, correctly rounded to B words (to nearest, ties away from zero).
+// False, with r unchanged, when unreadable or when a non-zero value would round
+// to zero, lose bits below 2^INT_MIN (keeping fewer than B words), or lie beyond
+// the largest magnitude.
+bool fpConvFromString(fp& r, char const* s);
 bool init(fp& r, char const* s);              // read s into a fresh r, normalised
 bool equate(fp& r, char const* s);
 // At most `digits` significant digits, malloc'd; a count above maxStringDigits
-// is taken as maxStringDigits.
+// is taken as maxStringDigits, and a count below 1 gives the empty text "".
+// Scientific form writes one digit without a point: 2e30, 1.5e-7.
 inline constexpr i32 maxStringDigits = 100000;
 char* fpToStr(fp const& x, i32 digits);
 char* equate(char*& t, fp const& x, i32 digits);
 std::ostream& operator<<(std::ostream& os, fp const& x);  // fpToStr(x, decPrec)
 
-bool init(fp& r, double d);              // through the text "%.14e" of d
+// A NaN or an infinity: the bool forms return false and leave r unchanged; the
+// forms that cannot say so (the constructor, operator=, the double operands of
+// arithmetic and comparison, the fpComplex forms built on them) give the
+// largest magnitude of B words as an overflow does (positive for NaN, with the
+// infinity's sign otherwise) and raise the flag fpOverflowed() reports.
+// findPolyRoots refuses a coefficient at that magnitude.
+bool init(fp& r, double d);              // through the text "%.14e" of d; false (r unchanged) for NaN, +-inf
 bool equate(fp& r, double d);
 bool equate(double& d, fp const& x);     // through fpToStr(x, 16); false and 0 beyond the double range
 i32 to_long(fp const& x);                // low 32 bits of the integer part, signed

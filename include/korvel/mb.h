@@ -265,7 +265,7 @@ bool equate(T& out, mb const& x) {
 // mpz_set_d does; an infinity or NaN counts as 0 and makes the div and divRem
 // forms fail. Machine-integer operands of every type are exact. The forms with
 // a machine-integer operand behave as those with a double of the same value.
-bool equate(mb& x, double d);                       // x = trunc(d); false (x = 0) for an infinity or NaN
+bool equate(mb& x, double d);                       // x = trunc(d); false (x unchanged) for an infinity or NaN
 bool equate(double& out, mb const& x);              // out = x to nearest, ties to even; false (+-inf) beyond range
 bool mbToDouble(double& out, mb const& x, i64 e);   // out = x * 2^e to nearest, ties to even; false when +-inf
 

@@ -71,7 +71,8 @@ enum class LaguerreEnd { stopRule, capReached, invalid };
 // (whose last iterate need not be near a root).
 LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f);
 
-// The degree of a once leading zero coefficients are dropped; -1 for the zero polynomial.
+// The degree of a once leading zero coefficients are dropped; -1 for the zero
+// polynomial and for a null a.
 int trueDegree(fpComplex const* a, int n);
 
 // Digits to which a root left at the iteration cap must be confirmed, unless
@@ -90,6 +91,9 @@ inline constexpr int defaultConfirmFigures = 16;
 // search chooses the search; record, when given, gets the path that ran and the
 // certified disks about the final roots. When control cancels, the search
 // returns false and what it left in roots and values means nothing.
+// False, with nothing written, when roots, values or coefficients is null, or
+// when a coefficient's part is the largest magnitude of its words, the value
+// an overflow or a NaN or infinite double leaves (see fp.h).
 bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficients, int n, bool snapToAxes,
                    int confirmFigures = defaultConfirmFigures, RootSearch search = RootSearch::staged,
                    RootSearchRecord* record = nullptr, RootSearchControl const& control = {});

@@ -86,6 +86,8 @@ check "echo" 0 "" "Read as: x^2 + i (degree 2)" -- --echo -e 'x^2-(0,1)'
 check "echo with ignored text" 0 "" "Ignored: .5" -- --echo -e 'x^2.5-1'
 [ "$(grep -c '^Read as: ' "$work/err")" -eq 1 ] && passed=$((passed + 1)) ||
   { echo "FAIL echo says Read as once"; failed=$((failed + 1)); }
+# A coefficient below the exponent's range is an entry problem, not a zero.
+check "underflowing coefficient" 1 "" "There was an entry problem!" -- -e 'x-1e-646456994'
 
 # A NUL byte is an entry problem that names its line, in either form.
 printf '1\n0\0001\n-4\n' >"$work/nul.txt"

@@ -110,6 +110,38 @@ TEST(FpApiSafety, FailedConversionsLeaveTheirResult) {
     EXPECT_EQ(d, 1e300);
 }
 
+// A NaN or an infinity: the forms that can fail do, leaving their result; the
+// others give the largest magnitude, as an overflow does, with its flag.
+TEST(FpApiSafety, NonFiniteDoublesFailOrSaturate) {
+    struct Case {
+        double d;
+        i32 sign;
+    } const cases[] = {{std::nan(""), 1}, {HUGE_VAL, 1}, {-HUGE_VAL, -1}};
+    for (auto const& c : cases) {
+        fp r(5.0);
+        EXPECT_FALSE(equate(r, c.d));
+        EXPECT_FALSE(init(r, c.d));
+        EXPECT_EQ(r, 5.0) << c.d;
+        mb m = integer(5);
+        EXPECT_FALSE(equate(m, c.d));
+        EXPECT_TRUE(same(m, integer(5))) << c.d;
+        m = c.d;
+        EXPECT_TRUE(!m) << "mb has no largest value: " << c.d << " assigns 0";
+        fp made[3];
+        fpClearOverflow();
+        made[0] = fp(c.d);
+        made[1] = 1.0;
+        made[1] = c.d;
+        made[2] = fp(1.0) * c.d;
+        EXPECT_TRUE(fpOverflowed()) << c.d;
+        fpClearOverflow();
+        for (fp const& x : made) {
+            EXPECT_EQ(x.exponent, INT_MAX) << c.d;
+            EXPECT_EQ(x.mantissa.size, c.sign * blockPrec) << c.d;
+        }
+    }
+}
+
 // log, exp and a division chain at precision B, as one text: ln 2 and e come
 // from the per-thread caches, every working value from per-thread storage.
 std::string chainAt(i32 B) {

@@ -152,7 +152,7 @@ TEST(FpExponentRange, NoWrapAround) {
     fpClearOverflow();
     ASSERT_TRUE(fpConvFromString(x, "1e600000000"));
     EXPECT_FALSE(fpOverflowed()) << "2^1993156642 is within range";
-    EXPECT_EQ(text(x, 5), "1.e600000000");
+    EXPECT_EQ(text(x, 5), "1e600000000");
 
     fp big = make({0x80000000u}, INT_MAX - 40), r;
     fpClearOverflow();

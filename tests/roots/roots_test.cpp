@@ -129,6 +129,35 @@ TEST(RootsDriver, LeadingZeroCoefficientsLowerTheDegree) {
     EXPECT_FALSE(solve({fpComplex(5.0), fpComplex(), fpComplex()}, 16).ok) << "a constant has no roots";
 }
 
+// Null arrays, and coefficients from a NaN or an infinite double (the largest
+// magnitude, as an overflow leaves), are refused, with nothing written.
+TEST(RootsDriver, NullArraysAndNonFiniteCoefficientsAreRefused) {
+    EXPECT_EQ(trueDegree(nullptr, 3), -1);
+    fpComplex r[2], v[2];
+    fpComplex* roots = r;
+    fpComplex* values = v;
+    fpComplex* none = nullptr;
+    std::vector<fpComplex> good{fpComplex(-1.0), fpComplex(0.0), fpComplex(1.0)};
+    fpComplex* a = good.data();
+    EXPECT_FALSE(findPolyRoots(roots, values, none, 2, false));
+    EXPECT_FALSE(findPolyRoots(none, values, a, 2, false));
+    EXPECT_FALSE(findPolyRoots(roots, none, a, 2, false));
+    double const bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+    for (double d : bad) {
+        for (int k = 0; k < 6; ++k) {
+            std::vector<fpComplex> c = good;
+            fpComplex& slot = c[std::size_t(k / 2)];
+            slot = k % 2 == 0 ? fpComplex(d, 0.0) : fpComplex(0.0, d);
+            fpComplex* ca = c.data();
+            r[0] = r[1] = fpComplex(7.0);
+            EXPECT_FALSE(findPolyRoots(roots, values, ca, 2, false)) << d << " in coefficient " << k / 2;
+            EXPECT_TRUE(r[0] == fpComplex(7.0) && r[1] == fpComplex(7.0)) << "nothing written";
+        }
+    }
+    fpClearOverflow();
+    EXPECT_TRUE(findPolyRoots(roots, values, a, 2, false)) << "x^2 - 1 itself is found";
+}
+
 // Roots far from the unit circle, coefficients far from 1, and coefficients
 // near the ends of the exponent range: each root found to the figures carried.
 TEST(RootsDriver, ScalingReachesHugeAndTinyRoots) {
