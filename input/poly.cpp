@@ -50,6 +50,19 @@ bool readsAsWritten(std::string const& coefficient) {
     return true;
 }
 
+// True when a part of the coefficient text is a fraction whose denominator's
+// mantissa has no digit but 0, as in "1/0" or "(1,2/0.0e5)".
+bool zeroDenominator(std::string const& coefficient) {
+    for (auto part : detail::splitFields(coefficient, ",")) {
+        std::size_t const slash = part.find('/');
+        if (slash == std::string_view::npos) continue;
+        std::string_view d = part.substr(slash + 1);
+        d = d.substr(0, std::min(d.find_first_of("eE"), d.size()));
+        if (d.find_first_of("123456789") == std::string_view::npos && d.find('0') != std::string_view::npos) return true;
+    }
+    return false;
+}
+
 // False for a zero or constant polynomial.
 bool notConstant(fpComplex const* a, int n) {
     for (int m = n; m >= 0; --m)
@@ -195,6 +208,7 @@ bool detail::readXNotation(CoefficientSink& sink, int n, char const* text, std::
             for (std::size_t i = 1; i < coefficient.size(); ++i)
                 if (isSign(coefficient[i]) && std::tolower(coefficient[i - 1]) != 'e')
                     return refuse("a constant before another term (write it last, or in parentheses)", start);
+            if (zeroDenominator(coefficient)) return refuse("a zero denominator: " + coefficient, start);
             if (VerifyNumComplexFracString(coefficient.c_str()))
                 return refuse("a number beyond the range of the working precision: " + coefficient, start);
             return refuse("not a number: " + coefficient, start);

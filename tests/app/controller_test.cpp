@@ -96,7 +96,7 @@ TEST(Controller, FieldsAndMessages) {
         {"3\n", "a constant has no roots"},
         {"x^", "a power of x that is not a whole number from 0 to 100000"},
         {"1/0\n1", "line 1 is not a number: 1/0"},
-        {"x^2+1/0", "not a number: +1/0 (line 1, column 4)"},
+        {"x^2+1/0", "a zero denominator: +1/0 (line 1, column 4)"},
         {"hello", "not a number: hello"},
         {"x^2\n+(1,2", "a parenthesis that does not close (line 2, column 2)"},
         {"2+x^2", "a constant before another term (write it last, or in parentheses) (line 1, column 1)"},

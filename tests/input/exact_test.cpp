@@ -186,7 +186,7 @@ TEST(ExactCoefficients, RefusalsNameTheirPlace) {
         std::string text, error;
         int position;
     } const cases[] = {
-        {"x^2+1/0", "not a number: +1/0", 3},
+        {"x^2+1/0", "a zero denominator: +1/0", 3},
         {"x^2 +  (1,2", "a parenthesis that does not close", 7},
         {"x^2-3x^-1", "a negative power", 6},
         {std::string("1\n0\0" "1\n", 6), "NUL byte", 3},
