@@ -133,9 +133,19 @@ private:
 // f = f / content(f), turned so that its leading coefficient has re > 0, im >= 0.
 void makePrimitive(GaussianPoly& f) {
     if (f.empty()) return;
-    GaussianInt g = f.back();
+    // The content g divides G = gcd of the norms over Z (g | N(g) | G), which is
+    // 1 for almost every input after two coefficients; else the Gaussian gcd
+    // runs on the coefficients reduced by the small G.
+    mb G, n, t;
+    for (std::size_t k = f.size(); k-- > 0 && !isOne(G);) {
+        sqr(n, f[k].re);
+        sqr(t, f[k].im);
+        add(n, n, t);
+        gcd(G, G, n);
+    }
+    GaussianInt g{G, mb()};
     for (std::size_t k = 0; k < f.size() && !isUnit(g); ++k)
-        if (!isZero(f[k])) g = gcdG(g, f[k]);
+        if (!isZero(f[k])) g = gcdG(f[k], g);
     if (!isUnit(g)) {
         ExactDivisor d(g);
         GaussianInt q;
@@ -283,8 +293,10 @@ void remainder(Residues& a, Residues const& b, Modulus const& m) {
     for (std::size_t k = a.size(); k-- > db;) {
         u32 const q = m.mul(a[k], inv);
         if (!q) continue;
+        u64 const minusQ = m.p - q;
         u32* const row = a.data() + (k - db);
-        for (std::size_t j = 0; j < db; ++j) row[j] = m.sub(row[j], m.mul(q, b[j]));
+        // row - q b as row + (p - q) b < 2^63: one reduction per term
+        for (std::size_t j = 0; j < db; ++j) row[j] = m.reduce(row[j] + minusQ * b[j]);
     }
     a.resize(std::min(a.size(), db));
     trim(a);
