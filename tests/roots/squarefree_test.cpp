@@ -148,6 +148,16 @@ std::int64_t firstPrime() {
     }
 }
 
+// a + b i with a^2 + b^2 = p: a Gaussian prime over p.
+std::pair<std::int64_t, std::int64_t> gaussianPrimeOver(std::int64_t p) {
+    for (std::int64_t a = 1;; ++a) {
+        auto b = std::int64_t(std::sqrt(double(p - a * a)));
+        while (b * b > p - a * a) --b;
+        while ((b + 1) * (b + 1) <= p - a * a) ++b;
+        if (a * a + b * b == p) return {a, b};
+    }
+}
+
 struct Row {
     std::string rule;
     std::function<Built()> build;
@@ -194,6 +204,13 @@ TEST(SquareFree, GivesBackTheFactorsOfAnExactProduct) {
          }},
         {"a leading coefficient the first prime divides is skipped",
          [&] { return Built{{{linear("-1", "0", std::to_string(p0).c_str()), 2}, {linear("1", "0"), 1}}}; }},
+        {"a discriminant the first prime divides is still square-free",
+         [&] { return Built{{{{gi(-mb(p0)), gi(mb()), gi(mb(1))}, 1}}}; }},
+        {"an image of too high a degree modulo the first prime is passed over",
+         [&] {
+             auto const [a, b] = gaussianPrimeOver(p0);
+             return Built{{{xm1, 2}, {{gi(-mb(a), -mb(b)), gi(mb()), gi(mb(1))}, 1}}};
+         }},
         {"random Gaussian factors with multiplicities 1 to 8",
          [] {
              std::mt19937_64 rng(20261207);
