@@ -27,7 +27,7 @@ struct SquareFreeFactor {
 // this. Its work is dominated by the exact divisions that check each gcd, about
 // degree^2 / 4 products of coefficients of up to (bits + 64) bits: at this limit
 // (a square of degree 1000 with 2000-bit coefficients, or of degree 200 with
-// 10000-bit ones) it measured 1.5 to 2.5 s, while the search of a polynomial of
+// 10000-bit ones) it measured about 1.5 s, while the search of a polynomial of
 // degree 1000 takes over 8 s with simple roots alone, and one of degree 200 with
 // a double root 20 s already at 330-bit coefficients. The square-free test (one
 // modular gcd, about degree^2 word products) is never refused.
