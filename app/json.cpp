@@ -30,6 +30,7 @@ std::string resultJson(SearchResult const& result) {
         root["radius"] = r.radius ? json(numberText(*r.radius, 3)) : json(nullptr);
         root["certainFigures"] = r.certainFigures;
         root["cluster"] = known(r.cluster, 0);
+        root["multiplicity"] = r.multiplicity;
         roots.push_back(root);
     }
     std::string const& warning = result.warning;
@@ -41,7 +42,8 @@ std::string resultJson(SearchResult const& result) {
           {"carriedUsed", result.carriedUsed},
           {"search", result.options.search == RootSearch::fullPrecision ? "fullPrecision" : "staged"},
           {"cleanup", result.options.cleanUp},
-          {"certify", result.options.certify}}},
+          {"certify", result.options.certify},
+          {"path", result.exactFactors ? "square-free factors" : "whole polynomial"}}},
         {"roots", roots},
         {"warning", warning.empty() ? json(nullptr) : json(warning)},
         {"seconds", result.seconds},

@@ -92,6 +92,7 @@ bool Korvel::run() {
     result.options = options;
     result.options.progress = nullptr;
     result.carriedUsed = report.carriedUsed;
+    result.exactFactors = report.exactFactors;
     result.roots = std::move(report.roots);
     result.warning = std::move(report.warning);
     result.seconds = elapsed;

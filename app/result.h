@@ -16,6 +16,7 @@ struct SearchResult {
     std::vector<fpComplex> coefficients;  // coefficients[k] of x^k, leading zeros dropped
     RootOptions options;          // the settings the search ran with (progress left empty)
     int carriedUsed = 0;          // the carried figures of the round that gave the roots
+    bool exactFactors = false;    // searched on the exact square-free factors
     std::vector<FoundRoot> roots;
     std::string warning;          // roots whose shown figures stay uncertain; "" when none
     double seconds = 0;  // processor time of the search

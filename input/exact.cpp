@@ -3,6 +3,7 @@
 // and rounded to fp only when a precision asks for it.
 #include <algorithm>
 #include <bit>
+#include <limits>
 #include <cstring>
 #include <string>
 
@@ -88,6 +89,19 @@ void timesPowerOfTen(mb& r, mb const& x, i64 k) {
     mul(r, x, p);
 }
 
+// x with its low zero bits moved into the exponent, the form the text reader
+// gives: arithmetic on equal values in other forms may round differently.
+void shortestForm(fp& x) {
+    if (x.mantissa.size == 0) return;
+    i32 tz = 0;
+    while (x.mantissa.words[tz / 32] == 0) tz += 32;
+    tz += std::countr_zero(x.mantissa.words[tz / 32]);
+    if (i64(x.exponent) + tz > std::numeric_limits<i32>::max()) tz = std::numeric_limits<i32>::max() - x.exponent;
+    if (tz <= 0) return;
+    mbShiftRight(x.mantissa, x.mantissa, tz);
+    x.exponent += tz;
+}
+
 // Bits of |q| from its top set bit down to its lowest set bit; q != 0.
 i64 significantSpan(mb const& q) {
     i32 low = 0;
@@ -155,6 +169,7 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
         }
         x = q;
         fpNormalize(x);
+        shortestForm(x);
         return true;
     }
     // N / D = |num| / den * 10^exp10 exactly; q = floor(N 2^s / D) carries at
@@ -176,6 +191,7 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
     x.mantissa = q;
     x.exponent = -s;
     fpNormalize(x);
+    shortestForm(x);
     return true;
 }
 

@@ -2,10 +2,12 @@
 // the polynomial as held at its own precision, until every shown figure is
 // certain or the cap is reached.
 #include <algorithm>
+#include <functional>
 #include <new>
 
 #include <korvel/input.h>
 #include "roots/search.h"
+#include "roots/squarefree.h"
 
 namespace korvel {
 
@@ -91,35 +93,54 @@ RootReport failure(char const* message) {
     return report;
 }
 
-// The rounds, with the polynomial's coefficients at the working precision from
-// coefficientsAt (false: they cannot be held there).
-template <class CoefficientsAt>
-RootReport searchInRounds(CoefficientsAt const& coefficientsAt, RootOptions const& options, std::stop_token stop) {
-    if (std::string const problem = checkOptions(options); !problem.empty()) {
-        RootReport report;
-        report.error = problem;
-        return report;
+// One call's search: the caller's options and stop request, the cancel flag
+// the search loops read, and the caller's precision, given back at the end.
+class Search {
+public:
+    Search(RootOptions const& options, std::stop_token stop)
+        : options_(options), onStop_(stop, [this] { cancel_ = true; }), callersPrecision_(blockPrec),
+          callersDecPrec_{decPrec} {
+        control_.cancel = &cancel_;
+        if (options.progress)
+            control_.progress = [this](int found, int) { options_.progress(done_ + found, total_, carried_); };
     }
-    std::atomic<bool> cancel = false;
-    std::stop_callback const onStop(stop, [&cancel] { cancel = true; });
-    int carried = options.carriedFigures;
-    RootSearchControl control;
-    control.cancel = &cancel;
-    if (options.progress) control.progress = [&](int found, int n) { options.progress(found, n, carried); };
-    int const cap = options.certify ? std::max(carried, std::min(maxFigures, certifyCapFactor * carried)) : carried;
 
-    // The caller's precision comes back whatever happens here.
-    ScopedBlockPrec const callersPrecision(blockPrec);
-    i32 const callersDecPrec = decPrec;
+    bool cancelled() const { return cancel_; }
+    RootSearchControl const& control() const { return control_; }
+    // Progress counts roots of the whole polynomial: a part of degree n whose
+    // roots follow `done` others of `total`.
+    void part(int done, int total) {
+        done_ = done;
+        total_ = total;
+    }
+
+    // The rounds, with the polynomial's coefficients at the working precision
+    // from coefficientsAt (false: they cannot be held there).
+    template <class CoefficientsAt>
+    RootReport rounds(CoefficientsAt const& coefficientsAt);
+
+private:
+    RootOptions const& options_;
+    std::atomic<bool> cancel_ = false;
+    std::stop_callback<std::function<void()>> const onStop_;
+    ScopedBlockPrec const callersPrecision_;
     struct RestoreDecPrec {
         i32 value;
         ~RestoreDecPrec() { decPrec = value; }
-    } const restore{callersDecPrec};
+    } const callersDecPrec_;
+    RootSearchControl control_;
+    int carried_ = 0, done_ = 0, total_ = 0;
+};
 
+template <class CoefficientsAt>
+RootReport Search::rounds(CoefficientsAt const& coefficientsAt) {
+    int carried = options_.carriedFigures;
+    int const cap = options_.certify ? std::max(carried, std::min(maxFigures, certifyCapFactor * carried)) : carried;
     Round best;
     int degree = -1;
     for (;;) {
-        if (cancel) return failure(cancelledMessage);
+        if (cancel_) return failure(cancelledMessage);
+        carried_ = carried;
         blockPrec = wordsForFigures(carried);
         Round next;
         next.carried = carried;
@@ -130,39 +151,151 @@ RootReport searchInRounds(CoefficientsAt const& coefficientsAt, RootOptions cons
         if (degree < 0) degree = n;
         if (n != degree) break;  // a later round keeps the last that stood
         next.coefficients.resize(std::size_t(n) + 1);
-        next.found = searchOnce(next, options, control);
-        if (cancel) return failure(cancelledMessage);
+        if (total_ == 0) total_ = n;
+        next.found = searchOnce(next, options_, control_);
+        if (cancel_) return failure(cancelledMessage);
         // A round that fails, or leaves a root with fewer certain figures than
         // the last round that stood, keeps that round: no round makes the shown
         // roots worse.
         if (!best.found || (next.found && leastCertain(next) >= leastCertain(best))) best = std::move(next);
-        if (!options.certify || carried >= cap || (best.found && best.certainty.allCertain(options.shownFigures)))
+        if (!options_.certify || carried >= cap || (best.found && best.certainty.allCertain(options_.shownFigures)))
             break;
-        carried = nextCarried(carried, options.shownFigures, cap, best);
+        carried = nextCarried(carried, options_.shownFigures, cap, best);
     }
     if (!best.found) return failure(computationMessage);
-    return reportOf(std::move(best), options);
+    return reportOf(std::move(best), options_);
+}
+
+// The exact polynomial as Gaussian integers: every coefficient times the
+// common denominator and the power of ten that makes it whole. False when the
+// powers of ten lie too far apart to be brought together cheaply.
+bool gaussianIntegers(Polynomial const& p, detail::GaussianPoly& out) {
+    // Beyond this many decimal places between coefficients the integers grow
+    // past what the decomposition's budget allows anyway.
+    constexpr i64 spreadLimit = 20000;
+    auto const& a = p.exactCoefficients();
+    i64 low = 0, high = 0;
+    bool any = false;
+    mb den(1);
+    for (auto const& c : a)
+        for (DecimalFraction const* part : {&c.re, &c.im}) {
+            if (part->num.size == 0) continue;
+            low = any ? std::min(low, part->exp10) : part->exp10;
+            high = any ? std::max(high, part->exp10) : part->exp10;
+            any = true;
+            mb g, q;
+            gcd(g, den, part->den);
+            div(q, part->den, g);
+            mul(den, den, q);
+        }
+    if (!any || high - low > spreadLimit) return false;
+    out.assign(a.size(), detail::GaussianInt{});
+    auto whole = [&](mb& r, DecimalFraction const& d) {
+        if (d.num.size == 0) return;
+        mb scale, ten;
+        div(scale, den, d.den);
+        power(ten, mb(10), i32(d.exp10 - low));
+        if (d.exp10 == low) equate(ten, 1);
+        mul(r, d.num, scale);
+        mul(r, r, ten);
+    };
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        whole(out[k].re, a[k].re);
+        whole(out[k].im, a[k].im);
+    }
+    return true;
+}
+
+std::vector<fpComplex> asComplex(detail::GaussianPoly const& q) {
+    std::vector<fpComplex> a(q.size());
+    for (std::size_t k = 0; k < q.size(); ++k) {
+        equate(a[k].re, q[k].re);
+        equate(a[k].im, q[k].im);
+    }
+    return a;
+}
+
+// The roots of p from its square-free factors q_k: each root of q_k, searched
+// and certified on q_k, is a root of p of multiplicity exactly k, shown k times.
+// The values are p's at the roots, at the precision of the factor's last round.
+RootReport fromFactors(Search& search, Polynomial const& p, std::vector<detail::SquareFreeFactor> const& factors,
+                       RootOptions const& options) {
+    RootReport whole;
+    whole.ok = true;
+    whole.exactFactors = true;
+    int done = 0, total = 0, clusters = 0;
+    for (auto const& f : factors) total += int(f.factor.size()) - 1;
+    std::vector<fpComplex> roots;
+    for (auto const& f : factors) {
+        std::vector<fpComplex> const q = asComplex(f.factor);
+        search.part(done, total);
+        RootReport r = search.rounds([&](std::vector<fpComplex>& a) {
+            a = q;
+            return true;
+        });
+        if (!r.ok) return r;
+        done += int(q.size()) - 1;
+        whole.carriedUsed = std::max(whole.carriedUsed, r.carriedUsed);
+        ScopedBlockPrec const precision(wordsForFigures(r.carriedUsed));
+        std::vector<fpComplex> a;
+        if (!p.toComplex(a, blockPrec)) return failure(entryMessage);
+        int top = 0;
+        fpComplex* coefficients = a.data();
+        for (FoundRoot& root : r.roots) {
+            Evaluate(coefficients, int(a.size()) - 1, root.root, root.value);
+            root.multiplicity = f.multiplicity;
+            top = std::max(top, root.cluster);
+            if (root.cluster > 0) root.cluster += clusters;
+            for (int m = 0; m < f.multiplicity; ++m) {
+                roots.push_back(root.root);
+                whole.roots.push_back(root);
+            }
+        }
+        clusters += top;
+    }
+    // All the roots in the order of orderRoots.
+    std::vector<std::size_t> const order = detail::rootOrder(roots.data(), int(roots.size()));
+    std::vector<FoundRoot> ordered;
+    for (auto k : order) ordered.push_back(whole.roots[k]);
+    whole.roots = std::move(ordered);
+    ScopedBlockPrec const precision(wordsForFigures(whole.carriedUsed));
+    p.toComplex(whole.coefficients, blockPrec);
+    if (options.certify) whole.warning = uncertainWarning(whole.roots, options.shownFigures, whole.carriedUsed);
+    return whole;
 }
 
 }  // namespace
 
 RootReport findRoots(std::span<fpComplex const> coefficients, RootOptions const& options, std::stop_token stop) {
+    if (std::string const problem = checkOptions(options); !problem.empty()) return failure(problem.c_str());
     try {
-        return searchInRounds(
-            [&](std::vector<fpComplex>& a) {
-                a.assign(coefficients.begin(), coefficients.end());
-                return !a.empty();
-            },
-            options, stop);
+        Search search(options, stop);
+        return search.rounds([&](std::vector<fpComplex>& a) {
+            a.assign(coefficients.begin(), coefficients.end());
+            return !a.empty();
+        });
     } catch (std::bad_alloc const&) {
         return failure(outOfMemoryMessage);
     }
 }
 
 RootReport findRoots(Polynomial const& p, RootOptions const& options, std::stop_token stop) {
+    if (std::string const problem = checkOptions(options); !problem.empty()) return failure(problem.c_str());
     try {
+        Search search(options, stop);
+        // A typed polynomial with repeated factors is searched on its square-free
+        // factors, whose roots are simple; a square-free one as it is.
+        detail::GaussianPoly g;
+        std::vector<detail::SquareFreeFactor> factors;
+        if (p.exact() && p.degree() >= 2 && gaussianIntegers(p, g)) {
+            detail::ScopedSearchControl const controlled(search.control());
+            bool const split = detail::squareFreeDecomposition(g, factors);
+            if (search.cancelled()) return failure(cancelledMessage);
+            if (split && (factors.size() > 1 || factors[0].multiplicity > 1))
+                return fromFactors(search, p, factors, options);
+        }
         // Each round takes the coefficients rounded correctly to its own precision.
-        return searchInRounds([&](std::vector<fpComplex>& a) { return p.toComplex(a, blockPrec); }, options, stop);
+        return search.rounds([&](std::vector<fpComplex>& a) { return p.toComplex(a, blockPrec); });
     } catch (std::bad_alloc const&) {
         return failure(outOfMemoryMessage);
     }

@@ -139,6 +139,7 @@ QString RootPlot::rootText(int k) const {
     QString out = QString("Root %1: %2").arg(k + 1).arg(QString::fromStdString(text));
     if (r.radius) out += "\nCertified radius: " + QString::fromStdString(OwnedText(fpToStr(*r.radius, 3)).get());
     out += QString("\nCertain figures: %1").arg(r.certainFigures);
+    if (r.multiplicity > 1) out += QString("\nMultiplicity: %1 (exact)").arg(r.multiplicity);
     return out;
 }
 

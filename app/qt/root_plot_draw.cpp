@@ -143,6 +143,14 @@ void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
         else
             drawMark(painter, p, uncertain_[k]);
     }
+    // A root of multiplicity m > 1 is one point drawn m times: its m stands beside it.
+    painter.setPen(QPen(QColor(40, 40, 40)));
+    for (std::size_t k = 0; k < points_.size(); ++k) {
+        int const m = result_ ? result_->roots[k].multiplicity : 1;
+        if (m < 2 || !finite(points_[k]) || !visible.contains(at(points_[k]))) continue;
+        if (k > 0 && points_[k - 1] == points_[k]) continue;  // once per point
+        painter.drawText(at(points_[k]) + QPointF(6, -6), QString::number(m));
+    }
     if (highlighted_ >= 0 && finite(points_[std::size_t(highlighted_)])) {
         painter.setPen(QPen(highlightColor, 2));
         painter.drawEllipse(at(points_[std::size_t(highlighted_)]), 7, 7);

@@ -181,6 +181,7 @@ struct RootReport {
     std::vector<FoundRoot> roots;   // in the order of orderRoots
     int carriedUsed = 0;            // the carried figures of the round that gave the roots
     std::vector<fpComplex> coefficients;  // as held in that round, leading zeros dropped
+    bool exactFactors = false;      // searched on the exact square-free factors (repeated roots split off)
 };
 
 // Every root of the polynomial with coefficients[k] of x^k, as they are (leading

@@ -44,7 +44,8 @@ TEST(FindRoots, RefusalsSayWhy) {
 TEST(FindRoots, LeavesTheCallersPrecisionAndStopsBeforeItStarts) {
     ScopedBlockPrec mine(7);
     decPrec = 23;
-    RootReport const r = findRoots("x^5-2x^4-2x^3+8x^2-7x+2", figures(16, 32));  // certified in more rounds
+    // A near-cluster that is certified in more rounds.
+    RootReport const r = findRoots("x^5-2x^4-2x^3+8x^2-7x+(2,1e-40)", figures(16, 32));
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_GT(r.carriedUsed, 32);
     EXPECT_EQ(getBlockPrec(), 7);
@@ -62,19 +63,21 @@ TEST(FindRoots, LeavesTheCallersPrecisionAndStopsBeforeItStarts) {
     EXPECT_EQ(reports, 0) << "nothing searched";
 }
 
-// Integer coefficients are exact either way: text and fp values give the same
-// roots, values, radii and figures, word for word.
+// Integer coefficients are exact either way: a square-free polynomial given as
+// text or as fp values gives the same roots, values, radii and figures, word
+// for word.
 TEST(FindRoots, TextAndCoefficientsAgreeWordForWord) {
-    std::vector<fpComplex> const a = {fpComplex(2.0, 0.0), fpComplex(-7.0, 0.0), fpComplex(8.0, 0.0),
+    std::vector<fpComplex> const a = {fpComplex(2.0, 1.0), fpComplex(-7.0, 0.0), fpComplex(8.0, 0.0),
                                       fpComplex(-2.0, 0.0), fpComplex(-2.0, 0.0), fpComplex(1.0, 0.0)};
     for (bool certify : {true, false}) {
         RootOptions o = figures(20, 40);
         o.certify = certify;
-        RootReport const fromText = findRoots("x^5-2x^4-2x^3+8x^2-7x+2", o);
+        RootReport const fromText = findRoots("x^5-2x^4-2x^3+8x^2-7x+(2,1)", o);
         RootReport const fromValues = findRoots(std::span<fpComplex const>(a), o);
         ASSERT_TRUE(fromText.ok && fromValues.ok);
         ASSERT_EQ(fromText.roots.size(), 5u);
         ASSERT_EQ(fromValues.roots.size(), 5u);
+        EXPECT_FALSE(fromText.exactFactors) << "square-free: searched whole";
         EXPECT_EQ(fromText.carriedUsed, fromValues.carriedUsed);
         EXPECT_EQ(fromText.warning, fromValues.warning);
         for (std::size_t k = 0; k < 5; ++k) {
@@ -86,6 +89,53 @@ TEST(FindRoots, TextAndCoefficientsAgreeWordForWord) {
             }
             EXPECT_EQ(x.certainFigures, y.certainFigures);
             EXPECT_EQ(x.multiplicity, 1);
+        }
+    }
+}
+
+// A typed polynomial with repeated factors: every root shown as often as its
+// multiplicity, each figure right, no warning and no second round; roots that
+// are close but distinct stay distinct.
+TEST(FindRoots, ExactRepeatedRootsComeWithTheirMultiplicity) {
+    ScopedBlockPrec exact(40);
+    struct Case {
+        char const* text;
+        std::vector<std::pair<fpComplex, int>> roots;  // each distinct root and its multiplicity
+        int fewest = 16;  // figures that tell the distinct roots apart
+    } const cases[] = {
+        {"x^5-2x^4-2x^3+8x^2-7x+2", {{fpComplex(1.0, 0.0), 4}, {fpComplex(-2.0, 0.0), 1}}},
+        {"x^6+3x^4+3x^2+1", {{fpComplex(0.0, 1.0), 3}, {fpComplex(0.0, -1.0), 3}}},
+        {"x^2-0.2x+0.01", {{fpComplex("0.1"), 2}}},
+        {"x^4-2x^3+x^2", {{fpComplex(1.0, 0.0), 2}, {fpComplex(0.0, 0.0), 2}}},
+        // (x - 1)^2 (x - 1 - 1e-30 i): a double root beside a simple one.
+        {"x^3+(-3,-1e-30)x^2+(3,2e-30)x+(-1,-1e-30)", {{fpComplex(1.0, 0.0), 2}, {fpComplex("1", "1e-30"), 1}}, 64},
+        // (2x + 1)^3 (x^2 - 2)^2: fractional and irrational roots.
+        {"8x^7+12x^6-26x^5-47x^4+8x^3+44x^2+24x+4",
+         {{fpComplex(-0.5, 0.0), 3}, {fpComplex(sqrt(fp(2.0)), fp()), 2}, {fpComplex(-sqrt(fp(2.0)), fp()), 2}}},
+    };
+    for (int shown : {16, 64, 256}) {
+        for (auto const& c : cases) {
+            if (shown < c.fewest) continue;
+            std::string const what = std::string(c.text) + " at " + std::to_string(shown);
+            RootReport const r = findRoots(c.text, figures(shown, shown + 16));
+            ASSERT_TRUE(r.ok) << what << ": " << r.error;
+            EXPECT_TRUE(r.exactFactors) << what;
+            EXPECT_EQ(r.warning, "") << what;
+            // One round, unless a part 1e-30 below the other needs its own figures.
+            if (c.fewest == 16) {
+                EXPECT_EQ(r.carriedUsed, shown + 16) << what << ": one round";
+            }
+            fp const unit = pow(fp(10.0), i32(1 - shown));
+            for (auto const& [truth, m] : c.roots) {
+                int seen = 0;
+                for (FoundRoot const& f : r.roots)
+                    if (abs(f.root - truth) <= unit * (abs(truth) + fp(1e-300))) {
+                        ++seen;
+                        EXPECT_EQ(f.multiplicity, m) << what;
+                        EXPECT_GE(f.certainFigures, shown) << what;
+                    }
+                EXPECT_EQ(seen, m) << what << ": a root shown as often as its multiplicity";
+            }
         }
     }
 }
