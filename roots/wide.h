@@ -6,9 +6,9 @@
 // [0.5, 1). Scaling by a power of two is exact except where a part falls below
 // 2^-1022 of the other (a complex with one part that small): that part is lost,
 // an absolute error under 2^-1021 |z|. Each operation below is its double
-// counterpart on the mantissas, rounded as in double, plus, where an addend
-// below 2^-64 of the other is dropped, a relative error under 2^-63: each stays
-// within two roundings of relative size 2^-53.
+// counterpart on the mantissas, with the bound written beside it in roundings
+// of relative size 2^-53; where an addend below 2^-64 of the other is dropped,
+// a relative error under 2^-63 (a 1/1024 of a rounding) comes on top.
 #pragma once
 
 #include <bit>
