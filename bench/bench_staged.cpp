@@ -81,6 +81,20 @@ Polynomial chebyshev(int n) {
     return integers("Chebyshev " + std::to_string(n), b);
 }
 
+// The Mandelbrot polynomial p_k: p_0 = 1, p_{k+1} = x p_k^2 + 1, in exact fp integers.
+Polynomial mandelbrot(int k) {
+    ScopedBlockPrec exact(40);
+    std::vector<fp> p{fp(1.0)};
+    for (int j = 0; j < k; ++j) {
+        std::vector<fp> next(2 * p.size(), fp(0.0));
+        next[0] = fp(1.0);
+        for (std::size_t a = 0; a < p.size(); ++a)
+            for (std::size_t b = 0; b < p.size(); ++b) next[a + b + 1] = next[a + b + 1] + p[a] * p[b];
+        p = std::move(next);
+    }
+    return integers("Mandelbrot " + std::to_string(k), p);
+}
+
 std::vector<Polynomial> cases() {
     std::vector<Polynomial> list;
     for (int n : {10, 20, 50, 100, 200}) list.push_back(bench::randomPolynomial(n));
@@ -95,6 +109,8 @@ std::vector<Polynomial> cases() {
     list.push_back(product("(x - 1)^4 (x + 2)", {{-1, 1}, {-1, 1}, {-1, 1}, {-1, 1}, {2, 1}}));
     list.push_back(product("(x^2 + 1)^3", {{1, 0, 1}, {1, 0, 1}, {1, 0, 1}}));
     list.push_back(sparse("x^5 - 1e30", 5, {{0, "-1000000000000000000000000000000"}, {5, "1"}}));
+    list.push_back(mandelbrot(7));
+    list.push_back(sparse("x^100 - 1e300 x^50 + 1", 100, {{0, "1"}, {50, "-1" + std::string(300, '0')}, {100, "1"}}));
     Polynomial decimal{"decimal degree 20", {}};
     for (int k = 0; k <= 20; ++k) decimal.c.push_back({std::to_string((k * 37) % 101 - 50) + "/10", "0"});
     list.push_back(decimal);

@@ -1,11 +1,14 @@
 // Stage 1: Aberth-Ehrlich iteration with Gauss-Seidel updates (each new
 // approximation used at once), from starting points on circles fitted to the
-// Newton polygon, in double complex or in fp at a low precision.
+// Newton polygon, in double complex, in doubles with a separate exponent (when
+// the coefficients or roots do not fit one scaling of doubles) or in fp at a
+// low precision.
 #include <cmath>
 #include <limits>
 #include <numbers>
 
 #include "roots/search.h"
+#include "roots/wide.h"
 
 namespace korvel::detail {
 
@@ -74,6 +77,29 @@ bool doubleCorrection(std::vector<dcomplex> const& b, i64 e, dcomplex y, dcomple
     return !std::isfinite(N.real()) || !std::isfinite(N.imag());
 }
 
+// The Aberth correction for z in doubles with a separate exponent: N = p/p' at
+// z from Horner's rule on a itself (nothing overflows or underflows), with lv =
+// log2 of a bound on |p(z)|; true when |p| is within the rounding of the
+// evaluation. Each operation is within the roundings of its double
+// counterpart (and 2^-63 more), so the double bound holds unchanged.
+bool wideCorrection(std::vector<WideComplex> const& a, WideComplex const& z, WideComplex& N, double& lv) {
+    std::size_t const n = a.size() - 1;
+    WideReal const az = z.abs();
+    WideComplex v = a[n], d;
+    WideReal mu = v.absSum();  // as in doubleCorrection
+    for (std::size_t k = 1; k <= n; ++k) {
+        d = d * z + v;
+        v = v * z + a[n - k];
+        mu = addMagnitudes(mu * az, v.absSum());
+    }
+    WideReal const av = v.abs();
+    lv = addMagnitudes(av, mu * WideReal(8.0 * double(n + 2) * unitRoundoff)).log2();
+    if (!(av.log2() > (mu * WideReal(4.0 * double(n + 1) * unitRoundoff)).log2())) return true;
+    if (d.m == 0.0) return true;
+    N = v / d;
+    return !N.finite();
+}
+
 // Gauss-Seidel Aberth sweeps over whatever arithmetic C is; correct(i, N)
 // gives the Newton correction of z_i or true when z_i is to stay.
 template <class C, class Correct, class Recip>
@@ -112,14 +138,11 @@ std::vector<dcomplex> startingPoints(Poly const& p, i64 s) {
     return y;
 }
 
-std::vector<fpComplex> startingPointsFp(Poly const& p) {
-    std::vector<fpComplex> z;
+std::vector<WideComplex> startingPointsWide(Poly const& p) {
+    std::vector<WideComplex> z;
     for (auto [lr, angle] : startCircles(p)) {
-        double const whole = std::floor(lr), frac = std::exp2(lr - whole);
-        fpComplex w;
-        fromDouble(w.re, frac * std::cos(angle), i64(whole));
-        fromDouble(w.im, frac * std::sin(angle), i64(whole));
-        z.push_back(w);
+        double const whole = std::floor(lr);
+        z.emplace_back(std::polar(std::exp2(lr - whole), angle), i64(whole));
     }
     return z;
 }
@@ -147,6 +170,17 @@ bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<do
     for (std::size_t i = 0; i < n; ++i)
         if (!frozen[i]) doubleCorrection(b, e, y[i], N, log2Value[i]);
     return true;
+}
+
+void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value) {
+    std::vector<WideComplex> a(std::size_t(p.n) + 1);
+    for (i32 k : p.terms) a[std::size_t(k)] = toWide(p.a[k]);
+    std::vector<char> frozen(z.size(), 0);
+    auto correct = [&](std::size_t i, WideComplex& N) { return wideCorrection(a, z[i], N, log2Value[i]); };
+    aberthSweeps(z, frozen, doubleSweeps, correct, [](WideComplex const& w) { return inverse(w); });
+    WideComplex N;
+    for (std::size_t i = 0; i < z.size(); ++i)
+        if (!frozen[i]) correct(i, N);
 }
 
 void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value) {

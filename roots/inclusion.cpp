@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "roots/search.h"
+#include "roots/wide.h"
 
 namespace korvel::detail {
 
@@ -23,6 +24,24 @@ double fpDistance(fpComplex const& a, fpComplex const& b) {
     ScopedBlockPrec wide(blockPrec + 2);
     sub(d, a, b);
     return log2Abs(d) - 0x1p-40;
+}
+
+// log2 of a lower bound of |z_i - z_j| for a pair the scaled doubles cannot
+// hold: from w (z in doubles with a separate exponent) where the difference
+// stands far above their conversion errors, else from a subtraction in fp.
+double farDistance(std::vector<WideComplex> const& w, std::vector<fpComplex> const& z, std::size_t i, std::size_t j) {
+    WideComplex const d = w[i] - w[j];
+    // |w_k - z_k| <= 3u |z_k| (toWide) and the subtraction adds u |d|: once |d|
+    // exceeds 2^20 times 6u max |w_k|, |z_i - z_j| >= |d| (1 - 2^-19).
+    double const ld = d.log2Abs(), err = std::log2(6 * unitRoundoff) + std::max(w[i].log2Abs(), w[j].log2Abs());
+    if (ld > err + 20) return ld - 0x1p-16;
+    return fpDistance(z[i], z[j]);
+}
+
+std::vector<WideComplex> widen(std::vector<fpComplex> const& z) {
+    std::vector<WideComplex> w;
+    for (auto const& x : z) w.push_back(toWide(x));
+    return w;
 }
 
 }  // namespace
@@ -54,6 +73,7 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
                std::vector<double>& log2Radius) {
     std::size_t const n = z.size();
     Scaled const r = scale(z);
+    std::vector<WideComplex> const w = widen(z);
     log2Radius.assign(n, 0);
     double const lead = p.logAbs.back();
     for (std::size_t i = 0; i < n; ++i) {
@@ -70,7 +90,7 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
                     exponent += e;
                 }
             } else {
-                logs += fpDistance(z[i], z[j]) - double(r.s);
+                logs += farDistance(w, z, i, j) - double(r.s);
             }
         }
         // log2 prod (1 - eps_j) >= log2 prod - 1.5 sum eps_j while every eps_j < 0.01.
@@ -83,6 +103,7 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
 bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
     std::size_t const n = z.size();
     Scaled const r = scale(z);
+    std::vector<WideComplex> const w = widen(z);
     // Disjoint when every distance exceeds twice the larger radius of its pair;
     // in doubles scaled by 2^-s, a radius below 2^-1000 counts as 2^-1000.
     std::vector<double> twice(n);
@@ -93,7 +114,7 @@ bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& l
             double d = 0, eps = 0;
             if (doubleDistance(r, i, j, d, eps)) {
                 if (!(d * (1 - 1.5 * eps) > std::max(twice[i], twice[j]))) return false;
-            } else if (!(fpDistance(z[i], z[j]) > std::max(log2Radius[i], log2Radius[j]) + 1)) {
+            } else if (!(farDistance(w, z, i, j) > std::max(log2Radius[i], log2Radius[j]) + 1)) {
                 return false;
             }
         }

@@ -68,13 +68,17 @@ double log2RoundingFactor(i32 n, double bits);
 
 // ---- stage 1 ---------------------------------------------------------------------------
 // Starting points on circles fitted to the Newton polygon of log2 |a_k|, in
-// doubles scaled by 2^-s or in fp.
+// doubles scaled by 2^-s or in doubles with a separate exponent (roots/wide.h).
+struct WideComplex;
 std::vector<dcomplex> startingPoints(Poly const& p, i64 s);
-std::vector<fpComplex> startingPointsFp(Poly const& p);
+std::vector<WideComplex> startingPointsWide(Poly const& p);
 // Aberth iteration in double on p(2^s y) / 2^e; y holds the starts and gets the
 // approximations (scaled by 2^-s); log2Value gets log2 of a bound on |p| at
 // each 2^s y. False when the coefficients do not fit doubles at this scaling.
 bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<double>& log2Value);
+// The same for any range of coefficients and roots, in doubles with a separate
+// exponent, on p itself.
+void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value);
 // Aberth iteration in fp at blockPrec from the approximations z.
 void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value);
 

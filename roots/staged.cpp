@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "roots/search.h"
+#include "roots/wide.h"
 
 namespace korvel {
 
@@ -93,17 +94,21 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
     bool isolated = false;
     double bits = 0;
     i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(d));
+    // Stage 1 in doubles at one scaling where the coefficients and the starts
+    // fit, else in doubles with a separate exponent: both work to 53 bits.
     if (std::vector<dcomplex> y = startingPoints(p, s); aberthDouble(p, s, y, lv)) {
         for (std::size_t i = 0; i < d; ++i) {
             fromDouble(z[i].re, y[i].real(), s);
             fromDouble(z[i].im, y[i].imag(), s);
         }
-        bits = 53;
-        rec.rounds = 1;
-        isolated = inclusionDisks(p, z, lv, lr);
     } else {
-        z = startingPointsFp(p);
+        std::vector<WideComplex> w = startingPointsWide(p);
+        aberthWide(p, w, lv);
+        for (std::size_t i = 0; i < d; ++i) fromWide(z[i], w[i]);
     }
+    bits = 53;
+    rec.rounds = 1;
+    isolated = inclusionDisks(p, z, lv, lr);
     for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;

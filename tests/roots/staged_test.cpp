@@ -1,13 +1,16 @@
 // The staged search beside the full-precision one: the same roots, each at
 // least as close to the truth; certified disks that hold the roots; the
-// fallback on multiple roots and clusters.
+// fallback on multiple roots and clusters; stage 1 in doubles with a separate
+// exponent against fp.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "roots/wide.h"
 #include "roots_support.h"
 
 namespace korvel {
@@ -35,6 +38,9 @@ struct Case {
     // there the staged roots are held to two units in the last place instead,
     // closer than any search at that precision can be by more than the rounding.
     bool againstFull = true;
+    // Coefficients beyond one scaling of doubles: stage 1 stands in doubles
+    // with a separate exponent, at 53 bits, in one round.
+    bool wideRange = false;
 };
 
 std::vector<Case> hardCases() {
@@ -57,6 +63,9 @@ std::vector<Case> hardCases() {
         {"constant term 1e25", sparse({{0, "-1e25"}, {1, "3"}, {4, "1"}}), 32},
         {"known roots",
          fromRoots({{0.5, 0}, {-2, 0.25}, {3.125, -1}, {-0.75, 0}, {1, 1}, {0, -4}, {6, 2}, {-5, -5}}), 64},
+        {"x^60 - 1e300 x^30 + 1", sparse({{0, "1"}, {30, "-1e300"}, {60, "1"}}), 16, false, true},
+        {"roots near 1e-400, 1, 1e400", sparse({{0, "-1"}, {1, "1e400"}, {2, "-1e400"}, {3, "1"}}), 32, false, true},
+        {"x^20 - 1e-700 + 1e-1400 x^3", sparse({{0, "-1e-700"}, {3, "1e-1400"}, {20, "1"}}), 64, false, true},
     };
 }
 
@@ -69,6 +78,11 @@ TEST(StagedSearch, EveryRootAtLeastAsCloseAsTheFullPrecisionOne) {
         auto const staged = solve(c.coefficients, c.figures, false, RootSearch::staged, &record);
         auto const truth = solve(c.coefficients, 2 * c.figures, false, RootSearch::staged, &truthRecord);
         ASSERT_TRUE(full.ok && staged.ok && truth.ok) << what;
+        if (c.wideRange) {
+            EXPECT_EQ(record.ran, RootSearch::staged) << what;
+            EXPECT_EQ(record.rounds, 1) << what;
+            EXPECT_EQ(record.stage1Bits, 53) << what;
+        }
         auto const s = match(truth.roots, staged.roots);
         auto const f = c.againstFull ? match(truth.roots, full.roots) : s;
         for (std::size_t k = 0; k < truth.roots.size(); ++k) {
@@ -147,6 +161,51 @@ TEST(StagedSearch, SparseValuesAgreeWithHorner) {
             EXPECT_GE(testing::agreeingDigits(fast[k], horner[k]), 70) << "degree " << n << " point " << k;
         }
     }
+}
+
+// Each operation in doubles with a separate exponent is within its stated
+// roundings of the exact result (fp at 256 bits), over exponents far beyond
+// doubles, with cancellation and with addends too small to count.
+TEST(StagedSearch, WideArithmeticWithinItsBounds) {
+    using detail::dcomplex;
+    using detail::WideComplex;
+    ScopedBlockPrec precision(9);
+    std::mt19937_64 rng(26);
+    std::uniform_real_distribution<double> part(-1, 1);
+    std::uniform_int_distribution<int> exponent(-5000, 5000), near(-70, 70), coin(0, 5);
+    auto random = [&](i64 e) {
+        double const re = coin(rng) == 0 ? 0.0 : part(rng), im = coin(rng) == 0 ? 0.0 : part(rng);
+        return WideComplex(dcomplex(re == 0 && im == 0 ? 0.5 : re, im), e);
+    };
+    auto exact = [](WideComplex const& w) {
+        fpComplex r;
+        detail::fromWide(r, w);
+        return r;
+    };
+    struct Op {
+        char const* name;
+        double roundings;  // the bound, in units of 2^-53 of the exact result's modulus
+        WideComplex (*wide)(WideComplex const&, WideComplex const&);
+        fpComplex (*reference)(fpComplex const&, fpComplex const&);
+    } const ops[] = {
+        {"x + y", 1.01, [](auto const& x, auto const& y) { return x + y; }, [](auto const& x, auto const& y) { return x + y; }},
+        {"x - y", 1.01, [](auto const& x, auto const& y) { return x - y; }, [](auto const& x, auto const& y) { return x - y; }},
+        {"x * y", 3, [](auto const& x, auto const& y) { return x * y; }, [](auto const& x, auto const& y) { return x * y; }},
+        {"x / y", 8, [](auto const& x, auto const& y) { return x / y; }, [](auto const& x, auto const& y) { return x / y; }},
+        {"1 / y", 4, [](auto const&, auto const& y) { return inverse(y); },
+         [](auto const&, auto const& y) { return fpComplex(1.0) / y; }},
+    };
+    for (auto const& op : ops)
+        for (int k = 0; k < 3000; ++k) {
+            i64 const ex = exponent(rng);
+            WideComplex const y = random(k % 2 ? ex + near(rng) : exponent(rng));
+            WideComplex x = random(ex);
+            if (k % 7 == 0) x = WideComplex(y.m * dcomplex(1 + 0x1p-30 * part(rng), 0x1p-40 * part(rng)), y.e);
+            fpComplex const ours = exact(op.wide(x, y)), truth = op.reference(exact(x), exact(y));
+            fpComplex const error = ours - truth;
+            double const lt = detail::log2Abs(truth), le = detail::log2Abs(error);
+            EXPECT_TRUE(le <= lt + std::log2(op.roundings) - 53 || (!error && !truth)) << op.name << " case " << k;
+        }
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+// Conversions between fp and doubles with a separate exponent.
+#include "roots/wide.h"
+
+#include <algorithm>
+
+namespace korvel::detail {
+
+WideComplex toWide(fpComplex const& x) {
+    double const top = std::max(log2Abs(x.re), log2Abs(x.im));
+    if (!std::isfinite(top)) return WideComplex();
+    // Each part to a double in [1, 2) 2^k or below: within two roundings (the
+    // top 96 bits, then to 53); a part under 2^-4000 of the other becomes 0.
+    i64 const k = i64(std::floor(top));
+    return {dcomplex(scaledDouble(x.re, k), scaledDouble(x.im, k)), k};
+}
+
+void fromWide(fpComplex& r, WideComplex const& x) {
+    fromDouble(r.re, x.m.real(), x.e);
+    fromDouble(r.im, x.m.imag(), x.e);
+}
+
+}  // namespace korvel::detail
