@@ -210,11 +210,16 @@ std::string withoutReadAs(std::string status) {
     return status.erase(at == 0 ? 0 : at - 1);
 }
 
-int run(int argc, char** argv) {
-    korvel::cli::catchInterrupt();
-    korvel::SnapshotWindow window;
+// What the command line asks for.
+struct Options {
+    korvel::SnapshotWindow window;  // the fields, as the window would have them
     std::optional<std::string> expression, file;
     bool echoed = false, radii = false;
+};
+
+// Reads the options into o; an exit status when the program ends here (help,
+// version, usage errors), nothing when the search is to run.
+std::optional<int> parseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) jsonOutput = jsonOutput || std::string(argv[i]) == "--json";
     for (int i = 1; i < argc; ++i) {
         std::string const arg = argv[i];
@@ -223,22 +228,19 @@ int run(int argc, char** argv) {
             if (i + 1 < argc) return std::string(argv[++i]);
             return std::nullopt;
         };
-        if (arg == "--help" || arg == "-h") {
-            return writeOutput(std::string(usage) + "\n\n" + help) ? 0 : outputFailure(0);
-        }
-        if (arg == "--version") {
+        if (arg == "--help" || arg == "-h") return writeOutput(std::string(usage) + "\n\n" + help) ? 0 : outputFailure(0);
+        if (arg == "--version")
             return writeOutput(std::string("korvel-cli ") + KORVEL_VERSION + "\n") ? 0 : outputFailure(0);
-        }
         if (arg == "--no-cleanup") {
-            window.row = 1;
+            o.window.row = 1;
         } else if (arg == "--full-precision") {
-            window.fullPrecision = true;
+            o.window.fullPrecision = true;
         } else if (arg == "--echo") {
-            echoed = true;
+            o.echoed = true;
         } else if (arg == "--no-certify") {
-            window.certify = false;
+            o.window.certify = false;
         } else if (arg == "--radii") {
-            radii = true;
+            o.radii = true;
         } else if (arg == "--json") {
             // Seen before the loop, so that usage errors are JSON too.
         } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
@@ -247,50 +249,61 @@ int run(int argc, char** argv) {
             std::string const option = shown ? "--shown" : "--carried";
             auto const v = value(option);
             if (!v) return usageError(arg + " needs a number");
-            if (int const status = precisionValue(option, *v, shown ? window.external : window.internal); status != 0)
+            if (int const status = precisionValue(option, *v, shown ? o.window.external : o.window.internal); status != 0)
                 return status;
         } else if (arg == "-e") {
             if (i + 1 >= argc) return usageError("-e needs the polynomial text");
-            if (expression || file) return usageError("give the polynomial once");
-            expression = argv[++i];
+            if (o.expression || o.file) return usageError("give the polynomial once");
+            o.expression = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usageError("unknown option " + arg);
         } else {
-            if (expression || file) return usageError("give the polynomial once");
-            file = arg;
+            if (o.expression || o.file) return usageError("give the polynomial once");
+            o.file = arg;
         }
     }
+    return std::nullopt;
+}
 
-    if (expression) {
-        window.input = *expression;
-    } else if (int const status = readInput(file, window.input); status != 0) {
+// The search of o's polynomial, beside this thread, which turns Ctrl-C (a flag
+// set by the signal handler, where a stop request may not be made) into one.
+// True when roots were found.
+bool search(korvel::Korvel& controller) {
+    std::stop_source stop;
+    controller.setStop(stop.get_token());
+    std::atomic<bool> done = false;
+    bool found = false;
+    std::thread searching([&] {
+        found = controller.korvel();
+        done = true;
+    });
+    while (!done) {
+        if (korvel::cli::interrupted()) stop.request_stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    searching.join();
+    return found;
+}
+
+int run(int argc, char** argv) {
+    korvel::cli::catchInterrupt();
+    Options o;
+    if (std::optional<int> const status = parseOptions(argc, argv, o)) return *status;
+    korvel::SnapshotWindow& window = o.window;
+    if (o.expression) {
+        window.input = *o.expression;
+    } else if (int const status = readInput(o.file, window.input); status != 0) {
         return status;
     }
 
-    if (echoed) echo(window.input);
+    if (o.echoed) echo(window.input);
     // The JSON document carries the bounds, so they are certified for it too.
-    window.errorBounds = radii || jsonOutput;
+    window.errorBounds = o.radii || jsonOutput;
 
     korvel::cli::ProgressLine progress;
     korvel::Korvel controller(window);
     controller.setProgress([&progress](int found, int n, int carried) { progress.show(found, n, carried); });
-    bool found = false;
-    {
-        // The search runs beside this thread, which turns Ctrl-C (a flag set by
-        // the signal handler, where a stop request may not be made) into one.
-        std::stop_source stop;
-        controller.setStop(stop.get_token());
-        std::atomic<bool> done = false;
-        std::thread search([&] {
-            found = controller.korvel();
-            done = true;
-        });
-        while (!done) {
-            if (korvel::cli::interrupted()) stop.request_stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        search.join();
-    }
+    bool const found = search(controller);
     progress.finish();
     if (controller.cancelled() || korvel::cli::interrupted()) {
         std::cerr << korvel::cancelledMessage << '\n';
@@ -298,7 +311,7 @@ int run(int argc, char** argv) {
     }
     std::string status = window.status.value_or("");
     // --echo has already said how the polynomial was read.
-    if (echoed) status = withoutReadAs(status);
+    if (o.echoed) status = withoutReadAs(status);
     if (!found) {
         // The message first, then its detail (the line of a NUL byte, say).
         int const failed = fail(window.output.value_or(""), 1);
