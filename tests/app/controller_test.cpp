@@ -7,6 +7,7 @@
 #include "app/korvel.h"
 #include <korvel/fp.h>
 #include <korvel/roots.h>
+#include "../support/text_lines.h"
 
 namespace korvel {
 namespace {
@@ -44,17 +45,7 @@ std::string warningIn(std::string const& status) {
     return end == std::string::npos ? "" : status.substr(end + 1);
 }
 
-int nonEmptyLines(std::string const& text) {
-    int count = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        count += end > start;
-        start = end + 1;
-    }
-    return count;
-}
+int nonEmptyLines(std::string const& text) { return int(testing::nonEmptyLines(text).size()); }
 
 TEST(Controller, FieldsAndMessages) {
     i32 const callers = getBlockPrec();

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/text_lines.h"
+
 namespace {
 
 struct CliRun {
@@ -29,17 +31,7 @@ CliRun cli(std::string const& args) {
     return r;
 }
 
-std::vector<std::string> nonEmptyLines(std::string const& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
+using korvel::testing::nonEmptyLines;
 
 TEST(Json, AgreesWithTheTextOutput) {
     for (std::string const args : {"--radii -e 'x^5-2x^4-2x^3+8x^2-7x+2'", "--radii --shown 30 --carried 40 -e 'x^3-(0,1)x+2'",

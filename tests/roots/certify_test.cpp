@@ -112,9 +112,7 @@ TEST(Certify, CertainFiguresAreRight) {
 // The real roots of Wilkinson's polynomial are proved real: imaginary parts
 // exactly 0 without the clean-up.
 TEST(Certify, IsolatedRealRootsOfRealPolynomialsAreReal) {
-    std::vector<fpComplex> wilkinson;
-    for (int k = 1; k <= 20; ++k) wilkinson.emplace_back(double(k), 0.0);
-    auto coefficients = expand(wilkinson);
+    auto coefficients = expand(testing::wilkinsonRoots());
     for (RootSearch search : {RootSearch::staged, RootSearch::fullPrecision}) {
         auto f = solve(coefficients, 32, false, search);
         ScopedBlockPrec precision(5);

@@ -37,11 +37,7 @@ inline std::vector<GoldenPolynomial> goldenPolynomials() {
     std::vector<GoldenPolynomial> p;
     for (auto [n, seed] : {std::pair{5, 105}, {8, 108}, {12, 112}, {20, 120}, {35, 135}, {60, 160}, {100, 200}})
         p.push_back({"random" + std::to_string(n), [n, seed] { return goldenRandom(n, std::uint64_t(seed)); }});
-    p.push_back({"wilkinson20", [] {
-                     std::vector<fpComplex> r;
-                     for (int k = 1; k <= 20; ++k) r.emplace_back(double(k));
-                     return goldenFromRoots(r);
-                 }});
+    p.push_back({"wilkinson20", [] { return goldenFromRoots(wilkinsonRoots()); }});
     p.push_back({"x64plus1", [] {
                      std::vector<fpComplex> c(65);
                      c[0] = 1.0;

@@ -34,6 +34,22 @@ inline std::vector<fpComplex> fromRoots(std::vector<std::pair<double, double>> c
     return expand(r);
 }
 
+// 1, 2, ..., n: the roots of Wilkinson's polynomial.
+inline std::vector<fpComplex> wilkinsonRoots(int n = 20) {
+    std::vector<fpComplex> r;
+    for (int k = 1; k <= n; ++k) r.emplace_back(double(k), 0.0);
+    return r;
+}
+
+// Coefficients with the given terms (power, decimal text) and zeros elsewhere.
+inline std::vector<fpComplex> sparse(std::vector<std::pair<int, char const*>> const& terms) {
+    int n = 0;
+    for (auto const& t : terms) n = std::max(n, t.first);
+    std::vector<fpComplex> c(std::size_t(n) + 1);
+    for (auto const& t : terms) c[std::size_t(t.first)] = fpComplex(t.second);
+    return c;
+}
+
 // |a - b|^2 without rounding the difference away (at least 60 words, and
 // more than the working precision).
 inline fp distance2(fpComplex const& a, fpComplex const& b) {
