@@ -52,11 +52,7 @@ void KorvelMainWindow::setInternalFigures(int figures) { TextFieldSFint->setText
 int KorvelMainWindow::externalFigures() const { return fieldInteger(TextFieldSFext->text().toStdString()); }
 void KorvelMainWindow::setExternalFigures(int figures) { TextFieldSFext->setText(QString::number(figures)); }
 std::string KorvelMainWindow::inputText() const { return TextViewCoeffs->toPlainText().toStdString(); }
-void KorvelMainWindow::setOutputText(std::string const& text) {
-    TextViewRoots->setPlainText(QString::fromStdString(text));
-    result_.reset();
-    plot_->clear();
-}
+void KorvelMainWindow::setOutputText(std::string const& text) { TextViewRoots->setPlainText(QString::fromStdString(text)); }
 void KorvelMainWindow::setTimeText(std::string const& text) { TextFieldTime->setText(QString::fromStdString(text)); }
 void KorvelMainWindow::setStatusText(std::string const& text) {
     LabelStatus->setText(QString::fromStdString(text));
@@ -68,6 +64,47 @@ bool KorvelMainWindow::showErrorBounds() const { return boundsBox_->isChecked();
 void KorvelMainWindow::setResult(SearchResult const& result) {
     result_ = std::make_shared<SearchResult const>(result);
     plot_->setResult(result_);
+    showOutput();
+}
+
+void KorvelMainWindow::showOutput() {
+    if (!result_) return;
+    TextViewRoots->setPlainText(QString::fromStdString(markedRootsText(*result_, showErrorBounds())));
+    refreshStale();
+}
+
+void KorvelMainWindow::refreshStale() {
+    if (!result_) {
+        outputHeader_->clear();
+        return;
+    }
+    SnapshotWindow const& f = resultFields_;
+    bool const changed = inputText() != f.input || internalFigures() != f.internalFigures() ||
+                         externalFigures() != f.externalFigures() || selectedRow() != f.row ||
+                         fullPrecisionSearch() != f.fullPrecision || certifyFigures() != f.certify;
+    stale_ = failedSince_ || changed;
+    // The header's first lines: the polynomial (its head when long), the settings, the date.
+    QStringList lines = QString::fromStdString(outputHeader(*result_, resultDate_.toStdString())).split('\n');
+    if (lines[0].size() > 300) lines[0] = lines[0].left(240) + " … " + lines[0].mid(lines[0].lastIndexOf(" (degree"));
+    QString header = lines.mid(0, 3).join('\n');
+    if (stale_)
+        header = (failedSince_ ? "Stale (the last search failed): " : "Stale (the polynomial or the settings changed since): ") + header;
+    outputHeader_->setText(header);
+    outputHeader_->setStyleSheet(stale_ ? "color: #b05000" : "");
+    TextViewRoots->setStyleSheet(stale_ ? "color: gray" : "");
+    plot_->setStale(stale_);
+}
+
+QString KorvelMainWindow::headedOutput() const {
+    if (!result_) return TextViewRoots->toPlainText();
+    return QString::fromStdString(outputHeader(*result_, resultDate_.toStdString())) +
+           (stale_ ? "Stale: the polynomial or the settings in the window have changed since.\n" : "") + "\n" +
+           TextViewRoots->toPlainText();
+}
+
+QString KorvelMainWindow::copyText() const {
+    QString const selected = TextViewRoots->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n');
+    return selected.isEmpty() ? headedOutput() : selected;
 }
 
 }  // namespace korvel
