@@ -168,7 +168,7 @@ void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
     }
     if (stale_) {
         painter.setPen(QColor(176, 80, 0));
-        painter.drawText(QRectF(area.left() + 6, area.top() + 4, area.width() - 12, 18), Qt::AlignLeft | Qt::AlignVCenter,
+        painter.drawText(QRectF(area.left() + 6, area.bottom() - 22, area.width() - 12, 18), Qt::AlignLeft | Qt::AlignVCenter,
                          "Stale: not the polynomial or settings now in the window");
     }
 }
