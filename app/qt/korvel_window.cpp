@@ -174,6 +174,9 @@ QWidget* KorvelMainWindow::makeInputPane() {
     readAs_ = new QLabel;
     readAs_->setObjectName("LabelReadAs");
     readAs_->setWordWrap(true);
+    // Three lines reserved, so that the input does not jump as the line changes.
+    readAs_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    readAs_->setMinimumHeight(3 * readAs_->fontMetrics().lineSpacing());
     readAs_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     readAs_->setToolTip("The polynomial as Korvel reads it, coefficients to a few figures");
     readTimer_ = new QTimer(this);
@@ -192,9 +195,10 @@ QWidget* KorvelMainWindow::makeOutputPane() {
     TextViewRoots->setToolTip("Click a root's line to mark it in the plot");
     outputHeader_ = new QLabel;
     outputHeader_->setObjectName("outputHeader");
-    outputHeader_->setWordWrap(true);
     outputHeader_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    outputHeader_->setToolTip("The polynomial and the settings the roots below were found with");
+    // Cut at the pane's edge rather than widen it; the tooltip has it all.
+    outputHeader_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    outputHeader_->setMinimumHeight(3 * outputHeader_->fontMetrics().lineSpacing());
     copyButton_ = new QPushButton("Copy");
     copyButton_->setObjectName("copyButton");
     copyButton_->setToolTip("Copy the selected text, or all of the output when nothing is selected");
@@ -221,6 +225,7 @@ QWidget* KorvelMainWindow::makeStatusRow() {
     statusArea_->setFrameShape(QFrame::NoFrame);
     statusArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     statusArea_->setFixedHeight(4 * LabelStatus->fontMetrics().lineSpacing() + 6);
+    statusArea_->viewport()->installEventFilter(this);
     progress_ = new QProgressBar;
     progress_->setObjectName("progress");
     progress_->setVisible(false);

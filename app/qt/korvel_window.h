@@ -72,6 +72,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The pieces of the window, made in this order.
@@ -97,6 +98,8 @@ private:
     void showOutput();
     // The output after its header (polynomial, settings, date, warning).
     QString headedOutput() const;
+    // The status label as tall as its wrapped text, so that its area scrolls.
+    void fitStatus();
     // A figures field's value for the search; false with the reason on the
     // status line when the field holds something other than 1 to 100000.
     bool figuresFieldReady(QLineEdit* field, QString const& name);

@@ -2,9 +2,11 @@
 // text and the plot.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QTextBlock>
 
 #include "app/output.h"
@@ -56,7 +58,18 @@ void KorvelMainWindow::setOutputText(std::string const& text) { TextViewRoots->s
 void KorvelMainWindow::setTimeText(std::string const& text) { TextFieldTime->setText(QString::fromStdString(text)); }
 void KorvelMainWindow::setStatusText(std::string const& text) {
     LabelStatus->setText(QString::fromStdString(text));
-    LabelStatus->setVisible(!text.empty());
+    fitStatus();
+}
+
+void KorvelMainWindow::fitStatus() {
+    LabelStatus->setMinimumHeight(LabelStatus->heightForWidth(statusArea_->viewport()->width()));
+    statusArea_->setWidgetResizable(true);  // lays the label out again and sets the scroll bars
+}
+
+bool KorvelMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The status area's width changed: the label wraps to another height.
+    if (watched == statusArea_->viewport() && event->type() == QEvent::Resize) fitStatus();
+    return QMainWindow::eventFilter(watched, event);
 }
 bool KorvelMainWindow::fullPrecisionSearch() const { return searchChoice->checkedId() == 1; }
 bool KorvelMainWindow::certifyFigures() const { return certifyBox_->isChecked(); }
@@ -83,13 +96,22 @@ void KorvelMainWindow::refreshStale() {
                          externalFigures() != f.externalFigures() || selectedRow() != f.row ||
                          fullPrecisionSearch() != f.fullPrecision || certifyFigures() != f.certify;
     stale_ = failedSince_ || changed;
-    // The header's first lines: the polynomial (its head when long), the settings, the date.
-    QStringList lines = QString::fromStdString(outputHeader(*result_, resultDate_.toStdString())).split('\n');
-    if (lines[0].size() > 300) lines[0] = lines[0].left(240) + " … " + lines[0].mid(lines[0].lastIndexOf(" (degree"));
+    // Three short lines: the polynomial's head and degree, the settings, the
+    // date; the whole header, as saved, in the tooltip.
+    QString const whole = QString::fromStdString(outputHeader(*result_, resultDate_.toStdString()));
+    QStringList lines = whole.split('\n');
+    if (lines[0].size() > 80) lines[0] = lines[0].left(64) + " … " + lines[0].mid(lines[0].lastIndexOf(" (degree"));
+    RootOptions const& o = result_->options;
+    lines[1] = QString("%1 shown, %2 carried").arg(o.shownFigures).arg(o.carriedFigures) +
+               (result_->carriedUsed > o.carriedFigures ? QString(" (%1 used)").arg(result_->carriedUsed) : QString()) +
+               (o.search == RootSearch::fullPrecision ? " · full precision" : " · staged") +
+               (o.certify ? " · certified" : " · not certified") + (o.cleanUp ? " · cleaned up" : " · as found");
     QString header = lines.mid(0, 3).join('\n');
     if (stale_)
-        header = (failedSince_ ? "Stale (the last search failed): " : "Stale (the polynomial or the settings changed since): ") + header;
+        header = "Stale: " + header +
+                 (failedSince_ ? " · the last search failed" : " · the polynomial or the settings changed since");
     outputHeader_->setText(header);
+    outputHeader_->setToolTip(whole.trimmed());
     outputHeader_->setStyleSheet(stale_ ? "color: #b05000" : "");
     TextViewRoots->setStyleSheet(stale_ ? "color: gray" : "");
     plot_->setStale(stale_);

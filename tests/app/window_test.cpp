@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -183,12 +184,12 @@ TEST(Window, OutputIsMarkedStaleWhenTheInputOrTheSettingsChange) {
     Shown s;
     auto* header = s.window->findChild<QLabel*>("outputHeader");
     s.find("x^2-4");
-    EXPECT_TRUE(header->text().startsWith("Roots of x^2 - 4 (degree 2)\nFigures shown 16, carried 64")) << header->text().toStdString();
+    EXPECT_TRUE(header->text().startsWith("Roots of x^2 - 4 (degree 2)\n16 shown, 64 carried · staged · certified")) << header->text().toStdString();
     EXPECT_FALSE(s.window->outputStale());
     QTest::keyClicks(s.input, "+1");
     EXPECT_TRUE(s.window->outputStale()) << "the input changed";
     EXPECT_TRUE(s.window->plot()->stale());
-    EXPECT_TRUE(header->text().startsWith("Stale")) << header->text().toStdString();
+    EXPECT_TRUE(header->text().startsWith("Stale: Roots of x^2 - 4")) << header->text().toStdString();
     s.input->undo();
     EXPECT_FALSE(s.window->outputStale()) << "back to the input searched";
     s.window->findChild<QWidget*>("searchChoice")->findChildren<QRadioButton*>()[1]->click();
@@ -205,7 +206,7 @@ TEST(Window, OutputIsMarkedStaleWhenTheInputOrTheSettingsChange) {
     s.window->setExternalFigures(20);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !s.window->searching(); }, 60000));
     EXPECT_TRUE(s.window->outputStale());
-    EXPECT_TRUE(header->text().contains("Figures shown 16,")) << header->text().toStdString();
+    EXPECT_TRUE(header->text().contains("\n16 shown,")) << header->text().toStdString();
 }
 
 TEST(Window, FileOpenIsOneUndoableEditRefusesWhatIsNotTextAndNamesTheWindow) {
@@ -277,6 +278,7 @@ TEST(Window, ALongWarningScrollsInsteadOfGrowingTheWindow) {
     EXPECT_LT(s.window->minimumSizeHint().height(), 600);
     auto* area = s.window->findChild<QScrollArea*>("statusArea");
     EXPECT_LE(area->height(), 8 * area->fontMetrics().lineSpacing());
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 40 * area->fontMetrics().lineSpacing()) << "it scrolls";
 }
 
 TEST(Window, RootsNotCertifiedAreDrawnAndWrittenSoAndBoundsStandOnTheirLines) {
@@ -456,15 +458,19 @@ TEST(Window, ReadAsLineFollowsTheTyping) {
         << readAs->text().toStdString();
 }
 
-// The README's picture: the plot beside the roots of a degree-20 polynomial.
+// The README's picture: ((x-1)^12 - 10^-180 i)(x+1)^2 at 16 figures carried,
+// a double root at -1 beside twelve roots that stay uncertain, and the warning.
 TEST(Window, Screenshot) {
     Shown s;
     s.window->resize(1240, 640);
-    s.find("x^20-x^7+(0,1)x^3-1");
-    ASSERT_EQ(s.window->plot()->points().size(), 20u);
+    s.window->setInternalFigures(16);
+    s.find("1\n-10\n43\n-100\n121\n-22\n-165\n264\n-165\n-22\n121\n-100\n(43,-1e-180)\n(-10,-2e-180)\n(1,-1e-180)");
+    ASSERT_EQ(s.window->plot()->points().size(), 14u);
+    EXPECT_TRUE(s.window->findChild<QLabel*>("LabelStatus")->text().contains("Not every figure shown is certain"));
     auto* readAs = s.window->findChild<QLabel*>("LabelReadAs");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !readAs->text().isEmpty(); }, 5000));
-    QTest::mouseClick(s.window->plot(), Qt::LeftButton, {}, s.window->plot()->toWidget(s.window->plot()->points()[3]).toPoint());
+    QTest::mouseClick(s.window->plot(), Qt::LeftButton, {}, s.window->plot()->toWidget(s.window->plot()->points()[13]).toPoint());
+    QTest::qWait(200);  // the layouts settle
     QString const path = QString(KORVEL_SCREENSHOT_DIR) + "/korvel-window.png";
     EXPECT_TRUE(s.window->grab().save(path)) << path.toStdString();
 }
