@@ -26,6 +26,40 @@ std::string rootsText(SearchResult const& result, bool errorBounds) {
     return out;
 }
 
+std::string markedRootsText(SearchResult const& result, bool errorBounds) {
+    int const shown = result.options.shownFigures;
+    std::string out;
+    for (auto const& r : result.roots) {
+        appendValue(out, r.root, shown);
+        out.resize(out.size() - 2);
+        if (errorBounds) out += "   ± " + (r.radius ? numberText(*r.radius, 3) : std::string("unknown"));
+        if (!result.options.certify)
+            out += "   (not certified)";
+        else if (r.certainFigures < shown)
+            out += "   (uncertain: " + std::to_string(r.certainFigures) + " of " + std::to_string(shown) +
+                   " figures certain)";
+        out += "\n\n";
+    }
+    out += "Polynomial(root):\n";
+    for (auto const& r : result.roots) appendValue(out, r.value, shown);
+    return out;
+}
+
+std::string outputHeader(SearchResult const& result, std::string const& date) {
+    RootOptions const& o = result.options;
+    // The coefficients to the figures shown, up to 20: enough to tell the
+    // polynomial from its neighbours without a page per coefficient.
+    std::string out = "Roots of " + polynomialAsRead(result.coefficients, std::min(o.shownFigures, 20)) + "\n";
+    out += "Figures shown " + std::to_string(o.shownFigures) + ", carried " + std::to_string(o.carriedFigures);
+    if (result.carriedUsed > o.carriedFigures) out += " (" + std::to_string(result.carriedUsed) + " in the last round)";
+    out += o.search == RootSearch::fullPrecision ? "; full-precision search" : "; staged search";
+    out += o.certify ? "; figures shown certified" : "; certification off: no figure is certified";
+    out += o.cleanUp ? "; negligible parts cleaned up\n" : "; roots kept as found\n";
+    out += "Found " + date + "\n";
+    if (!result.warning.empty()) out += result.warning + (result.warning.back() == '\n' ? "" : "\n");
+    return out;
+}
+
 std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
                        std::string const& warning) {
     std::string out;

@@ -19,6 +19,16 @@ void appendValue(std::string& out, fpComplex const& z, int figures);
 // with errorBounds then the line "Error bound:" and each root's radius to 3 figures.
 std::string rootsText(SearchResult const& result, bool errorBounds = false);
 
+// The window's output text: the lines of rootsText (so lineOfRoot holds), each
+// root's line carrying its error bound (with errorBounds) and a mark when its
+// figures are not all certain, or not certified at all.
+std::string markedRootsText(SearchResult const& result, bool errorBounds);
+
+// What a saved or copied output is for, a line each: the polynomial as read,
+// the figures shown and carried, the search, the certification and `date`;
+// then the certainty warning when there is one.
+std::string outputHeader(SearchResult const& result, std::string const& date);
+
 // The status line: what the reader passed over (when ignored is not empty),
 // the polynomial as read, then the warning (when not empty). The polynomial as
 // read is always there: a list's rules (an empty line is the coefficient 1)

@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,9 +17,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSplitter>
 #include <QThread>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -31,6 +34,8 @@ QLineEdit* figuresField(QString const& name, int value, QString const& tip) {
     auto* field = new QLineEdit(QString::number(value));
     field->setObjectName(name);
     field->setMaximumWidth(110);
+    // Digits only, 1 to 100000: a refused key says why on the status line.
+    field->setValidator(new QIntValidator(1, maxFigures, field));
     field->setToolTip(tip);
     return field;
 }
@@ -59,7 +64,7 @@ QWidget* column(QString const& title, QWidget* main, QWidget* below) {
 }  // namespace
 
 KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle("Korvel: roots of a polynomial");
+    setWindowTitle("Korvel: roots of a polynomial[*]");
 
     auto* controls = new QHBoxLayout;
     controls->addLayout(makePrecisionFields());
@@ -108,15 +113,15 @@ QLayout* KorvelMainWindow::makePrecisionFields() {
                                   "Significant figures shown for each root and value");
     TextFieldSFint = figuresField("TextFieldSFint", defaultInternalFigures,
                                   "Significant figures carried in the computation; at least as many as shown");
-    TextFieldTime = new QLineEdit;
+    TextFieldTime = new QLabel;
     TextFieldTime->setObjectName("TextFieldTime");
-    TextFieldTime->setReadOnly(true);
-    TextFieldTime->setMaximumWidth(110);
+    TextFieldTime->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    TextFieldTime->setMinimumWidth(110);
     TextFieldTime->setToolTip("Processor time of the last computation, in seconds");
     auto* precision = new QFormLayout;
     precision->addRow("Figures shown:", TextFieldSFext);
     precision->addRow("Figures carried:", TextFieldSFint);
-    precision->addRow("Time (s):", TextFieldTime);
+    precision->addRow("Time:", TextFieldTime);
     return precision;
 }
 
@@ -169,6 +174,9 @@ QWidget* KorvelMainWindow::makeInputPane() {
     readAs_ = new QLabel;
     readAs_->setObjectName("LabelReadAs");
     readAs_->setWordWrap(true);
+    // Three lines reserved, so that the input does not jump as the line changes.
+    readAs_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    readAs_->setMinimumHeight(3 * readAs_->fontMetrics().lineSpacing());
     readAs_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     readAs_->setToolTip("The polynomial as Korvel reads it, coefficients to a few figures");
     readTimer_ = new QTimer(this);
@@ -185,14 +193,20 @@ QWidget* KorvelMainWindow::makeOutputPane() {
     TextViewRoots->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     TextViewRoots->setLineWrapMode(QPlainTextEdit::NoWrap);
     TextViewRoots->setToolTip("Click a root's line to mark it in the plot");
+    outputHeader_ = new QLabel;
+    outputHeader_->setObjectName("outputHeader");
+    outputHeader_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Cut at the pane's edge rather than widen it; the tooltip has it all.
+    outputHeader_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    outputHeader_->setMinimumHeight(3 * outputHeader_->fontMetrics().lineSpacing());
     copyButton_ = new QPushButton("Copy");
     copyButton_->setObjectName("copyButton");
     copyButton_->setToolTip("Copy the selected text, or all of the output when nothing is selected");
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addStretch(1);
-    layout->addWidget(copyButton_);
+    layout->addWidget(outputHeader_, 1);
+    layout->addWidget(copyButton_, 0, Qt::AlignTop);
     return column("Roots (real part , imaginary part), then the polynomial's values", TextViewRoots, row);
 }
 
@@ -201,11 +215,24 @@ QWidget* KorvelMainWindow::makeStatusRow() {
     LabelStatus->setObjectName("LabelStatus");
     LabelStatus->setWordWrap(true);
     LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    LabelStatus->setVisible(false);
+    LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Four lines reserved whatever the status says: a long warning scrolls
+    // instead of growing the window, and the panes do not jump.
+    statusArea_ = new QScrollArea;
+    statusArea_->setObjectName("statusArea");
+    statusArea_->setWidget(LabelStatus);
+    statusArea_->setWidgetResizable(true);
+    statusArea_->setFrameShape(QFrame::NoFrame);
+    statusArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    statusArea_->setFixedHeight(4 * LabelStatus->fontMetrics().lineSpacing() + 6);
+    statusArea_->viewport()->installEventFilter(this);
     progress_ = new QProgressBar;
     progress_->setObjectName("progress");
     progress_->setVisible(false);
     progress_->setMinimumWidth(260);
+    QSizePolicy keep = progress_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    progress_->setSizePolicy(keep);
     cancelButton_ = new QPushButton("Cancel");
     cancelButton_->setObjectName("cancelButton");
     cancelButton_->setToolTip("Stop the search; the output stays as it was (Escape)");
@@ -214,9 +241,9 @@ QWidget* KorvelMainWindow::makeStatusRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(LabelStatus, 1);
-    layout->addWidget(progress_);
-    layout->addWidget(cancelButton_);
+    layout->addWidget(statusArea_, 1);
+    layout->addWidget(progress_, 0, Qt::AlignTop);
+    layout->addWidget(cancelButton_, 0, Qt::AlignTop);
     return row;
 }
 
@@ -226,10 +253,22 @@ void KorvelMainWindow::connectActions() {
     for (auto key : {QKeyCombination(Qt::CTRL, Qt::Key_Return), QKeyCombination(Qt::CTRL, Qt::Key_Enter)})
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this] { findRoots(); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] { cancelSearch(); });
-    connect(copyButton_, &QPushButton::clicked, this, [this] {
-        QString const selected = TextViewRoots->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n');
-        QApplication::clipboard()->setText(selected.isEmpty() ? TextViewRoots->toPlainText() : selected);
-    });
+    connect(copyButton_, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(copyText()); });
+    // Any change to what a search reads makes the output shown stale; the
+    // error bounds only change how it is written.
+    connect(TextViewCoeffs, &QPlainTextEdit::textChanged, this, [this] { refreshStale(); });
+    for (QLineEdit* field : {TextFieldSFext, TextFieldSFint}) {
+        connect(field, &QLineEdit::textChanged, this, [this] { refreshStale(); });
+        connect(field, &QLineEdit::inputRejected, this, [this, field] {
+            setStatusText((field == TextFieldSFext ? "Figures shown" : "Figures carried") +
+                          std::string(": a whole number from 1 to 100000"));
+        });
+    }
+    for (QButtonGroup* group : {myRadio, searchChoice})
+        connect(group, &QButtonGroup::idToggled, this, [this] { refreshStale(); });
+    connect(certifyBox_, &QCheckBox::toggled, this, [this] { refreshStale(); });
+    connect(TextViewCoeffs->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+    connect(boundsBox_, &QCheckBox::toggled, this, [this] { showOutput(); });
     connect(TextViewCoeffs, &QPlainTextEdit::textChanged, readTimer_, qOverload<>(&QTimer::start));
     connect(readTimer_, &QTimer::timeout, this, [this] { showReading(); });
     connect(TextViewRoots, &QPlainTextEdit::cursorPositionChanged, this, [this] { highlightRootOfCursor(); });

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
+class QScrollArea;
 class QPushButton;
 class QThread;
 class QTimer;
@@ -58,12 +59,20 @@ public:
     // The remembered settings: written on closing, read when the window is made.
     void saveSettings() const;
     void restoreSettings();
-    // The polynomial of a text file into the input; the output text, the plot into files.
-    bool openPolynomial(QString const& path);
+    // The polynomial of a text file into the input, as one undoable edit; a
+    // file that cannot be read or is not text is refused, why says why.
+    bool openPolynomial(QString const& path, QString* why = nullptr);
+    // The output with its header and warning into a text file, or the search
+    // as JSON when the name ends in .json.
     bool saveOutput(QString const& path) const;
+    // What Copy puts on the clipboard: the selection, or the whole output with its header.
+    QString copyText() const;
+    // True when the output and the plot are not for the fields as they are now.
+    bool outputStale() const { return stale_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The pieces of the window, made in this order.
@@ -83,14 +92,27 @@ private:
     void showReading();
     void selectRootLine(int k);
     void highlightRootOfCursor();
+    // Marks the output and the plot stale when the fields no longer match the
+    // search they show (or that search was followed by a failed one).
+    void refreshStale();
+    void showOutput();
+    // The output after its header (polynomial, settings, date, warning).
+    QString headedOutput() const;
+    // The status label as tall as its wrapped text, so that its area scrolls.
+    void fitStatus();
+    // A figures field's value for the search; false with the reason on the
+    // status line when the field holds something other than 1 to 100000.
+    bool figuresFieldReady(QLineEdit* field, QString const& name);
 
     QLineEdit* TextFieldSFext;
     QLineEdit* TextFieldSFint;
-    QLineEdit* TextFieldTime;
+    QLabel* TextFieldTime;
     QPlainTextEdit* TextViewCoeffs;
     QPlainTextEdit* TextViewRoots;
     QLabel* LabelStatus;
     QLabel* readAs_;
+    QLabel* outputHeader_;
+    QScrollArea* statusArea_;
     QButtonGroup* myRadio;
     QButtonGroup* searchChoice;  // 0 = staged, 1 = full precision
     QCheckBox* certifyBox_;
@@ -103,6 +125,10 @@ private:
     QTimer* readTimer_;
 
     std::shared_ptr<SearchResult const> result_;  // the roots the output and the plot show
+    SnapshotWindow resultFields_;  // the fields that gave result_
+    QString resultDate_;           // when result_ was found
+    bool failedSince_ = false;     // a search failed after result_
+    bool stale_ = false;
     QThread* worker_ = nullptr;
     std::atomic<bool> cancel_{false};  // asked to stop: late progress reports are dropped
     std::stop_source stopSource_;      // the running search's stop request

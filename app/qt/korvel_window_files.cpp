@@ -6,13 +6,18 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTextCursor>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QAbstractButton>
 #include <QSettings>
+#include <QValidator>
 
+#include "app/json.h"
 #include "app/qt/korvel_window.h"
 #include "app/qt/root_plot.h"
 
@@ -40,11 +45,16 @@ void KorvelMainWindow::makeMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     QAction* open = file->addAction("&Open polynomial…", QKeySequence::Open, this, [this] {
         QString const path = QFileDialog::getOpenFileName(this, "Open polynomial", {}, "Text (*.txt);;All files (*)");
-        if (!path.isEmpty() && !openPolynomial(path)) QMessageBox::warning(this, "Korvel", "Cannot read " + path);
+        QString why;
+        if (!path.isEmpty() && !openPolynomial(path, &why)) QMessageBox::warning(this, "Korvel", why);
     });
     open->setToolTip("Read a polynomial, in either form, from a text file");
     file->addAction("&Save output…", QKeySequence::Save, this, [this] {
-        QString const path = QFileDialog::getSaveFileName(this, "Save output", "roots.txt", "Text (*.txt)");
+        QString const json = "JSON, the document of korvel-cli --json (*.json)";
+        QString filter;
+        QString path = QFileDialog::getSaveFileName(this, "Save output", "roots.txt",
+                                                    "Text with a header (*.txt);;" + json, &filter);
+        if (filter == json && QFileInfo(path).suffix().isEmpty()) path += ".json";
         if (!path.isEmpty() && !saveOutput(path)) QMessageBox::warning(this, "Korvel", "Cannot write " + path);
     });
     file->addAction("Save &plot…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this, [this] {
@@ -66,18 +76,38 @@ void KorvelMainWindow::makeMenus() {
     });
 }
 
-bool KorvelMainWindow::openPolynomial(QString const& path) {
+bool KorvelMainWindow::openPolynomial(QString const& path, QString* why) {
+    auto refuse = [&](QString const& reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    QString const name = QFileInfo(path).fileName();
     QFile in(path);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-    TextViewCoeffs->setPlainText(QString::fromUtf8(in.readAll()));
+    if (!in.open(QIODevice::ReadOnly)) return refuse("Cannot read " + name + ": " + in.errorString());
+    QByteArray const bytes = in.readAll();
+    // A NUL byte or a byte sequence that is not UTF-8: not a text file.
+    if (bytes.contains('\0')) return refuse(name + " is not a text file (it holds NUL bytes)");
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) return refuse(name + " is not a text file (it is not UTF-8)");
+    text.replace("\r\n", "\n");
+    // Through the document, so that Undo (Ctrl+Z) brings the typed text back.
+    QTextCursor cursor(TextViewCoeffs->document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text);
+    setWindowFilePath(path);
+    setWindowTitle(name + "[*] — Korvel: roots of a polynomial");
+    TextViewCoeffs->document()->setModified(false);
     return true;
 }
 
 bool KorvelMainWindow::saveOutput(QString const& path) const {
+    bool const json = QFileInfo(path).suffix().compare("json", Qt::CaseInsensitive) == 0;
+    if (json && !result_) return false;
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate)) return false;
-    QByteArray const text = TextViewRoots->toPlainText().toUtf8();
-    return out.write(text) == text.size();
+    QByteArray const text = json ? QByteArray::fromStdString(resultJson(*result_)) : headedOutput().toUtf8();
+    return out.write(text) == text.size() && out.flush();
 }
 
 void KorvelMainWindow::saveSettings() const {
@@ -94,8 +124,12 @@ void KorvelMainWindow::saveSettings() const {
 
 void KorvelMainWindow::restoreSettings() {
     QSettings s = settingsStore();
-    if (s.contains("figuresShown")) TextFieldSFext->setText(s.value("figuresShown").toString());
-    if (s.contains("figuresCarried")) TextFieldSFint->setText(s.value("figuresCarried").toString());
+    // A remembered figure count outside 1 to 100000 leaves the default.
+    for (auto [key, field] : {std::pair{"figuresShown", TextFieldSFext}, std::pair{"figuresCarried", TextFieldSFint}}) {
+        QString value = s.value(key).toString();
+        int at = 0;
+        if (field->validator()->validate(value, at) == QValidator::Acceptable) field->setText(value);
+    }
     myRadio->button(s.value("cleanUp", true).toBool() ? 0 : 1)->setChecked(true);
     searchChoice->button(s.value("fullPrecision", false).toBool() ? 1 : 0)->setChecked(true);
     certifyBox_->setChecked(s.value("certifyFigures", true).toBool());

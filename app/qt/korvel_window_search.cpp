@@ -3,6 +3,8 @@
 // come back to the interface thread as queued calls.
 #include <chrono>
 
+#include <QDateTime>
+#include <QValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,13 +13,48 @@
 #include <QThread>
 
 #include "app/qt/korvel_window.h"
+#include "app/qt/root_plot.h"
 
 namespace korvel {
 
 namespace {
 // The progress is posted at most this often, and whenever a search starts or ends.
 constexpr auto progressInterval = std::chrono::milliseconds(50);
+
+// A failed search's message in the window's words: the fields by their labels.
+std::string windowMessage(SnapshotWindow const& done) {
+    std::string const message = done.output.value_or("");
+    std::string const problem = done.status.value_or("");
+    if (message == precisionMessage)
+        return "Figures carried (" + std::to_string(done.internalFigures()) + ") must be at least figures shown (" +
+               std::to_string(done.externalFigures()) + ")";
+    if (message == entryMessage) {
+        if (done.input.find_first_not_of(" \t\r\n") == std::string::npos) return "Type a polynomial first";
+        if (problem.rfind("a constant has no roots", 0) == 0) return "The polynomial is a constant: it has no roots";
+        return "The polynomial cannot be read" + (problem.empty() ? std::string(", or it is constant") : ": " + problem);
+    }
+    if (message == tooManyFiguresMessage) return "Figures carried can be at most 100000";
+    if (message == computationMessage)
+        return "The search failed: an iteration did not settle on a root, or a value left the exponent's range; "
+               "try more figures carried";
+    if (message == outOfMemoryMessage) return "Not enough memory for this search: ask for fewer figures or a lower degree";
+    return message;
+}
+
+// Processor seconds to three figures: "0.0199 s".
+QString secondsText(double seconds) { return QString::number(seconds, 'g', 3) + " s"; }
 }  // namespace
+
+bool KorvelMainWindow::figuresFieldReady(QLineEdit* field, QString const& name) {
+    QString text = field->text();
+    int at = 0;
+    // An empty field gets its default from the search.
+    if (text.trimmed().isEmpty() || field->validator()->validate(text, at) == QValidator::Acceptable) return true;
+    setStatusText((name + ": a whole number from 1 to 100000, not " + field->text()).toStdString());
+    field->setFocus();
+    field->selectAll();
+    return false;
+}
 
 SnapshotWindow KorvelMainWindow::snapshot() const {
     SnapshotWindow s;
@@ -33,6 +70,8 @@ SnapshotWindow KorvelMainWindow::snapshot() const {
 
 void KorvelMainWindow::findRoots() {
     if (worker_) return;
+    if (!figuresFieldReady(TextFieldSFext, "Figures shown") || !figuresFieldReady(TextFieldSFint, "Figures carried"))
+        return;
     auto done = std::make_shared<SnapshotWindow>(snapshot());
     cancel_ = false;
     lastFound_ = 0;
@@ -105,12 +144,27 @@ void KorvelMainWindow::finishSearch(SnapshotWindow const& done, bool cancelled) 
     worker_ = nullptr;
     if (done.newInternal) setInternalFigures(*done.newInternal);
     if (done.newExternal) setExternalFigures(*done.newExternal);
-    if (!cancelled) {
-        if (done.output) setOutputText(*done.output);
-        if (done.time) setTimeText(*done.time);
-        if (done.result) setResult(*done.result);
+    if (cancelled) {
+        setStatusText(cancelledMessage);
+    } else if (done.result) {
+        resultFields_ = done;
+        resultFields_.result.reset();
+        resultFields_.output.reset();
+        resultDate_ = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss");
+        failedSince_ = false;
+        setResult(*done.result);
+        TextFieldTime->setText(secondsText(done.result->seconds));
+        setStatusText(done.status.value_or(""));
+    } else {
+        // The last good output and plot stay, marked stale; the message goes
+        // to the status line.
+        failedSince_ = true;
+        TextFieldTime->clear();
+        std::string status = windowMessage(done);
+        if (result_) status += "\nThe output and the plot are still those of the last search that succeeded.";
+        setStatusText(status);
     }
-    if (done.status) setStatusText(*done.status);
+    refreshStale();
     progress_->setVisible(false);
     cancelButton_->setVisible(false);
     cancelButton_->setEnabled(false);

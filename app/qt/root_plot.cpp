@@ -54,7 +54,8 @@ void RootPlot::setResult(std::shared_ptr<SearchResult const> result) {
     radii_.clear();
     for (auto const& r : result_->roots) {
         points_.emplace_back(toDouble(r.root.re), toDouble(r.root.im));
-        uncertain_.push_back(r.certainFigures < result_->options.shownFigures);
+        // With certification off no figure is vouched for, however small the disk.
+        uncertain_.push_back(!result_->options.certify || r.certainFigures < result_->options.shownFigures);
         radii_.push_back(r.radius ? toDouble(*r.radius) : -1.0);
     }
     highlighted_ = -1;
@@ -71,6 +72,12 @@ void RootPlot::clear() {
 }
 
 bool RootPlot::drawnUncertain(int k) const { return k >= 0 && k < int(uncertain_.size()) && uncertain_[std::size_t(k)]; }
+
+void RootPlot::setStale(bool stale) {
+    if (stale == stale_) return;
+    stale_ = stale;
+    update();
+}
 
 void RootPlot::setHighlighted(int k) {
     k = k >= 0 && k < int(points_.size()) ? k : -1;
@@ -138,7 +145,10 @@ QString RootPlot::rootText(int k) const {
     text.resize(text.size() - 2);  // the blank line after it
     QString out = QString("Root %1: %2").arg(k + 1).arg(QString::fromStdString(text));
     if (r.radius) out += "\nCertified radius: " + QString::fromStdString(OwnedText(fpToStr(*r.radius, 3)).get());
-    out += QString("\nCertain figures: %1").arg(r.certainFigures);
+    if (result_->options.certify)
+        out += QString("\nCertain figures: %1").arg(r.certainFigures);
+    else
+        out += "\nNot certified (certification is off)";
     if (r.multiplicity > 1) out += QString("\nMultiplicity: %1 (exact)").arg(r.multiplicity);
     return out;
 }

@@ -33,8 +33,11 @@ public:
     QPointF toPlane(QPointF p) const;
     // The root drawn within a few pixels of p, the nearest; -1 for none.
     int rootAt(QPointF p) const;
-    // True where root k's figures are not all certain.
+    // True where root k's figures are not all certain, or not certified at all.
     bool drawnUncertain(int k) const;
+    // Stale roots (not of the polynomial or settings in the window now) are drawn faded, with a caption.
+    void setStale(bool stale);
+    bool stale() const { return stale_; }
 
     int highlighted() const { return highlighted_; }
     void setHighlighted(int k);
@@ -84,6 +87,7 @@ private:
     QPointF pressedAt_;
     QPointF center0_;
     bool dragging_ = false;
+    bool stale_ = false;
 };
 
 }  // namespace korvel

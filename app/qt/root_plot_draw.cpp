@@ -125,6 +125,7 @@ void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
     };
     QRectF const visible = area.adjusted(-8, -8, 8, 8);
     painter.save();
+    if (stale_) painter.setOpacity(0.4);
     painter.setClipRect(area);
     // The disks first, then the marks: images on a raster, shapes where the
     // painter draws vectors.
@@ -158,11 +159,17 @@ void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
     painter.restore();
     // What a ring means, when there is one.
     if (std::find(uncertain_.begin(), uncertain_.end(), 1) != uncertain_.end()) {
-        QPointF const corner(area.right() - 170, area.top() + 14);
+        bool const off = result_ && !result_->options.certify;
+        QPointF const corner(area.right() - (off ? 200 : 170), area.top() + 14);
         drawMark(painter, corner, true);
         painter.setPen(QColor(60, 60, 60));
-        painter.drawText(QRectF(corner.x() + 8, corner.y() - 8, 160, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                         "not every figure certain");
+        painter.drawText(QRectF(corner.x() + 8, corner.y() - 8, 200, 16), Qt::AlignLeft | Qt::AlignVCenter,
+                         off ? "not certified (certification off)" : "not every figure certain");
+    }
+    if (stale_) {
+        painter.setPen(QColor(176, 80, 0));
+        painter.drawText(QRectF(area.left() + 6, area.bottom() - 22, area.width() - 12, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                         "Stale: not the polynomial or settings now in the window");
     }
 }
 
