@@ -4,6 +4,11 @@
 include(CMakePackageConfigHelpers)
 
 set(korvel_layers korvel_mb korvel_fp korvel_complex korvel_input korvel_roots korvel_special korvel_radix)
+# A shared layer finds the layers below it beside it: a program that calls
+# only findRoots need not name the reader it rests on.
+if(BUILD_SHARED_LIBS)
+  set_target_properties(${korvel_layers} PROPERTIES INSTALL_RPATH "$ORIGIN")
+endif()
 install(TARGETS ${korvel_layers} korvel_library EXPORT KorvelTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
