@@ -76,7 +76,7 @@ void ToTextMpfr(benchmark::State& state) {
 
 std::string decimalText(i32 B) {
     ScopedBlockPrec precision(B);
-    return OwnedText(fpToStr(operand(B, 4), digitsFor(B))).get();
+    return toString(operand(B, 4), digitsFor(B));
 }
 void FromTextOurs(benchmark::State& state) {
     i32 const B = i32(state.range(0));

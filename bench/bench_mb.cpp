@@ -80,7 +80,7 @@ void ToTextGmp(benchmark::State& state) {
 }
 
 std::string decimalOf(int words) {
-    return OwnedText(mb2Str(operand(words, 6))).get();
+    return toString(operand(words, 6));
 }
 void FromTextOurs(benchmark::State& state) {
     std::string text = decimalOf(int(state.range(0)));
