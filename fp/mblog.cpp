@@ -15,7 +15,7 @@ bool log(double& out, mb const& x) {
     equate(t, x);
     fpNormalize(t);
     log(r, t);
-    (void)mbToDouble(out, r.mantissa, r.exponent);  // |ln x| < 2^32: within the double range
+    (void)mbToDouble(out, r.mantissa, r.exponent);  // ln x is far inside the double range
     return true;
 }
 

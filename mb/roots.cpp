@@ -123,7 +123,7 @@ void nthRoot(mb& r, mb const& x, i32 n) {
         mul(P, Q, B);
         mulByScalarAbs(Q, Q, u32(n));
         sub(P, A, P);
-        (void)div(P, P, Q);  // Q >= n >= 2
+        (void)div(P, P, Q);  // Q = n B^(n-1) >= 1
         add(P, P, B);
         if (compare(P, B) == 0) break;
         equate(B, P);

@@ -37,9 +37,10 @@ std::vector<fp> const& coefficients(i32 a) {
     equate(ea, a - 1);
     exp(ea, ea);  // e^(a - k), divided by e at each step
     equate(factorial, 1);
+    // u = a - k >= 1, its root, the factorial and e are positive: nothing here fails.
     for (i32 k = 1; k < a; ++k) {
         equate(u, a - k);
-        (void)pow(t, u, k);  // a - k >= 1
+        (void)pow(t, u, k);
         sqrt(root, u);
         (void)div(t, t, root);  // (a - k)^(k - 1/2)
         mul(t, t, ea);
