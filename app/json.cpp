@@ -12,7 +12,7 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-json complexJson(fpComplex const& z, int figures) { return {{"re", numberText(z.re, figures)}, {"im", numberText(z.im, figures)}}; }
+json complexJson(fpComplex const& z, int figures) { return {{"re", toString(z.re, figures)}, {"im", toString(z.im, figures)}}; }
 
 // Cluster 0 means "not known"; JSON says null.
 json known(int v, int unknown) { return v == unknown ? json(nullptr) : json(v); }
@@ -27,7 +27,7 @@ std::string resultJson(SearchResult const& result) {
     for (auto const& r : result.roots) {
         json root = complexJson(r.root, shown);
         root["value"] = complexJson(r.value, shown);
-        root["radius"] = r.radius ? json(numberText(*r.radius, 3)) : json(nullptr);
+        root["radius"] = r.radius ? json(toString(*r.radius, 3)) : json(nullptr);
         root["certainFigures"] = r.certainFigures;
         root["cluster"] = known(r.cluster, 0);
         root["multiplicity"] = r.multiplicity;

@@ -6,12 +6,10 @@
 
 namespace korvel {
 
-std::string numberText(fp const& x, int figures) { return OwnedText(fpToStr(x, figures)).get(); }
-
 void appendValue(std::string& out, fpComplex const& z, int figures) {
-    out += numberText(z.re, figures);
+    out += toString(z.re, figures);
     out += " , ";
-    out += numberText(z.im, figures);
+    out += toString(z.im, figures);
     out += "\n\n";
 }
 
@@ -22,7 +20,7 @@ std::string rootsText(SearchResult const& result, bool errorBounds) {
     for (auto const& r : result.roots) appendValue(out, r.value, result.options.shownFigures);
     if (!errorBounds) return out;
     out += "Error bound:\n";
-    for (auto const& r : result.roots) out += (r.radius ? numberText(*r.radius, 3) : std::string("unknown")) + "\n\n";
+    for (auto const& r : result.roots) out += (r.radius ? toString(*r.radius, 3) : std::string("unknown")) + "\n\n";
     return out;
 }
 
@@ -95,12 +93,12 @@ std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int fig
             bool const imaginary = !!c.im;
             fp const& part = imaginary ? c.im : c.re;
             negative = part.mantissa.size < 0;
-            coefficient = numberText(abs(part), figures);
+            coefficient = toString(abs(part), figures);
             if (coefficient == "1" && (k > 0 || imaginary)) coefficient.clear();
             if (imaginary) coefficient += k > 0 ? "i " : "i";
         } else {
             coefficient = "(";
-            coefficient.append(numberText(c.re, figures)).append(",").append(numberText(c.im, figures)).append(")");
+            coefficient.append(toString(c.re, figures)).append(",").append(toString(c.im, figures)).append(")");
         }
         if (out.empty())
             out += negative ? "-" : "";

@@ -9,9 +9,6 @@
 
 namespace korvel {
 
-// x as text with `figures` significant figures.
-std::string numberText(fp const& x, int figures);
-
 // Appends "re , im" and a blank line, each part with `figures` significant figures.
 void appendValue(std::string& out, fpComplex const& z, int figures);
 

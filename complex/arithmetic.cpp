@@ -86,9 +86,10 @@ void quotient(fp& re, fp& im, fpComplex const& a, fpComplex const& b) {
     mul(p, t, u);
     sub(im, p, k1);
     add(im, im, k2);
-    div(im, im, den);
+    // den = |b|^2 > 0: b is non-zero and of moderate size
+    (void)div(im, im, den);
     add(re, k1, k2);
-    div(re, re, den);
+    (void)div(re, re, den);
 }
 
 }  // namespace
@@ -100,13 +101,13 @@ void div(fpComplex& r, fpComplex const& a, fpComplex const& b) {
     } else if (a == b) {
         re = 1.0;
     } else if (!a.im && !b.im) {
-        div(re, a.re, b.re);
+        (void)div(re, a.re, b.re);  // b.re != 0
     } else if (!a.re && !b.re) {
-        div(re, a.im, b.im);
+        (void)div(re, a.im, b.im);  // b.im != 0
     } else if (!a.re && !b.im) {
-        div(im, a.im, b.re);
+        (void)div(im, a.im, b.re);  // b.re != 0
     } else if (!a.im && !b.re) {
-        div(im, -a.re, b.im);
+        (void)div(im, -a.re, b.im);  // b.im != 0
     } else if (!detail::moderate(detail::topLog2(a)) || !detail::moderate(detail::topLog2(b))) {
         // |b|^2 or a part product would leave the exponent's range: a/b is
         // (a s)/(b s) with s the power of two that brings b near 1.

@@ -35,7 +35,7 @@ void atanModerate(fpComplex& v, fpComplex const& z) {
     mul(y2, z.im, z.im);
     add(t, x2, y2);
     add(t, t, 1.0);
-    div(t, z.im, t);
+    (void)div(t, z.im, t);  // t >= 1
     t.exponent += 1;
     if (!t || Lg2(t) < -1) {
         atanh(v.im, t);

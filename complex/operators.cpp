@@ -38,14 +38,9 @@ fpComplex& fpComplex::operator/=(fp const& x) { return *this = *this / x; }
 fpComplex& fpComplex::operator/=(mb const& x) { return *this = *this / x; }
 fpComplex& fpComplex::operator/=(double x) { return *this = *this / x; }
 
-bool fpComplex::operator==(fpComplex const& z) const { return re == z.re && im == z.im; }
-bool fpComplex::operator!=(fpComplex const& z) const { return !(*this == z); }
 bool fpComplex::operator==(fp const& x) const { return re == x && !im; }
-bool fpComplex::operator!=(fp const& x) const { return !(*this == x); }
 bool fpComplex::operator==(mb const& x) const { return re == x && !im; }
-bool fpComplex::operator!=(mb const& x) const { return !(*this == x); }
 bool fpComplex::operator==(double x) const { return re == x && !im; }
-bool fpComplex::operator!=(double x) const { return !(*this == x); }
 bool fpComplex::operator!() const { return !re && !im; }
 
 fpComplex operator+(double x, fpComplex const& z) { return fpComplex(x + z.re, z.im); }

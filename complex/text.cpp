@@ -1,6 +1,4 @@
 // Reading and writing complex values.
-#include <cstdlib>
-#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -34,20 +32,19 @@ bool fpConvFromString(fpComplex& z, char const* realText, char const* imagText) 
     return fpConvFromString(z.im, imagText);
 }
 
-char* fpComplexToStr(fpComplex const& z, i32 digits) {
-    OwnedText const re(fpToStr(z.re, digits)), im(fpToStr(z.im, digits));
-    char* out = mallocText(std::strlen(re.get()) + std::strlen(im.get()) + 10);
-    std::strcpy(out, "(");
-    std::strcat(out, re.get());
-    std::strcat(out, " , ");
-    std::strcat(out, im.get());
-    std::strcat(out, ")");
+std::string toString(fpComplex const& z, int figures) {
+    std::string out = "(";  // appended piece by piece: "(" + a string trips GCC 12's -Wrestrict
+    out += toString(z.re, figures);
+    out += " , ";
+    out += toString(z.im, figures);
+    out += ')';
     return out;
 }
 
+char* fpComplexToStr(fpComplex const& z, i32 digits) { return mallocText(toString(z, digits)); }
+
 std::ostream& operator<<(std::ostream& os, fpComplex const& z) {
-    OwnedText const re(fpToStr(z.re, getDecPrec())), im(fpToStr(z.im, getDecPrec()));
-    os << '(' << re.get() << ", " << im.get() << ')';
+    os << '(' << toString(z.re, getDecPrec()) << ", " << toString(z.im, getDecPrec()) << ')';
     return os;
 }
 

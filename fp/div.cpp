@@ -44,7 +44,8 @@ bool div(fp& r, fp const& x, fp const& y) {
         mbShiftLeft(s.mantissa, s.mantissa, 32 * k);
         e -= 32 * i64(k);
     }
-    div(r.mantissa, s.mantissa, y.mantissa);  // r may be y: its exponent was read above
+    // y != 0: checked above
+    (void)div(r.mantissa, s.mantissa, y.mantissa);  // r may be y: its exponent was read above
     detail::normalizeWide(r, e);
     return true;
 }

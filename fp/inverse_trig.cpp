@@ -32,12 +32,12 @@ void atan(fp& r, fp const& x) {
         // far below an ulp of B.
         ScopedBlockPrec guard(blockPrec + 1);
         {
-            if (relation > 0) div(a, one, a);
+            if (relation > 0) (void)div(a, one, a);  // a > 1 here
             // atan a = 2 atan(a / (1 + sqrt(1 + a^2))): halve the angle down to 0.01,
             // and at long precisions on to about 2^-sqrt(bits / 24), where a
             // halving (a square root and a division) costs what the terms it saves do.
             fp pointZeroOne, t;
-            init(pointZeroOne, 0.01);
+            (void)init(pointZeroOne, 0.01);  // a finite constant
             i32 target = 1;
             while (24 * target * target <= 32 * blockPrec) ++target;
             i32 count = 0;
@@ -46,7 +46,7 @@ void atan(fp& r, fp const& x) {
                 add(t, t, one);
                 sqrt(t, t);
                 add(t, t, one);
-                div(a, a, t);
+                (void)div(a, a, t);  // t >= 2
                 ++count;
             }
             // atan a = sum over j >= 0 of (-1)^j a^(2j+1) / (2j + 1)
@@ -57,7 +57,7 @@ void atan(fp& r, fp const& x) {
             detail::makeZero(sum);
             detail::sumSeries(sum, a, 1, [&p, &m](fp& term, i32 j) {
                 mul(p, p, m);
-                div(term, p, detail::integerValue(2 * i64(j) + 1));
+                (void)div(term, p, detail::integerValue(2 * i64(j) + 1));  // 2j + 1 >= 3
             });
             sum.exponent += count;
             if (relation > 0) {
@@ -95,7 +95,7 @@ void atan2(fp& r, fp const& y, fp const& x) {
     fp t;
     {
         ScopedBlockPrec guard(blockPrec + 1);
-        div(t, y, x);
+        (void)div(t, y, x);  // x != 0: checked above
         t = abs(t);
         atan(t, t);
         if (x.mantissa.size < 0) {
@@ -142,7 +142,8 @@ void asin(fp& r, fp const& x) {
     {
         ScopedBlockPrec guard(blockPrec + 1);
         complement(t, a);
-        div(t, a, t);
+        // t = sqrt(1 - a^2) > 0 for |a| < 1
+        (void)div(t, a, t);
         atan(t, t);  // asin a = atan(a / sqrt(1 - a^2))
         if (x.mantissa.size < 0) detail::negate(t);
     }
@@ -170,7 +171,8 @@ void acos(fp& r, fp const& x) {
     {
         ScopedBlockPrec guard(blockPrec + 1);
         complement(t, a);
-        div(t, t, a);
+        // a != 0: the zero case returned above
+        (void)div(t, t, a);
         atan(t, t);  // acos a = atan(sqrt(1 - a^2) / a)
         if (x.mantissa.size < 0) {
             fp P;

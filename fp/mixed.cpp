@@ -50,25 +50,25 @@ bool div(fp& r, fp const& x, double y) { return div(r, x, rightDouble(y)); }
 
 bool pow(fp& r, double x, fp const& y) {
     fp xt;
-    equate(xt, x);
+    if (!equate(xt, x)) return false;  // a NaN or an infinity: r unchanged
     return pow(r, xt, y);
 }
 
 bool pow(fp& r, fp const& x, double y) {
     fp yt;
-    equate(yt, y);
+    if (!equate(yt, y)) return false;  // a NaN or an infinity: r unchanged
     return pow(r, x, yt);
 }
 
 fp pow(double x, fp const& y) {
     fp r;
-    pow(r, x, y);
+    (void)pow(r, x, y);  // false leaves r = 0
     return r;
 }
 
 fp pow(fp const& x, double y) {
     fp r;
-    pow(r, x, y);
+    (void)pow(r, x, y);  // false leaves r = 0
     return r;
 }
 

@@ -1,4 +1,6 @@
-// The operator surface: thin wrappers over the free functions.
+// The operator surface: thin wrappers over the free functions. An operator
+// cannot report a failure: a division by zero or a failed pow leaves the left
+// operand as it was, and a new value at 0, as the header says (hence the voids).
 #include "fp/internal.h"
 
 namespace korvel {
@@ -29,11 +31,11 @@ fp& fp::operator-=(double y) { sub(*this, *this, y); return *this; }
 fp& fp::operator*=(fp const& y) { mul(*this, *this, y); return *this; }
 fp& fp::operator*=(mb const& y) { mul(*this, *this, y); return *this; }
 fp& fp::operator*=(double y) { mul(*this, *this, y); return *this; }
-fp& fp::operator/=(fp const& y) { div(*this, *this, y); return *this; }
-fp& fp::operator/=(mb const& y) { div(*this, *this, y); return *this; }
-fp& fp::operator/=(double y) { div(*this, *this, y); return *this; }
-fp& fp::operator^=(fp const& y) { pow(*this, *this, y); return *this; }
-fp& fp::operator^=(double y) { pow(*this, *this, y); return *this; }
+fp& fp::operator/=(fp const& y) { (void)div(*this, *this, y); return *this; }
+fp& fp::operator/=(mb const& y) { (void)div(*this, *this, y); return *this; }
+fp& fp::operator/=(double y) { (void)div(*this, *this, y); return *this; }
+fp& fp::operator^=(fp const& y) { (void)pow(*this, *this, y); return *this; }
+fp& fp::operator^=(double y) { (void)pow(*this, *this, y); return *this; }
 fp& fp::operator++() { add(*this, *this, 1.0); return *this; }
 fp& fp::operator--() { sub(*this, *this, 1.0); return *this; }
 void fp::operator++(int) { add(*this, *this, 1.0); }
@@ -48,11 +50,11 @@ fp fp::operator-(double y) const { fp r; sub(r, *this, y); return r; }
 fp fp::operator*(fp const& y) const { fp r; mul(r, *this, y); return r; }
 fp fp::operator*(mb const& y) const { fp r; mul(r, *this, y); return r; }
 fp fp::operator*(double y) const { fp r; mul(r, *this, y); return r; }
-fp fp::operator/(fp const& y) const { fp r; div(r, *this, y); return r; }
-fp fp::operator/(mb const& y) const { fp r; div(r, *this, y); return r; }
-fp fp::operator/(double y) const { fp r; div(r, *this, y); return r; }
-fp fp::operator^(fp const& y) const { fp r; pow(r, *this, y); return r; }
-fp fp::operator^(double y) const { fp r; pow(r, *this, y); return r; }
+fp fp::operator/(fp const& y) const { fp r; (void)div(r, *this, y); return r; }
+fp fp::operator/(mb const& y) const { fp r; (void)div(r, *this, y); return r; }
+fp fp::operator/(double y) const { fp r; (void)div(r, *this, y); return r; }
+fp fp::operator^(fp const& y) const { fp r; (void)pow(r, *this, y); return r; }
+fp fp::operator^(double y) const { fp r; (void)pow(r, *this, y); return r; }
 
 fp fp::operator-() const {
     fp r(*this);
@@ -63,29 +65,17 @@ fp fp::operator-() const {
 fp operator+(double x, fp const& y) { fp r; add(r, fp(x), y); return r; }
 fp operator-(double x, fp const& y) { fp r; sub(r, fp(x), y); return r; }
 fp operator*(double x, fp const& y) { fp r; mul(r, fp(x), y); return r; }
-fp operator/(double x, fp const& y) { fp r; div(r, fp(x), y); return r; }
+fp operator/(double x, fp const& y) { fp r; (void)div(r, fp(x), y); return r; }
 fp operator+(mb const& x, fp const& y) { fp r; add(r, fromMb(x), y); return r; }
 fp operator-(mb const& x, fp const& y) { fp r; sub(r, fromMb(x), y); return r; }
 fp operator*(mb const& x, fp const& y) { fp r; mul(r, fromMb(x), y); return r; }
-fp operator/(mb const& x, fp const& y) { fp r; div(r, fromMb(x), y); return r; }
+fp operator/(mb const& x, fp const& y) { fp r; (void)div(r, fromMb(x), y); return r; }
 
 bool operator==(fp const& x, fp const& y) { return compare(x, y) == 0; }
-bool operator!=(fp const& x, fp const& y) { return compare(x, y) != 0; }
-bool operator<(fp const& x, fp const& y) { return compare(x, y) == -1; }
-bool operator<=(fp const& x, fp const& y) { return compare(x, y) != 1; }
-bool operator>(fp const& x, fp const& y) { return compare(x, y) == 1; }
-bool operator>=(fp const& x, fp const& y) { return compare(x, y) != -1; }
+std::weak_ordering operator<=>(fp const& x, fp const& y) { return compare(x, y) <=> 0; }
 bool operator==(fp const& x, mb const& y) { return x == fromMb(y); }
-bool operator!=(fp const& x, mb const& y) { return x != fromMb(y); }
-bool operator<(fp const& x, mb const& y) { return x < fromMb(y); }
-bool operator<=(fp const& x, mb const& y) { return x <= fromMb(y); }
-bool operator>(fp const& x, mb const& y) { return x > fromMb(y); }
-bool operator>=(fp const& x, mb const& y) { return x >= fromMb(y); }
+std::weak_ordering operator<=>(fp const& x, mb const& y) { return x <=> fromMb(y); }
 bool operator==(fp const& x, double y) { return x == fp(y); }
-bool operator!=(fp const& x, double y) { return x != fp(y); }
-bool operator<(fp const& x, double y) { return x < fp(y); }
-bool operator<=(fp const& x, double y) { return x <= fp(y); }
-bool operator>(fp const& x, double y) { return x > fp(y); }
-bool operator>=(fp const& x, double y) { return x >= fp(y); }
+std::weak_ordering operator<=>(fp const& x, double y) { return x <=> fp(y); }
 
 }  // namespace korvel

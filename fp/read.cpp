@@ -171,7 +171,7 @@ Rounded roundBound(mb const& N, i64 q, i64 bits, bool up) {
     Wide x;
     if (q >= 0) {
         if (q <= P / 2 + 64) {
-            power(x.m, mb(5), i32(q));
+            (void)power(x.m, mb(5), i32(q));  // 5^q, q >= 0: cannot fail
             mul(x.m, x.m, N);
             x.e = q;
             return roundToFormat(x);
@@ -186,7 +186,7 @@ Rounded roundBound(mb const& N, i64 q, i64 bits, bool up) {
     Wide five;
     bool exact = n <= NumBits(N) / 2 + 64;
     if (exact) {
-        power(five.m, mb(5), i32(n));
+        (void)power(five.m, mb(5), i32(n));  // 5^n, n >= 0: cannot fail
     } else {
         powerOfFiveBound(five, n, bits, !up);
     }
@@ -199,7 +199,7 @@ Rounded roundBound(mb const& N, i64 q, i64 bits, bool up) {
     if (s < 0) s = 0;
     mb scaled, remainder;
     mbShiftLeft(scaled, N, i32(s));
-    divRem(x.m, remainder, scaled, five.m);
+    (void)divRem(x.m, remainder, scaled, five.m);  // 5^n >= 1
     if (!exact && up && remainder.size != 0) add(x.m, x.m, mb(1));
     x.e = -s - five.e - n;
     return roundToFormat(x);
@@ -335,7 +335,7 @@ namespace {
 // raised, so that it is seen: findPolyRoots refuses such a coefficient.
 void fromDouble(fp& r, double d) {
     if (std::isfinite(d))
-        equate(r, d);
+        (void)equate(r, d);  // finite here
     else
         detail::saturate(r, !std::isnan(d) && d < 0 ? -1 : 1);
 }

@@ -27,7 +27,7 @@ void reduceByPi(fp& y, bool& nOdd, fp const& a, bool quarter) {
     for (;;) {
         ScopedBlockPrec working(w);
         ComputePi(P);
-        div(q, a, P);
+        (void)div(q, a, P);  // pi != 0
         floor(n, q);  // exact: q has fewer than 32w - 32 integer bits
         sub(f, q, n);
         if (quarter) {
@@ -60,7 +60,7 @@ void detail::oddTaylorSeries(fp& s, fp const& y, bool hyperbolic) {
     // term_j = term_(j-1) (-+y^2) / ((2j)(2j + 1))
     sumSeries(s, y, 1, [&y2](fp& term, i32 j) {
         mul(term, term, y2);
-        div(term, term, integerValue(2 * i64(j) * (2 * i64(j) + 1)));
+        (void)div(term, term, integerValue(2 * i64(j) * (2 * i64(j) + 1)));  // non-zero divisor
     });
 }
 
@@ -97,7 +97,7 @@ void sineSeries(fp& s, fp const& y) {
     detail::sumSeries(v, first, 2, [&a2](fp& term, i32 j) {
         // 1 - cos a: term_j = -term_{j-1} a^2 / ((2j - 1)(2j))
         mul(term, term, a2);
-        div(term, term, detail::integerValue((2 * i64(j) - 1) * (2 * i64(j))));
+        (void)div(term, term, detail::integerValue((2 * i64(j) - 1) * (2 * i64(j))));  // non-zero divisor
         term.mantissa.size = -term.mantissa.size;
     });
     equate(two, 2);
@@ -166,7 +166,7 @@ void tan(fp& r, fp const& x) {
         ScopedBlockPrec guard(blockPrec + 1);
         if (!sineOrCosine(c, x, true) || c.mantissa.size == 0) return;
         sineOrCosine(s, x, false);
-        div(s, s, c);
+        (void)div(s, s, c);  // c != 0: checked above
     }
     detail::roundInto(r, s);
 }

@@ -42,9 +42,9 @@ std::string layout(bool negative, std::string const& D, i64 q) {
 
 }  // namespace
 
-char* fpToStr(fp const& x, i32 digits) {
-    if (digits <= 0) return mallocText("");  // no figures asked for, none written
-    if (x.mantissa.size == 0) return mallocText("0");
+std::string toString(fp const& x, int digits) {
+    if (digits <= 0) return {};  // no figures asked for, none written
+    if (x.mantissa.size == 0) return "0";
     if (digits > maxStringDigits) digits = maxStringDigits;
     ScopedBlockPrec restore(blockPrec);
 
@@ -74,16 +74,17 @@ char* fpToStr(fp const& x, i32 digits) {
 
     // Estimates in a word or so: the working precision W and the decimal exponent.
     fp ln2, ln10, factor;
-    init(ln2, std::log(2.0));
-    init(ln10, std::log(10.0));
-    div(log_2_10, ln10, ln2);
-    init(factor, double(digits));
+    // Finite constants and non-zero divisors throughout: nothing here can fail.
+    (void)init(ln2, std::log(2.0));
+    (void)init(ln10, std::log(10.0));
+    (void)div(log_2_10, ln10, ln2);
+    (void)init(factor, double(digits));
     mul(temp, log_2_10, factor);
-    equate(factor, 32.0);
-    div(temp, temp, factor);
+    (void)equate(factor, 32.0);
+    (void)div(temp, temp, factor);
     i32 const W = to_long(temp) + 2;
-    equate(factor, double(lg));
-    div(temp, factor, log_2_10);
+    (void)equate(factor, double(lg));
+    (void)div(temp, factor, log_2_10);
     i32 const e = to_long(temp);
 
     blockPrec = W;
@@ -92,12 +93,12 @@ char* fpToStr(fp const& x, i32 digits) {
 
     // Scale to 10^(d-1) <= xt < 10^d, so that xt is about |x| * 10^k.
     i64 k = i64(digits) - e;
-    power(tenToDecPrec, ten, digits);
+    (void)power(tenToDecPrec, ten, digits);
     // x / 10^e as (x / 5^e) 2^-e: 5^e (2.32 |e| bits) stays well inside the
     // exponent's range where 10^e (3.32 |e|) would leave it at its ends, and
     // the quotient's exponent moves exactly.
-    power(approxX, five, e);
-    div(xt, xt, approxX);
+    (void)power(approxX, five, e);
+    (void)div(xt, xt, approxX);
     xt.exponent = i32(i64(xt.exponent) - e);  // |x / 10^e| is near 1: in range
     mul(xt, xt, tenToDecPrec);
     while (compare(xt, tenToDecPrec) < 0) {
@@ -105,18 +106,20 @@ char* fpToStr(fp const& x, i32 digits) {
         ++k;
     }
     while (compare(xt, tenToDecPrec) >= 0) {
-        div(xt, xt, ten);
+        (void)div(xt, xt, ten);
         --k;
     }
     add(xt, xt, pointFive);  // round half up; may reach 10^d
     equate(xtInt, xt);
 
-    std::string D(OwnedText(mb2Str(xtInt)).get());
+    std::string D = toString(xtInt);
     std::size_t const kept = D.find_last_not_of('0') + 1;
     i64 const q = i64(D.size() - kept) - k;
     D.resize(kept);
-    return mallocText(layout(negative, D, q));
+    return layout(negative, D, q);
 }
+
+char* fpToStr(fp const& x, i32 digits) { return mallocText(toString(x, digits)); }
 
 char* equate(char*& t, fp const& x, i32 digits) {
     t = fpToStr(x, digits);
@@ -124,7 +127,7 @@ char* equate(char*& t, fp const& x, i32 digits) {
 }
 
 std::ostream& operator<<(std::ostream& os, fp const& x) {
-    os << OwnedText(fpToStr(x, decPrec)).get();
+    os << toString(x, decPrec);
     return os;
 }
 

@@ -84,7 +84,7 @@ bool readFraction(DecimalFraction& d, char const* text) {
 // r = x * 10^k for k >= 0.
 void timesPowerOfTen(mb& r, mb const& x, i64 k) {
     mb p;
-    power(p, mb(10), i32(k));
+    (void)power(p, mb(10), i32(k));  // 10^k, k >= 0: cannot fail
     if (k == 0) equate(p, 1);
     mul(r, x, p);
 }
@@ -154,8 +154,7 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
         // The fp reader rounds num * 10^exp10 correctly (or refuses it beyond
         // the range); the division by den is a second rounding.
         exact = false;
-        OwnedText digits(mb2Str(d.num));
-        std::string const text = std::string(digits.get()) + "e" + std::to_string(d.exp10);
+        std::string const text = toString(d.num) + "e" + std::to_string(d.exp10);
         fp top, bottom, q;
         bool const whole = compare(d.den, mb(1)) == 0;
         {
@@ -164,8 +163,7 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
             if (!equate(top, text.c_str())) return false;
             equate(bottom, d.den);
             OverflowWatch watch;
-            div(q, top, bottom);
-            if (watch.overflowed() || !q) return false;
+            if (!div(q, top, bottom) || watch.overflowed() || !q) return false;
         }
         x = q;
         fpNormalize(x);
@@ -183,7 +181,7 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
         mbShiftLeft(N, N, s);
     else
         mbShiftLeft(D, D, -s);
-    divRem(q, rem, N, D);
+    (void)divRem(q, rem, N, D);  // D > 0
     // Exact when nothing was left over and q's bits, from its top set bit to
     // its lowest, fit the words (rounding keeps a left-aligned top word).
     exact = rem.size == 0 && significantSpan(q) <= 32 * i64(words);

@@ -19,8 +19,7 @@ bool readFraction(fp& part, char const* text) {
     if (!bottom) return false;
     // A quotient beyond the exponent's range cannot be held: not a number.
     OverflowWatch watch;
-    div(part, top, bottom);
-    return !watch.overflowed();
+    return div(part, top, bottom) && !watch.overflowed();
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ bool divRem(mb& q, mb& r, mb const& x, mb const& y) {
         r.size = rem == 0 ? 0 : detail::signOf(xl);
         return true;
     }
-    div(q, xl, yl);
+    (void)div(q, xl, yl);  // y != 0: checked above
     mb product;
     mul(product, q, yl);
     sub(r, xl, product);
@@ -109,7 +109,7 @@ void myModulus(mb& r, mb const& x, mb const& n) {
     thread_local mb temp, nn;  // per thread: working storage reused between calls
     equateWithCare(nn, n);  // r may be n
     nn.size = length(nn);
-    divRem(temp, r, x, nn);
+    (void)divRem(temp, r, x, nn);  // nn != 0: checked above
     // The remainder has x's sign, so testing r also serves when r is x.
     if (r.size < 0) add(r, r, nn);
 }

@@ -101,7 +101,7 @@ bool mbToDouble(double& out, mb const& x, i64 e) {
 
 bool equate(double& out, mb const& x) { return mbToDouble(out, x, 0); }
 
-mb::mb(double d) { equate(*this, d); }  // stays 0 for an infinity or NaN
+mb::mb(double d) { (void)equate(*this, d); }  // stays 0 for an infinity or NaN
 
 mb& mb::operator=(double d) {
     if (!equate(*this, d)) detail::makeEmptyZero(*this);  // an infinity or NaN gives 0

@@ -62,8 +62,9 @@ bool power(mb& r, mb const& x, i32 n) {
         return ok;
     }
     if (n == 0) {
+        bool const ok = x.size != 0;  // read before r, which may be x, is written
         equate(r, one);
-        return x.size != 0;
+        return ok;
     }
     // Left-to-right square and multiply over the bits of n.
     mb t;

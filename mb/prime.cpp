@@ -61,7 +61,7 @@ public:
     // True when a random base in [2, n - 2] proves n composite.
     bool randomWitness() {
         mb a;
-        mbRandom(a, n_ - 3);
+        (void)mbRandom(a, n_ - 3);  // n - 3 >= 2 for n >= 5
         a += 2;
         detail::Montgomery::Value y;
         detail::windowPower(ring_, y, ring_.toForm(a), d_);

@@ -23,7 +23,7 @@ void newtonRoot(mb& r, mb const& x, mb const& start) {
     equateWithCare(s1, start);
     equateWithCare(t1, s1);
     for (int step = 0; step < maxNewtonSteps; ++step) {
-        div(s, x, s1);
+        (void)div(s, x, s1);  // s1 >= 1
         add(s, s, s1);
         mbShiftRight(s, s, 1);
         if (compare(s, s1) == 0) break;
@@ -54,7 +54,7 @@ void rootOfPositive(mb& r, mb const& x) {
         i32 const shift = k > 52 ? ((k - 52 + 1) & ~1) : 0;  // even, so the root's shift is exact
         mbShiftRight(start, x, shift);
         u64 top = 0;
-        equate(top, start);
+        (void)equate(top, start);  // start has at most 53 bits
         equate(start, u64(std::sqrt(double(top))) + 1);
         mbShiftLeft(start, start, shift / 2);
     } else {
@@ -116,27 +116,28 @@ void nthRoot(mb& r, mb const& x, i32 n) {
     }
     // 2^floor(lg A / n) is not above the root; Newton's steps then land above it
     // and come down until they stand still.
-    power(B, two, Lg2(A) / n);
+    // non-zero bases: power cannot fail
+    (void)power(B, two, Lg2(A) / n);
     for (;;) {
-        power(Q, B, n - 1);
+        (void)power(Q, B, n - 1);
         mul(P, Q, B);
         mulByScalarAbs(Q, Q, u32(n));
         sub(P, A, P);
-        div(P, P, Q);
+        (void)div(P, P, Q);  // Q = n B^(n-1) >= 1
         add(P, P, B);
         if (compare(P, B) == 0) break;
         equate(B, P);
     }
-    power(P, B, n);
+    (void)power(P, B, n);
     if (compare(P, A) > 0) {
         do {
             sub(B, B, one);
-            power(P, B, n);
+            (void)power(P, B, n);
         } while (compare(P, A) > 0);
     } else if (compare(P, A) < 0) {
         do {
             add(B, B, one);
-            power(P, B, n);
+            (void)power(P, B, n);
         } while (compare(P, A) < 0);
         if (compare(P, A) > 0) sub(B, B, one);
     }

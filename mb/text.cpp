@@ -150,6 +150,8 @@ char* mb2Str(mb const& x) {
     return out;
 }
 
+std::string toString(mb const& x) { return OwnedText(mb2Str(x)).get(); }
+
 void equate(char*& out, mb const& x) { out = mb2Str(x); }
 
 std::ostream& operator<<(std::ostream& os, mb const& x) {

@@ -185,7 +185,7 @@ bool gaussianIntegers(Polynomial const& p, detail::GaussianPoly& out) {
             any = true;
             mb g, q;
             gcd(g, den, part->den);
-            div(q, part->den, g);
+            (void)div(q, part->den, g);  // g >= 1: the denominators are positive
             mul(den, den, q);
         }
     if (!any || high - low > spreadLimit) return false;
@@ -193,8 +193,8 @@ bool gaussianIntegers(Polynomial const& p, detail::GaussianPoly& out) {
     auto whole = [&](mb& r, DecimalFraction const& d) {
         if (d.num.size == 0) return;
         mb scale, ten;
-        div(scale, den, d.den);
-        power(ten, mb(10), i32(d.exp10 - low));
+        (void)div(scale, den, d.den);  // d.den > 0
+        (void)power(ten, mb(10), i32(d.exp10 - low));  // 10^k, k >= 0: cannot fail
         if (d.exp10 == low) equate(ten, 1);
         mul(r, d.num, scale);
         mul(r, r, ten);
@@ -259,7 +259,7 @@ RootReport fromFactors(Search& search, Polynomial const& p, std::vector<detail::
     for (auto k : order) ordered.push_back(whole.roots[k]);
     whole.roots = std::move(ordered);
     ScopedBlockPrec const precision(wordsForFigures(whole.carriedUsed));
-    p.toComplex(whole.coefficients, blockPrec);
+    if (!p.toComplex(whole.coefficients, blockPrec)) return failure(entryMessage);
     if (options.certify) whole.warning = uncertainWarning(whole.roots, options.shownFigures, whole.carriedUsed);
     return whole;
 }
@@ -317,10 +317,8 @@ std::string uncertainWarning(std::vector<FoundRoot> const& roots, int shown, int
     for (std::size_t k = 0; k < roots.size(); ++k) {
         FoundRoot const& r = roots[k];
         if (r.certainFigures >= shown) continue;
-        std::string const z = OwnedText(fpToStr(r.root.re, 6)).get() + std::string(" , ") +
-                              OwnedText(fpToStr(r.root.im, 6)).get();
-        out += "\nroot " + std::to_string(k + 1) + " (" + z + "): " + std::to_string(std::max(r.certainFigures, 0)) +
-               " of " + std::to_string(shown) + " figures certain";
+        out += "\nroot " + std::to_string(k + 1) + " " + toString(r.root, 6) + ": " +
+               std::to_string(std::max(r.certainFigures, 0)) + " of " + std::to_string(shown) + " figures certain";
     }
     if (out.empty()) return out;
     return "Not every figure shown is certain, with " + std::to_string(carried) + " figures carried:" + out;

@@ -63,7 +63,7 @@ void reflected(fp& r, fp const& x) {
         underflows = watch.overflowed();
         if (underflows) fpClearOverflow();  // the watch keeps only an earlier overflow
         mul(g, g, f);
-        div(g, P, g);
+        (void)div(g, P, g);  // g != 0: x is no pole (no integer) here
     }
     if (underflows)
         r = fp();
@@ -142,7 +142,7 @@ void Gamma(fp& r, fp const& x) {
             add(t, t, x);
             mul(product, product, t);
         }
-        div(g, g, product);
+        (void)div(g, g, product);  // product != 0: x is no pole
     }
     detail::roundInto(r, g);
 }

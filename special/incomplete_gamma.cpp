@@ -67,7 +67,7 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
         mul(a2, a, a);
         mul(ax, a, x);
         mul(x2, x, x);
-        div(t, one, a);
+        (void)div(t, one, a);  // a > 0 here
         for (i64 k = 0;; k += 2) {
             mul(D, a, detail::integerValue(2 * k + 3));
             add(D, D, a2);
@@ -75,7 +75,7 @@ void smallIncompleteGamma(fp& r, fp const& a, fp const& x) {
             mul(N, x, detail::integerValue(k + 2));
             add(N, N, ax);
             add(N, N, D);
-            div(u, t, D);
+            (void)div(u, t, D);  // D > 0
             mul(N, u, N);
             add(s1, s, N);
             if (compare(s1, s) == 0) break;
@@ -120,7 +120,7 @@ void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
     equate(b0, 1);
     equate(a1, 1);
     equate(b1, x);
-    div(s, a1, b1);
+    (void)div(s, a1, b1);  // x > 0 here
     for (i32 k = 1; k <= maxFractionTerms; ++k) {
         equate(n, k);
         sub(na, n, a);
@@ -137,7 +137,8 @@ void largeIncompleteGamma(fp& r, fp const& a, fp const& x) {
         i32 const scale = Lg2(b1);
         for (fp* v : {&a0, &a1, &b0, &b1})
             if (v->mantissa.size != 0) v->exponent -= scale;
-        div(s1, a1, b1);
+        // b1, the convergent's denominator, is non-zero in practice; a zero would leave s1
+        (void)div(s1, a1, b1);
         blockPrec = M;
         bool const settled = compare(s, s1) == 0;
         blockPrec = W;

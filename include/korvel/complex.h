@@ -7,6 +7,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 #include <type_traits>
 
 #include <korvel/fp.h>
@@ -68,14 +69,12 @@ struct fpComplex {
     fpComplex& operator/=(mb const& x);
     fpComplex& operator/=(double x);
 
-    bool operator==(fpComplex const& z) const;
-    bool operator!=(fpComplex const& z) const;
+    // Part by part, as fp compares; != and the forms with the other operand
+    // first are rewritten from these.
+    bool operator==(fpComplex const& z) const = default;
     bool operator==(fp const& x) const;  // re == x and im == 0
-    bool operator!=(fp const& x) const;
     bool operator==(mb const& x) const;
-    bool operator!=(mb const& x) const;
     bool operator==(double x) const;
-    bool operator!=(double x) const;
     bool operator!() const;  // both parts zero
 };
 
@@ -200,9 +199,10 @@ void atanh(fpComplex& r, fpComplex const& z);   // principal; atanh(+-1) = 0
 fpComplex atanh(fpComplex const& z);
 
 // ---- text --------------------------------------------------------------------------------
-bool fpConvFromString(fpComplex& z, char const* s);  // "re", "re,im", "(re, im)"
-bool fpConvFromString(fpComplex& z, char const* realText, char const* imagText);
+[[nodiscard]] bool fpConvFromString(fpComplex& z, char const* s);  // "re", "re,im", "(re, im)"
+[[nodiscard]] bool fpConvFromString(fpComplex& z, char const* realText, char const* imagText);
 char* fpComplexToStr(fpComplex const& z, i32 digits);  // "(re , im)", malloc'd
+std::string toString(fpComplex const& z, int figures);  // "(re , im)", the text of fpComplexToStr
 std::ostream& operator<<(std::ostream& os, fpComplex const& z);  // "(re, im)" at decPrec digits
 
 }  // namespace korvel

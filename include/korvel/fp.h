@@ -15,9 +15,16 @@
 // blockPrec, decPrec, the overflow flag, the cached constants (ln 2, e, pi, ln 10)
 // and every working value are per thread, so each thread computes as if alone
 // and sets its own precision (a new thread starts at B = 5).
+//
+// Unlike double: `x << n` and `x >> n` scale x itself by 2^n and 2^-n and return
+// it (`y = x << 3` changes x too); `^` is pow, not exclusive or, and binds more
+// loosely than `+` and `==` (write (x ^ 2) + 1); floor truncates toward zero
+// (floor(-1.5) is -1); `/` by zero gives 0.
 #pragma once
 
+#include <compare>
 #include <iosfwd>
+#include <string>
 
 #include <korvel/mb.h>
 #include <korvel/export.h>
@@ -90,24 +97,15 @@ fp operator-(mb const& x, fp const& y);
 fp operator*(mb const& x, fp const& y);
 fp operator/(mb const& x, fp const& y);
 
+// By value, as compare(x, y), whatever the forms (so the ordering is weak: equal
+// values may differ in mantissa and exponent). The other operators, and the
+// forms with mb or double first, are rewritten from these.
 bool operator==(fp const& x, fp const& y);
-bool operator!=(fp const& x, fp const& y);
-bool operator<(fp const& x, fp const& y);
-bool operator<=(fp const& x, fp const& y);
-bool operator>(fp const& x, fp const& y);
-bool operator>=(fp const& x, fp const& y);
+std::weak_ordering operator<=>(fp const& x, fp const& y);
 bool operator==(fp const& x, mb const& y);
-bool operator!=(fp const& x, mb const& y);
-bool operator<(fp const& x, mb const& y);
-bool operator<=(fp const& x, mb const& y);
-bool operator>(fp const& x, mb const& y);
-bool operator>=(fp const& x, mb const& y);
-bool operator==(fp const& x, double y);
-bool operator!=(fp const& x, double y);
-bool operator<(fp const& x, double y);
-bool operator<=(fp const& x, double y);
-bool operator>(fp const& x, double y);
-bool operator>=(fp const& x, double y);
+std::weak_ordering operator<=>(fp const& x, mb const& y);
+bool operator==(fp const& x, double y);  // y enters as fp(y)
+std::weak_ordering operator<=>(fp const& x, double y);
 
 // ---- precision -------------------------------------------------------------------
 // Both are per thread, so that computations on two threads (two root searches,
@@ -174,10 +172,10 @@ i32 Lg2(fp const& x);                     // floor(log2 |x|); 0 for zero
 void add(fp& r, fp const& x, fp const& y);   // r = x + y
 void sub(fp& r, fp const& x, fp const& y);   // r = x - y
 void mul(fp& r, fp const& x, fp const& y);   // r = x * y (short product)
-bool div(fp& r, fp const& x, fp const& y);   // r = x / y; false for y = 0, r unchanged
+[[nodiscard]] bool div(fp& r, fp const& x, fp const& y);  // r = x / y; false for y = 0, r unchanged
 i32 fpCompareAbs(fp const& x, fp const& y);  // sign(|x| - |y|)
 i32 compare(fp const& x, fp const& y);       // sign(x - y)
-bool power(fp& r, fp const& x, i32 n);       // r = x^n; false for 0^n, n <= 0
+[[nodiscard]] bool power(fp& r, fp const& x, i32 n);  // r = x^n; false for 0^n, n <= 0
 
 void add(fp& r, mb const& x, fp const& y);
 void add(fp& r, fp const& x, mb const& y);
@@ -185,8 +183,8 @@ void sub(fp& r, mb const& x, fp const& y);
 void sub(fp& r, fp const& x, mb const& y);
 void mul(fp& r, mb const& x, fp const& y);
 void mul(fp& r, fp const& x, mb const& y);
-bool div(fp& r, mb const& x, fp const& y);
-bool div(fp& r, fp const& x, mb const& y);
+[[nodiscard]] bool div(fp& r, mb const& x, fp const& y);
+[[nodiscard]] bool div(fp& r, fp const& x, mb const& y);
 
 // A double operand enters through its 15-digit decimal text.
 void add(fp& r, double x, fp const& y);
@@ -195,8 +193,8 @@ void sub(fp& r, double x, fp const& y);
 void sub(fp& r, fp const& x, double y);
 void mul(fp& r, double x, fp const& y);
 void mul(fp& r, fp const& x, double y);
-bool div(fp& r, double x, fp const& y);
-bool div(fp& r, fp const& x, double y);
+[[nodiscard]] bool div(fp& r, double x, fp const& y);
+[[nodiscard]] bool div(fp& r, fp const& x, double y);
 
 // ---- elementary functions ------------------------------------------------------
 void sqrt(fp& r, fp const& x);            // r = sqrt(x), B words truncated; x < 0 leaves r
@@ -205,18 +203,19 @@ void power2(fp& r, i32 n);                // r = 2^n exactly
 fp power2(i32 n);
 // r = x^n; false (r = 0) above the exponent's range, 0 below it; false with r
 // unchanged for 0^n, n < 0.
-bool pow(fp& r, fp const& x, i32 n);
+[[nodiscard]] bool pow(fp& r, fp const& x, i32 n);
 fp pow(fp const& x, i32 n);
 // r = x^y; false for x < 0 with y not an integer, as for the integer form otherwise.
-bool pow(fp& r, fp const& x, fp const& y);
-bool pow(fp& r, double x, fp const& y);
-bool pow(fp& r, fp const& x, double y);
+[[nodiscard]] bool pow(fp& r, fp const& x, fp const& y);
+[[nodiscard]] bool pow(fp& r, double x, fp const& y);
+[[nodiscard]] bool pow(fp& r, fp const& x, double y);
 fp pow(fp const& x, fp const& y);
 fp pow(double x, fp const& y);
 fp pow(fp const& x, double y);
 void log(fp& r, fp const& x);             // natural logarithm; x <= 0 leaves r
 fp log(fp const& x);
-bool log(double& out, mb const& x);      // out = ln x for x > 0, within one ulp; false (out unchanged) otherwise
+// out = ln x for x > 0, within one ulp; false (out unchanged) otherwise.
+[[nodiscard]] bool log(double& out, mb const& x);
 double log(mb const& x);                 // ln x within one ulp; NaN for x < 0, -inf for 0
 void exp(fp& r, fp const& x);             // e^x
 fp exp(fp const& x);
@@ -262,14 +261,15 @@ fp atanh(fp const& x);
 // False, with r unchanged, when unreadable or when a non-zero value would round
 // to zero, lose bits below 2^INT_MIN (keeping fewer than B words), or lie beyond
 // the largest magnitude.
-bool fpConvFromString(fp& r, char const* s);
-bool init(fp& r, char const* s);              // read s into a fresh r, normalised
-bool equate(fp& r, char const* s);
+[[nodiscard]] bool fpConvFromString(fp& r, char const* s);
+[[nodiscard]] bool init(fp& r, char const* s);  // read s into a fresh r, normalised
+[[nodiscard]] bool equate(fp& r, char const* s);
 // At most `digits` significant digits, malloc'd; a count above maxStringDigits
 // is taken as maxStringDigits, and a count below 1 gives the empty text "".
 // Scientific form writes one digit without a point: 2e30, 1.5e-7.
 inline constexpr i32 maxStringDigits = 100000;
 char* fpToStr(fp const& x, i32 digits);
+std::string toString(fp const& x, int figures);  // the text of fpToStr(x, figures)
 char* equate(char*& t, fp const& x, i32 digits);
 std::ostream& operator<<(std::ostream& os, fp const& x);  // fpToStr(x, decPrec)
 
@@ -279,11 +279,11 @@ std::ostream& operator<<(std::ostream& os, fp const& x);  // fpToStr(x, decPrec)
 // largest magnitude of B words as an overflow does (positive for NaN, with the
 // infinity's sign otherwise) and raise the flag fpOverflowed() reports.
 // findPolyRoots refuses a coefficient at that magnitude.
-bool init(fp& r, double d);              // through the text "%.14e" of d; false (r unchanged) for NaN, +-inf
-bool equate(fp& r, double d);
-bool equate(double& d, fp const& x);     // through fpToStr(x, 16); false and 0 beyond the double range
+[[nodiscard]] bool init(fp& r, double d);  // through the text "%.14e" of d; false (r unchanged) for NaN, +-inf
+[[nodiscard]] bool equate(fp& r, double d);
+[[nodiscard]] bool equate(double& d, fp const& x);  // through fpToStr(x, 16); false and 0 beyond the double range
 i32 to_long(fp const& x);                // low 32 bits of the integer part, signed
-bool equate(i32& v, fp const& x);        // v = x when x is an integer that fits
+[[nodiscard]] bool equate(i32& v, fp const& x);  // v = x when x is an integer that fits
 void floor(fp& r, fp const& x);          // integer part, toward zero
 fp floor(fp const& x);
 bool isItInteger(fp const& x);

@@ -27,32 +27,33 @@ inline constexpr int maxDegree = 100000;
 
 // ---- field splitting -------------------------------------------------------------------
 // First occurrence of sep in text at an index >= start; false when none.
-bool FindSep(int& pos, char const* text, char const* sep, int start);
+[[nodiscard]] bool FindSep(int& pos, char const* text, char const* sep, int start);
 // Number of fields sep divides text into (overlapping occurrences count).
 int CountFields(char const* text, char const* sep);
 // Field n (from 1) as a new text; the whole text when sep does not occur.
 char* NthField(char const* text, char const* sep, int n);
 
 // ---- number text ---------------------------------------------------------------------------
-bool VerifyNumString(char const* s);     // [+-]digits, a lone sign included
-bool VerifyNumDPString(char const* s);   // integer part, optionally "." and digits
-bool VerifyNumExpString(char const* s);  // decimal, optionally "e" and an integer
-bool VerifyNumExpString2(char*& mantissa, char*& exponent, char const* s);  // defaults "0", "0"
-bool VerifyNumFracString(char const* s);  // exponent text, optionally "/" and another
-bool VerifyNumFracString2(char*& numerator, char*& denominator, char const* s);  // defaults "0", "1"
-bool VerifyNumComplexFracString(char const* s);  // fraction, optionally "," and another
-bool VerifyNumComplexFracString2(char*& realPart, char*& imagPart, char const* s);  // defaults "0/1", "0/1"
+[[nodiscard]] bool VerifyNumString(char const* s);     // [+-]digits, a lone sign included
+[[nodiscard]] bool VerifyNumDPString(char const* s);   // integer part, optionally "." and digits
+[[nodiscard]] bool VerifyNumExpString(char const* s);  // decimal, optionally "e" and an integer
+[[nodiscard]] bool VerifyNumExpString2(char*& mantissa, char*& exponent, char const* s);  // defaults "0", "0"
+[[nodiscard]] bool VerifyNumFracString(char const* s);  // exponent text, optionally "/" and another
+[[nodiscard]] bool VerifyNumFracString2(char*& numerator, char*& denominator, char const* s);  // defaults "0", "1"
+[[nodiscard]] bool VerifyNumComplexFracString(char const* s);  // fraction, optionally "," and another
+// Defaults "0/1", "0/1".
+[[nodiscard]] bool VerifyNumComplexFracString2(char*& realPart, char*& imagPart, char const* s);
 
 // ---- polynomials ------------------------------------------------------------------------------
 // z = the coefficient in s: "" and "+" give 1, "-" gives -1.
-bool getTheNumber(fpComplex& z, char const* s);
+[[nodiscard]] bool getTheNumber(fpComplex& z, char const* s);
 // True when text is in x-notation with readable exponents; n = the largest power.
-bool xPresence(int& n, char const* text);
+[[nodiscard]] bool xPresence(int& n, char const* text);
 // n = the number of lines of a list less one (a final empty line not counted); true when n >= 1.
-bool xNoPresence(int& n, char const* sep, char const* text);
+[[nodiscard]] bool xNoPresence(int& n, char const* sep, char const* text);
 // Fill a[0 .. n] (a[k] the coefficient of x^k); false on an entry fault or a constant polynomial.
-bool inputPoly_x(fpComplex*& a, int n, char const* text);
-bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text);
+[[nodiscard]] bool inputPoly_x(fpComplex*& a, int n, char const* text);
+[[nodiscard]] bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text);
 
 // A typed polynomial in the form its text shows: x-notation, keeping only the
 // characters of that notation, or a list of lines (ending in LF or CR LF) with
@@ -62,11 +63,12 @@ bool inputPoly(fpComplex*& a, int n, char const* sep, char const* text);
 // when nothing was; blanks or line ends that join two runs of digits are named
 // there too ("blank between 4 and 3"). The whole text is read, NUL bytes
 // included: a NUL byte is refused. False on an entry problem.
-bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored);
+[[nodiscard]] bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients,
+                                  std::string& ignored);
 // The same; problem gets what refused the text when that can be named for the
 // user ("NUL byte on line 2"), empty otherwise.
-bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients, std::string& ignored,
-                    std::string& problem);
+[[nodiscard]] bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coefficients,
+                                  std::string& ignored, std::string& problem);
 
 // ---- exact coefficients ------------------------------------------------------------------
 // A real number as typed: num / den * 10^exp10 with den > 0, exactly.
@@ -80,15 +82,15 @@ struct ExactComplex {
 };
 
 // z = the coefficient in s, exactly, as getTheNumber reads it.
-bool readExact(ExactComplex& z, char const* s);
+[[nodiscard]] bool readExact(ExactComplex& z, char const* s);
 // r = x + y exactly; false when their powers of ten lie more than 100000 apart.
-bool add(DecimalFraction& r, DecimalFraction const& x, DecimalFraction const& y);
+[[nodiscard]] bool add(DecimalFraction& r, DecimalFraction const& x, DecimalFraction const& y);
 // x = d rounded to `words` words to nearest, ties away from zero, as fpNormalize
 // rounds; exact tells whether it was held without rounding. A power of ten
 // beyond 10^+-100000 goes through the fp reader and a division: within one unit
 // of the last word then, and never called exact. False (x unchanged) when d lies
 // beyond the range of fp.
-bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact);
+[[nodiscard]] bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact);
 
 // A polynomial as given: coefficients typed as text, held exactly, or fp
 // values handed over by a caller, held as they are. Leading zero coefficients
@@ -106,7 +108,7 @@ public:
     // a[0 .. degree()] = the coefficients at `words` words, each part rounded
     // correctly (fp values as they are); exact tells whether none was rounded.
     // False when a coefficient lies beyond the range of fp.
-    bool toComplex(std::vector<fpComplex>& a, i32 words, bool* exact = nullptr) const;
+    [[nodiscard]] bool toComplex(std::vector<fpComplex>& a, i32 words, bool* exact = nullptr) const;
 
 private:
     std::vector<ExactComplex> exact_;

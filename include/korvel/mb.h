@@ -6,6 +6,12 @@
 // operand unless a routine says otherwise. Failures are reported by a false
 // result; a failed allocation ends the program with exit(1).
 //
+// Unlike the built-in integers: `x << n` and `x >> n` shift x itself and return
+// it (`y = x << 3` changes x too), by |n| bits whatever n's sign, and `>>` of a
+// negative x rounds toward zero; `^` is the power, not exclusive or, and binds
+// more loosely than `+` and `==` (write (x ^ 2) + 1); postfix ++ and -- return
+// nothing; `os << x` ends the line. Miller_Rabin returns true for a composite.
+//
 // Threads: any routine may run on several threads at once on distinct objects.
 // Working values and word storage are kept per thread (thread_local), and no
 // routine writes shared state; an mb must not be used on two threads at once,
@@ -13,10 +19,12 @@
 #pragma once
 
 #include <bit>
+#include <compare>
 #include <concepts>
 #include <cstdint>
 #include <iosfwd>
 #include <limits>
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -146,12 +154,12 @@ mb sqr(mb const& x);                                  // x * x
 void mulByScalarAbs(mb& r, mb const& x, u32 w);       // r = x * w (sign of x)
 u32 mbShortDiv(mb& q, mb const& a, mb const& b);      // one-word b: q = a / b toward 0; returns |a| mod |b|
 u32 mbShortDiv(mb& q, mb const& a, u32 d);            // the same with a word divisor d != 0
-bool power(mb& r, mb const& x, i32 n);                // r = x^n; false for 0^0 and 0^-n
+[[nodiscard]] bool power(mb& r, mb const& x, i32 n);  // r = x^n; false for 0^0 and 0^-n
 
 // ---- long division ---------------------------------------------------------
-bool div(mb& q, mb const& x, mb const& y);            // q = x / y toward 0; false for y = 0
+[[nodiscard]] bool div(mb& q, mb const& x, mb const& y);  // q = x / y toward 0; false for y = 0
 u32 ThreeByTwo(mb& a, mb& b);                         // digit estimate (a2 a1 a0) / (b1 b0)
-bool divRem(mb& q, mb& r, mb const& x, mb const& y);  // q = x / y toward 0, r = x - q*y; q, r distinct
+[[nodiscard]] bool divRem(mb& q, mb& r, mb const& x, mb const& y);  // q = x / y toward 0, r = x - q*y; q, r distinct
 void myModulus(mb& r, mb const& x, mb const& n);      // r = x mod |n| in [0, |n|); n = 0 leaves r
 
 // ---- roots -------------------------------------------------------------------
@@ -161,10 +169,11 @@ void nthRoot(mb& r, mb const& x, i32 n);  // r = sign(x) floor(|x|^(1/n)); 0 for
 mb nthRoot(mb const& x, i32 n);
 
 // ---- decimal text ----------------------------------------------------------
-bool mbConvFromStr(mb& x, char const* text);  // x = integer in text; false on a syntax error
-bool init(mb& x, char const* text);           // x = text, nothing freed first
-bool equate(mb& x, char const* text);         // x = text
+[[nodiscard]] bool mbConvFromStr(mb& x, char const* text);  // x = integer in text; false on a syntax error
+[[nodiscard]] bool init(mb& x, char const* text);  // x = text, nothing freed first
+[[nodiscard]] bool equate(mb& x, char const* text);  // x = text
 char* mb2Str(mb const& x);                    // decimal text, malloc'd; the caller frees it
+std::string toString(mb const& x);            // the text of mb2Str(x)
 void equate(char*& out, mb const& x);         // out = mb2Str(x)
 std::ostream& operator<<(std::ostream& os, mb const& x);  // text, then std::endl
 
@@ -208,7 +217,7 @@ struct lstack {
 // ---- machine integers --------------------------------------------------------
 namespace detail {
 void equateMagnitude(mb& x, u64 magnitude, bool negative, bool twoWords);
-bool magnitudeOf(mb const& x, u64& magnitude);  // false when |x| needs more than 64 bits
+[[nodiscard]] bool magnitudeOf(mb const& x, u64& magnitude);  // false when |x| needs more than 64 bits
 }  // namespace detail
 
 // x = v. A zero v keeps x's storage; types of up to 32 bits give one exact word,
@@ -236,7 +245,7 @@ bool init(mb& x, T v) {
 // bits accept a symmetric range (their minimum is refused); a refused one-word
 // value with bit 31 set leaves its bit pattern in a 32-bit signed out.
 template <MachineInteger T>
-bool equate(T& out, mb const& x) {
+[[nodiscard]] bool equate(T& out, mb const& x) {
     out = 0;
     u64 m = 0;
     bool const negative = x.size < 0;
@@ -265,9 +274,10 @@ bool equate(T& out, mb const& x) {
 // mpz_set_d does; an infinity or NaN counts as 0 and makes the div and divRem
 // forms fail. Machine-integer operands of every type are exact. The forms with
 // a machine-integer operand behave as those with a double of the same value.
-bool equate(mb& x, double d);                       // x = trunc(d); false (x unchanged) for an infinity or NaN
-bool equate(double& out, mb const& x);              // out = x to nearest, ties to even; false (+-inf) beyond range
-bool mbToDouble(double& out, mb const& x, i64 e);   // out = x * 2^e to nearest, ties to even; false when +-inf
+[[nodiscard]] bool equate(mb& x, double d);         // x = trunc(d); false (x unchanged) for an infinity or NaN
+[[nodiscard]] bool equate(double& out, mb const& x);  // out = x to nearest, ties to even; false (+-inf) beyond range
+// out = x * 2^e to nearest, ties to even; false when +-inf.
+[[nodiscard]] bool mbToDouble(double& out, mb const& x, i64 e);
 
 void add(mb& r, double x, mb const& y);             // r = trunc(x) + y
 void add(mb& r, mb const& x, double y);             // r = x + trunc(y)
@@ -275,10 +285,10 @@ void sub(mb& r, double x, mb const& y);             // r = trunc(x) - y
 void sub(mb& r, mb const& x, double y);             // r = x - trunc(y)
 void mul(mb& r, double x, mb const& y);             // r = trunc(x) * y
 void mul(mb& r, mb const& x, double y);             // r = x * trunc(y)
-bool div(mb& q, double x, mb const& y);             // q = trunc(x) / y; false (q unchanged) for y = 0
-bool div(mb& q, mb const& x, double y);             // q = x / trunc(y); false (q unchanged) for |y| < 1
-bool divRem(mb& q, mb& r, double x, mb const& y);   // divRem with trunc(x)
-bool divRem(mb& q, mb& r, mb const& x, double y);   // divRem with trunc(y)
+[[nodiscard]] bool div(mb& q, double x, mb const& y);  // q = trunc(x) / y; false (q unchanged) for y = 0
+[[nodiscard]] bool div(mb& q, mb const& x, double y);  // q = x / trunc(y); false (q unchanged) for |y| < 1
+[[nodiscard]] bool divRem(mb& q, mb& r, double x, mb const& y);  // divRem with trunc(x)
+[[nodiscard]] bool divRem(mb& q, mb& r, mb const& x, double y);  // divRem with trunc(y)
 void myModulus(mb& r, mb const& x, double d);       // r = x mod trunc(d) in [0, d); r = 0 for d <= 0 or x = 0
 
 namespace detail {
@@ -299,12 +309,14 @@ template <MachineInteger T> void sub(mb& r, T x, mb const& y) { sub(r, detail::m
 template <MachineInteger T> void sub(mb& r, mb const& x, T y) { sub(r, x, detail::machineOperand(y)); }
 template <MachineInteger T> void mul(mb& r, T x, mb const& y) { mul(r, detail::machineOperand(x), y); }
 template <MachineInteger T> void mul(mb& r, mb const& x, T y) { mul(r, x, detail::machineOperand(y)); }
-template <MachineInteger T> bool div(mb& q, T x, mb const& y) { return div(q, detail::machineOperand(x), y); }
-template <MachineInteger T> bool div(mb& q, mb const& x, T y) { return div(q, x, detail::machineOperand(y)); }
 template <MachineInteger T>
-bool divRem(mb& q, mb& r, T x, mb const& y) { return divRem(q, r, detail::machineOperand(x), y); }
+[[nodiscard]] bool div(mb& q, T x, mb const& y) { return div(q, detail::machineOperand(x), y); }
 template <MachineInteger T>
-bool divRem(mb& q, mb& r, mb const& x, T y) { return divRem(q, r, x, detail::machineOperand(y)); }
+[[nodiscard]] bool div(mb& q, mb const& x, T y) { return div(q, x, detail::machineOperand(y)); }
+template <MachineInteger T>
+[[nodiscard]] bool divRem(mb& q, mb& r, T x, mb const& y) { return divRem(q, r, detail::machineOperand(x), y); }
+template <MachineInteger T>
+[[nodiscard]] bool divRem(mb& q, mb& r, mb const& x, T y) { return divRem(q, r, x, detail::machineOperand(y)); }
 // r = x mod d in [0, d); r = 0 for d <= 0.
 template <MachineInteger T>
 void myModulus(mb& r, mb const& x, T d) {
@@ -319,11 +331,11 @@ template <MachineInteger T> mb& mb::operator=(T v) { equate(*this, v); return *t
 template <MachineInteger T> mb& mb::operator+=(T y) { add(*this, *this, y); return *this; }
 template <MachineInteger T> mb& mb::operator-=(T y) { sub(*this, *this, y); return *this; }
 template <MachineInteger T> mb& mb::operator*=(T y) { mul(*this, *this, y); return *this; }
-template <MachineInteger T> mb& mb::operator/=(T y) { div(*this, *this, y); return *this; }
+template <MachineInteger T> mb& mb::operator/=(T y) { (void)div(*this, *this, y); return *this; }  // y = 0: unchanged
 template <MachineInteger T> mb mb::operator+(T y) const { mb r; add(r, *this, y); return r; }
 template <MachineInteger T> mb mb::operator-(T y) const { mb r; sub(r, *this, y); return r; }
 template <MachineInteger T> mb mb::operator*(T y) const { mb r; mul(r, *this, y); return r; }
-template <MachineInteger T> mb mb::operator/(T y) const { mb r; div(r, *this, y); return r; }
+template <MachineInteger T> mb mb::operator/(T y) const { mb r; (void)div(r, *this, y); return r; }  // y = 0: 0
 template <MachineInteger T> mb mb::operator%(T y) const { mb r; myModulus(r, *this, y); return r; }
 
 // d op y with d first; d is cut to its integer part as above.
@@ -334,36 +346,35 @@ mb operator/(double d, mb const& y);
 template <MachineInteger T> mb operator+(T d, mb const& y) { mb r; add(r, d, y); return r; }
 template <MachineInteger T> mb operator-(T d, mb const& y) { mb r; sub(r, d, y); return r; }
 template <MachineInteger T> mb operator*(T d, mb const& y) { mb r; mul(r, d, y); return r; }
-template <MachineInteger T> mb operator/(T d, mb const& y) { mb r; div(r, d, y); return r; }
+template <MachineInteger T> mb operator/(T d, mb const& y) { mb r; (void)div(r, d, y); return r; }  // y = 0: 0
 
+// By value, as compare(x, y); !=, <, <=, > and >= are rewritten from these two.
 bool operator==(mb const& x, mb const& y);
-bool operator!=(mb const& x, mb const& y);
-bool operator<(mb const& x, mb const& y);
-bool operator<=(mb const& x, mb const& y);
-bool operator>(mb const& x, mb const& y);
-bool operator>=(mb const& x, mb const& y);
+std::strong_ordering operator<=>(mb const& x, mb const& y);
 
 // ---- number theory -------------------------------------------------------------
 void gcd(mb& g, mb const& a, mb const& b);                        // g = gcd(|a|, |b|) >= 0
 mb gcd(mb const& a, mb const& b);
 void extendedGCD(mb& x, mb& y, mb& g, mb const& a, mb const& b);  // g = gcd(|a|, |b|) = a x + b y; x, y, g distinct
-bool invMod(mb& r, mb const& x, mb const& m);   // r = |x|^-1 mod |m|; false when none (m = 0: r = |x|)
+[[nodiscard]] bool invMod(mb& r, mb const& x, mb const& m);  // r = |x|^-1 mod |m|; false when none (m = 0: r = |x|)
 // r = x^floor(e 2^k) mod m with the sign of that power (|r| < m); r = 0 for e < 0,
 // m <= 0, m = 1, x = e = 0 or x = 0; r = 1 for e = 0 or x = 1.
 void powerMod(mb& r, mb const& x, mb const& e, i32 k, mb const& m);
 mb powerMod(mb const& x, mb const& e, i32 k, mb const& m);
-bool Miller_Rabin(mb const& n);           // one strong-probable-prime trial, random base: true = n composite
+// One strong-probable-prime trial with a random base. True means n is composite
+// (the base proves it, or n is even and not 2, or n < 2); false means n may be prime.
+bool Miller_Rabin(mb const& n);
 bool isItPrime(mb const& n, i32 trials);  // small factors, then `trials` Miller_Rabin trials; false for n < 2
 void factorial(mb& r, mb const& n);       // r = n!; n < 0 leaves r
 mb factorial(mb const& n);
-bool binomial(mb& r, mb const& n, mb const& k);  // r = n over k; false (r = 0) unless 0 <= k <= n
+[[nodiscard]] bool binomial(mb& r, mb const& n, mb const& k);  // r = n over k; false (r = 0) unless 0 <= k <= n
 mb binomial(mb const& n, mb const& k);           // n over k; 0 unless 0 <= k <= n
 template <MachineInteger A, MachineInteger B>
-bool binomial(mb& r, A n, B k) { return binomial(r, mb(n), mb(k)); }
+[[nodiscard]] bool binomial(mb& r, A n, B k) { return binomial(r, mb(n), mb(k)); }
 template <MachineInteger A>
-bool binomial(mb& r, A n, mb const& k) { return binomial(r, mb(n), k); }
+[[nodiscard]] bool binomial(mb& r, A n, mb const& k) { return binomial(r, mb(n), k); }
 template <MachineInteger B>
-bool binomial(mb& r, mb const& n, B k) { return binomial(r, n, mb(k)); }
+[[nodiscard]] bool binomial(mb& r, mb const& n, B k) { return binomial(r, n, mb(k)); }
 template <MachineInteger A, MachineInteger B>
 mb binomial(A n, B k) { return binomial(mb(n), mb(k)); }
 template <MachineInteger A>
@@ -375,8 +386,8 @@ mb binomial(mb const& n, B k) { return binomial(n, mb(k)); }
 // Bits come from a generator per thread with a fixed default seed, so a thread's
 // sequence is reproducible; mbSeedRandom restarts the calling thread's generator.
 void mbSeedRandom(u64 seed);
-bool mbRandom(mb& x, i32 bits);                       // x uniform with exactly `bits` bits; false for bits < 1
-bool mbRandom(mb& x, mb const& n);                    // x uniform in [0, n); false for n <= 0
+[[nodiscard]] bool mbRandom(mb& x, i32 bits);         // x uniform with exactly `bits` bits; false for bits < 1
+[[nodiscard]] bool mbRandom(mb& x, mb const& n);      // x uniform in [0, n); false for n <= 0
 void randSetClear(mb& x, i32 bit, i32 word);          // random bits from bit `bit` of word `word` down to bit 0
 void insertBit(mb& x, i32 value, i32 bit, i32 word);  // bit `bit` of word `word` = (value != 0)
 

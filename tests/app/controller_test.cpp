@@ -384,7 +384,7 @@ TEST(Controller, ErrorBoundsFollowTheValues) {
         ASSERT_EQ(bounds.rfind("Error bound:\n", 0), 0u) << bounds;
         EXPECT_EQ(nonEmptyLines(bounds), 4);
         for (auto const& r : bounded.result.roots) {
-            std::string const radius = OwnedText(fpToStr(r.radius.value(), 3)).get();
+            std::string const radius = toString(r.radius.value(), 3);
             EXPECT_NE(bounds.find("\n" + radius + "\n\n"), std::string::npos) << radius;
             EXPECT_LE(radius.find('e'), 4u) << "3 significant figures: " << radius;
             EXPECT_GT(r.cluster, 0);

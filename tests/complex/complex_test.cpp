@@ -32,9 +32,7 @@ fpComplex value(RandomWords& rng, i32 B) { return fpComplex(part(rng, B), part(r
 
 double ulpError(fpComplex const& ours, mpc_ptr ref, i32 B) { return testing::normwiseUlps(ours, ref, B); }
 
-std::string show(fpComplex const& z) {
-    return OwnedText(fpComplexToStr(z, 25)).get();
-}
+std::string show(fpComplex const& z) { return toString(z, 25); }
 
 // Measured worst cases over 400 draws (ulps of the larger part) at B = 1, 3, 9, 32:
 // mul 2.0, 2.8, 3.2, 2.0; div 2.8, 3.3, 2.7, 2.9; abs 1.3, 1.5, 1.4, 1.5;
@@ -194,8 +192,24 @@ TEST(ComplexExact, NegationKeepsAZeroPartPlain) {
 }
 
 TEST(ComplexExact, TextOutputSeparators) {
-    OwnedText const t(fpComplexToStr(fpComplex(1.0, 2.0), 16));
-    EXPECT_STREQ(t.get(), "(1 , 2)");
+    // toString and fpComplexToStr write the same text, each part as fpToStr does.
+    struct Case {
+        char const* rule;
+        fpComplex z;
+        i32 figures;
+        char const* text;
+    } const cases[] = {
+        {"parts within \" , \"", fpComplex(1.0, 2.0), 16, "(1 , 2)"},
+        {"zero", fpComplex(), 16, "(0 , 0)"},
+        {"negative parts", fpComplex(-1.5, -0.25), 16, "(-1.5 , -0.25)"},
+        {"figures rounded", fpComplex(2.0 / 3.0, -1e-20), 3, "(0.667 , -1e-20)"},
+        {"no figures asked for", fpComplex(1.0, 2.0), 0, "( , )"},
+        {"negative figures", fpComplex(1.0, 2.0), -4, "( , )"},
+    };
+    for (auto const& c : cases) {
+        EXPECT_EQ(toString(c.z, c.figures), c.text) << c.rule;
+        EXPECT_STREQ(OwnedText(fpComplexToStr(c.z, c.figures)).get(), c.text) << c.rule;
+    }
     std::ostringstream os;
     os << fpComplex(1.5, -2.0);
     EXPECT_EQ(os.str(), "(1.5, -2)");

@@ -71,7 +71,7 @@ TEST(FpExact, ArithmeticPinnedCases) {
         EXPECT_EQ(compare(r, make({1u}, 32)), 0) << "(2^32 - 1) + 0.5 rounds away";
         mul(r, make({0xFFFFFFFFu}, 0), make({0xFFFFFFFFu}, 0));
         expectForm(r, {0xFFFFFFFEu}, 32, "(2^32-1)^2");
-        div(r, make({1u}, 0), make({3u}, 0));
+        EXPECT_TRUE(div(r, make({1u}, 0), make({3u}, 0)));
         expectForm(r, {0xAAAAAAABu}, -33, "1/3");
     }
     {

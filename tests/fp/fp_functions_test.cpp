@@ -40,9 +40,7 @@ struct Worst {
     }
 };
 
-std::string show(fp const& x) {
-    return OwnedText(fpToStr(x, 30)).get();
-}
+std::string show(fp const& x) { return toString(x, 30); }
 
 TEST(FpFunctions, SqrtWithinOneUlp) {
     RandomWords rng(seed);
@@ -118,7 +116,7 @@ TEST(FpFunctions, ExpWithinMeasuredBound) {
                    // e^n = power(e, n) carries n times the error of e: the bound grows with |x|.
                    [](fp const& x, i32 B) {
                        double d = 0;
-                       equate(d, x);
+                       (void)equate(d, x);  // the arguments lie well inside the double range
                        return (6.0 + B / 5.0) * (1.0 + std::abs(d));
                    }});
 }
@@ -127,7 +125,7 @@ TEST(FpFunctions, PowWithinMeasuredBound) {
     RandomWords exponents(seed + 2);
     static fp y;
     checkFunction({"pow",
-                   [](fp& r, fp const& x) { pow(r, x, y); },
+                   [](fp& r, fp const& x) { (void)pow(r, x, y); },  // the comparison checks r
                    [](mpfr_ptr r, mpfr_srcptr x) {
                        Mpfr yv(32 * blockPrec);
                        testing::toMpfr(yv, y);

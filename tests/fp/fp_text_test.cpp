@@ -149,11 +149,14 @@ TEST(FpText, Layouts) {
         {"9.996", 3, "10"},     {"12345", 3, "12300"},   {"1234", 3, "1230"},
         {"1234567", 3, "1.23e6"}, {"1.5e20", 16, "1.5e20"}, {"-2.5e-30", 16, "-2.5e-30"},
     };
-    for (auto const& c : cases) EXPECT_EQ(text(value(c.in), c.digits), c.out) << c.in << " with " << c.digits;
+    for (auto const& c : cases) {
+        EXPECT_EQ(toString(value(c.in), c.digits), c.out) << c.in << " with " << c.digits;
+        EXPECT_EQ(text(value(c.in), c.digits), c.out) << "fpToStr: " << c.in << " with " << c.digits;
+    }
     fp third, two;
-    div(third, value("1"), value("3"));
+    EXPECT_TRUE(div(third, value("1"), value("3")));
     EXPECT_EQ(text(third, 16), "0.3333333333333333");
-    div(two, value("2"), value("3"));
+    EXPECT_TRUE(div(two, value("2"), value("3")));
     EXPECT_EQ(text(two, 3), "0.667");
     i32 const before = blockPrec;
     text(third, 200);

@@ -222,10 +222,10 @@ TEST(MbDifferential, DivisionAgainstGmp) {
         EXPECT_TRUE(sameValue(gq, q) && sameValue(gr, r)) << "divRem x=" << show(x) << " y=" << show(y);
         // q and r each aliased to an operand.
         mb qx(x), ry(y);
-        divRem(qx, ry, qx, ry);
+        EXPECT_TRUE(divRem(qx, ry, qx, ry));
         EXPECT_TRUE(sameValue(qx, q) && sameValue(ry, r)) << "divRem aliased x=" << show(x);
         mb rx(x), qy(y);
-        divRem(qy, rx, rx, qy);
+        EXPECT_TRUE(divRem(qy, rx, rx, qy));
         EXPECT_TRUE(sameValue(qy, q) && sameValue(rx, r)) << "divRem aliased x=" << show(x);
     }
 }
@@ -275,7 +275,7 @@ TEST(MbDifferential, PowerAgainstGmp) {
         }
         EXPECT_TRUE(sameValue(r, want) && normalForm(r)) << "x=" << show(x) << " n=" << n;
         mb inPlace(x);
-        power(inPlace, inPlace, n);
+        EXPECT_EQ(power(inPlace, inPlace, n), ok);
         EXPECT_TRUE(sameValue(inPlace, want)) << "in place x=" << show(x) << " n=" << n;
     }
 }

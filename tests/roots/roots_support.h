@@ -119,10 +119,9 @@ inline double agreeingDigits(fpComplex const& a, fpComplex const& b) {
     if (!diff) return 99;
     fp scale = abs(b);
     if (scale < 1.0) scale = 1.0;
-    double d = 0, s = 0;
-    equate(d, diff);
-    equate(s, scale);
-    return -std::log10(d / s);
+    double ratio = 0;
+    if (!equate(ratio, diff / scale)) return 0;  // a ratio beyond the double range agrees to no digit
+    return -std::log10(ratio);
 }
 
 // The output order: real parts never rise; an adjacent pair (taken from the

@@ -30,9 +30,7 @@ inline double ulpError(fp const& ours, mpfr_srcptr reference, i32 B) {
     return inUlps(d, reference, B);
 }
 
-inline std::string show(fp const& x) {
-    return OwnedText(fpToStr(x, 25)).get();
-}
+inline std::string show(fp const& x) { return toString(x, 25); }
 
 inline fp negated(fp x) {
     x.mantissa.size = -x.mantissa.size;
