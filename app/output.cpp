@@ -30,7 +30,7 @@ std::string markedRootsText(SearchResult const& result, bool errorBounds) {
     for (auto const& r : result.roots) {
         appendValue(out, r.root, shown);
         out.resize(out.size() - 2);
-        if (errorBounds) out += "   ± " + (r.radius ? numberText(*r.radius, 3) : std::string("unknown"));
+        if (errorBounds) out += "   ± " + (r.radius ? toString(*r.radius, 3) : std::string("unknown"));
         if (!result.options.certify)
             out += "   (not certified)";
         else if (r.certainFigures < shown)
