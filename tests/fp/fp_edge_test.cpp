@@ -61,7 +61,8 @@ TEST(FpExact, NormalizeRoundsAtTheFirstDroppedBit) {
     expectForm(x, {4u}, 0, "a short mantissa is kept as it is");
 }
 
-TEST(FpExact, ArithmeticPinnedCases) {
+// At one or two words: what rounding keeps and drops, to nearest, ties away.
+TEST(FpExact, RoundingAtOneAndTwoWords) {
     {
         ScopedBlockPrec B1(1);
         fp r;
@@ -74,13 +75,16 @@ TEST(FpExact, ArithmeticPinnedCases) {
         EXPECT_TRUE(div(r, make({1u}, 0), make({3u}, 0)));
         expectForm(r, {0xAAAAAAABu}, -33, "1/3");
     }
-    {
-        ScopedBlockPrec B2(2);
-        fp r;
-        add(r, make({1u}, 0), make({1u}, -40));
-        fp exact = make({1u, 0x100u}, -40);
-        EXPECT_EQ(compare(r, exact), 0) << "B = 2 keeps 1 + 2^-40";
-    }
+    ScopedBlockPrec B2(2);
+    fp r;
+    add(r, make({1u}, 0), make({1u}, -40));
+    fp exact = make({1u, 0x100u}, -40);
+    EXPECT_EQ(compare(r, exact), 0) << "B = 2 keeps 1 + 2^-40";
+}
+
+// Zero results and operands: the zero form, a failed division that leaves its
+// result, comparisons of equal values in different forms, and powers of 0.
+TEST(FpExact, ZerosFormsAndPowers) {
     fp x = value("-123.25"), r;
     sub(r, x, x);
     EXPECT_TRUE(!r);

@@ -212,7 +212,9 @@ TEST(MbMixed, InfinitiesAndNanCountAsZeroAndFailDivision) {
 template <class X, class Y>
 concept Comparable = requires(X x, Y y) { x == y; };
 
-TEST(MbOperators, PinnedCases) {
+// A double operand counts as its integer part, toward zero; division by a
+// divisor below 1 in magnitude fails and leaves its result.
+TEST(MbOperators, DoubleOperandsTruncate) {
     mb x(10);
     add(x, x, 2.9); EXPECT_EQ(x, mb(12));
     add(x, x, -2.9); EXPECT_EQ(x, mb(10));
@@ -230,7 +232,14 @@ TEST(MbOperators, PinnedCases) {
     EXPECT_EQ(mb(10) / mb(0), mb(0));
     x = mb(10), x /= 0.5; EXPECT_EQ(x, mb(10));
     x = mb(10), x /= mb(0); EXPECT_EQ(x, mb(10));
-    x = mb(80);
+    static_assert(!Comparable<mb, double> && !std::is_convertible_v<double, mb>,
+                  "a double never becomes an mb silently");
+}
+
+// The operators that surprise: shifts change x itself, ^ is power, postfix
+// ++ and -- return nothing, machine moduli behave as doubles.
+TEST(MbOperators, ShiftsPowersAndModuli) {
+    mb x(80);
     mb& shifted = x >> 3;
     EXPECT_TRUE(&shifted == &x && x == mb(10));
     x << 2; EXPECT_EQ(x, mb(40));
@@ -246,11 +255,12 @@ TEST(MbOperators, PinnedCases) {
     EXPECT_EQ(mb(-7) % mb(-3), mb(2));
     EXPECT_EQ(mb(-7) % -3, mb(0)) << "machine moduli behave as doubles: 0 for d <= 0";
     EXPECT_TRUE(mb(-5) < mb(3) && mb(3) <= mb(3) && mb(-3) > mb(-5) && mb(0) >= mb(-1) && mb(1) != mb(2));
-    // Exact at the ends of the 64-bit types, where a double would round.
+}
+
+// Exact at the ends of the 64-bit types, where a double would round.
+TEST(MbOperators, MachineIntegersAreExactAtTheirEnds) {
     EXPECT_EQ(show(mb(LLONG_MIN) + ULLONG_MAX), "9223372036854775807");
     EXPECT_EQ(show(mb(0) - LLONG_MIN), "9223372036854775808");
-    static_assert(!Comparable<mb, double> && !std::is_convertible_v<double, mb>,
-                  "a double never becomes an mb silently");
 }
 
 }  // namespace

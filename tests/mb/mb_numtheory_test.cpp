@@ -206,7 +206,9 @@ TEST(MbRandom, LengthRangeAndUniformity) {
     EXPECT_LT(chi2, 27.9);
 }
 
-TEST(MbNumberTheory, PinnedCases) {
+// gcd is never negative; the extended form's cofactors; the inverse of |x|,
+// and a failed inverse leaves its result (or sets it to |x| mod 0).
+TEST(MbNumberTheory, GcdAndInverseEdges) {
     mb r;
     EXPECT_TRUE(gcd(mb(-12), mb(18)) == mb(6) && gcd(mb(0), mb(-5)) == mb(5) && gcd(mb(0), mb(0)) == mb(0));
     mb x, y, g;
@@ -221,7 +223,10 @@ TEST(MbNumberTheory, PinnedCases) {
     EXPECT_EQ(r, mb(99));
     EXPECT_FALSE(invMod(r, mb(-7), mb(0)));
     EXPECT_EQ(r, mb(7));
-    // x^(e 2^k) mod m, with k = INT_MIN, a negative x and the degenerate forms.
+}
+
+// x^(e 2^k) mod m, with k = INT_MIN, a negative x and the degenerate forms.
+TEST(MbNumberTheory, PowerModDegenerateForms) {
     struct { int x, e, k, m, want; } const powers[] = {
         {4, 13, 0, 497, 445}, {2, 5, 1, 1000, 24}, {2, 5, -1, 1000, 4}, {2, 1, -1, 1000, 1},
         {2, 1, INT_MIN, 1000, 1}, {-2, 3, 0, 5, -3}, {5, 3, 0, 1, 0}, {0, 0, 0, 7, 0}, {3, -1, 0, 7, 0},
@@ -229,6 +234,12 @@ TEST(MbNumberTheory, PinnedCases) {
     for (auto const& c : powers)
         EXPECT_EQ(powerMod(mb(c.x), mb(c.e), c.k, mb(c.m)), mb(c.want))
             << c.x << "^(" << c.e << " 2^" << c.k << ") mod " << c.m;
+}
+
+// Random numbers of an exact bit length or below a bound; bits set and
+// cleared only where the number has them.
+TEST(MbNumberTheory, RandomBitsStayInRange) {
+    mb x;
     EXPECT_TRUE(mbRandom(x, 33) && x.size == 2 && x.words[1] == 1);
     EXPECT_TRUE(mbRandom(x, 32) && x.size == 1 && (x.words[0] >> 31) == 1);
     EXPECT_TRUE(mbRandom(x, 1) && x == mb(1));
@@ -241,10 +252,15 @@ TEST(MbNumberTheory, PinnedCases) {
     EXPECT_EQ(x, mb(0xE1)) << "positions out of range are ignored";
     randSetClear(x, 40, 5);  // clamped to the one word x has
     EXPECT_EQ(x.size, 1);
+}
+
+// Primality at the small end (Miller_Rabin is true for a composite), and the
+// refusals of factorial and binomial, which leave or clear their result.
+TEST(MbNumberTheory, PrimalityAndCombinatoricsEdges) {
     EXPECT_TRUE(isItPrime(mb(2), 5) && isItPrime(mb(97), 5) && !isItPrime(mb(91), 5));
     EXPECT_FALSE(isItPrime(mb(1), 5) || isItPrime(mb(0), 5) || isItPrime(mb(-7), 5) || isItPrime(mb(4), 0));
     EXPECT_TRUE(Miller_Rabin(mb(1)) && Miller_Rabin(mb(0)) && Miller_Rabin(mb(4)) && !Miller_Rabin(mb(3)));
-    r = mb(5);
+    mb r = mb(5);
     factorial(r, mb(-1));
     EXPECT_EQ(r, mb(5));
     EXPECT_TRUE(!binomial(r, 5, 6) && r.size == 0 && r.alloc == 0 && binomial(5, mb(2)) == mb(10));

@@ -173,7 +173,9 @@ TEST(RadixFaults, MalformedInputsGiveTheEmptyText) {
             << '"' << c.text << "\" from base " << c.from << " to " << c.to << ", " << c.n << " digits";
 }
 
-TEST(RadixPinned, Values) {
+// Digits, rounding (ties up, carries into the integer part), bracketed digits
+// of large bases, zeros and the copy within one base.
+TEST(RadixPinned, DigitsRoundingAndBrackets) {
     struct Case {
         char const* text;
         int to, from, n;
@@ -209,7 +211,9 @@ TEST(RadixPinned, Values) {
     for (auto const& c : cases)
         EXPECT_EQ(convert(c.text, c.to, c.from, c.n, c.upper), c.expected)
             << '"' << c.text << "\" from base " << c.from << " to " << c.to << ", " << c.n << " digits";
+}
 
+TEST(RadixPinned, WhiteSpaceIsRemovedInPlace) {
     char text[] = " 1 2\t";
     std::free(BaseFromBase(text, 2, 10, 0, false));
     EXPECT_STREQ(text, "12") << "white space is removed in place";
