@@ -117,11 +117,9 @@ bool readExact(ExactComplex& z, char const* s) {
         equate(z.re.num, s[0] == '-' ? -1 : 1);
         return true;
     }
-    for (char const* p = s; *p != '\0'; ++p)
-        if (!detail::isDigit(*p) && std::strchr(" (),/^+-.eE", *p) == nullptr) return false;
     OwnedText realText(nullptr), imagText(nullptr);
-    if (!VerifyNumComplexFracString2(realText.slot(), imagText.slot(), s)) return false;
-    return readFraction(z.re, realText.get()) && readFraction(z.im, imagText.get());
+    return detail::coefficientParts(s, realText, imagText) && readFraction(z.re, realText.get()) &&
+           readFraction(z.im, imagText.get());
 }
 
 bool add(DecimalFraction& r, DecimalFraction const& x, DecimalFraction const& y) {

@@ -34,11 +34,15 @@ bool getTheNumber(fpComplex& z, char const* s) {
         equate(z, -1.0);
         return true;
     }
+    OwnedText realText(nullptr), imagText(nullptr);
+    return detail::coefficientParts(s, realText, imagText) && readFraction(z.re, realText.get()) &&
+           readFraction(z.im, imagText.get());
+}
+
+bool detail::coefficientParts(char const* s, OwnedText& realText, OwnedText& imagText) {
     for (char const* p = s; *p != '\0'; ++p)
         if (!detail::isDigit(*p) && std::strchr(" (),/^+-.eE", *p) == nullptr) return false;
-    OwnedText realText(nullptr), imagText(nullptr);
-    if (!VerifyNumComplexFracString2(realText.slot(), imagText.slot(), s)) return false;
-    return readFraction(z.re, realText.get()) && readFraction(z.im, imagText.get());
+    return VerifyNumComplexFracString2(realText.slot(), imagText.slot(), s);
 }
 
 }  // namespace korvel

@@ -44,6 +44,10 @@ inline std::string without(char const* s, char const* drop) {
     return out;
 }
 
+// The real and imaginary fraction texts of a coefficient text ("" and signs
+// aside); false when it is not a number.
+bool coefficientParts(char const* s, OwnedText& realText, OwnedText& imagText);
+
 // What the two readers fill, coefficient by coefficient: read takes a
 // coefficient's text (false: not a number), addTo adds it to a power's
 // coefficient (false: the sum cannot be held).
