@@ -17,7 +17,6 @@ namespace {
 // Sweeps before giving up on the approximations that have not yet settled.
 constexpr int doubleSweeps = 150;
 constexpr int fpSweeps = 60;
-constexpr double unitRoundoff = 0x1p-53;
 
 // A hull edge from i to j holds j - i roots on a circle of radius
 // (|a_i| / |a_j|)^(1/(j - i)); each circle turns by its own offset so that

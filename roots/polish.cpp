@@ -72,9 +72,7 @@ double asFound(fpComplex const* roots, std::vector<fp> const& radii, std::vector
     for (auto i : members) {
         if (radii[i] < 0.0) return HUGE_VAL;
         sub(d, roots[i], c);
-        double const a = log2Abs(d), b = log2Abs(radii[i]), hi = std::max(a, b), lo = std::min(a, b);
-        // log2 (|z_i - c| + r_i), rounded up
-        worst = std::max(worst, std::isinf(lo) ? hi : hi + std::log2(1 + std::exp2(lo - hi)) + 1e-9);
+        worst = std::max(worst, log2Sum(log2Abs(d), log2Abs(radii[i])));  // log2 (|z_i - c| + r_i), rounded up
     }
     return worst;
 }

@@ -1,16 +1,79 @@
-// The staged search's pieces; not part of the public interface.
-//
-// Stage 1 finds approximations of every root by simultaneous (Aberth-Ehrlich)
-// iteration in double complex, or in fp at a low precision; stage 2 refines
-// each by Newton's method with the precision doubling up to blockPrec; stage 3
-// certifies inclusion disks. Everything here works on the calling thread's
+// The private map of the root search: every path from the entry points of
+// <korvel/roots.h> to the files that hold it, and the pieces they share. Not
+// part of the public interface; everything here works on the calling thread's
 // values only.
+//
+//   findRoots (find.cpp)          rounds: the exact polynomial (or its square-free
+//                                 factors, squarefree.cpp) converted at each
+//                                 round's precision, findPolyRoots, then
+//                                 certifyRoots; more figures until every shown
+//                                 figure is certain or the cap is reached
+//   findPolyRoots (driver.cpp)    working copy, scaling, the search, the check of
+//                                 roots left at the iteration cap, clean-up
+//                                 (snapToAxis), ordering, the values
+//     staged (staged.cpp)         stage 1 aberth.cpp: all roots at once in doubles,
+//                                 in doubles with a separate exponent (wide.h) or
+//                                 in fp at a low precision; stage 2 refine.cpp:
+//                                 Newton to blockPrec; stage 3 inclusion.cpp:
+//                                 certified disks, disjoint or another stage-1
+//                                 round; the full-precision search at the end
+//     fullPrecision               myKorvel's extraction (driver.cpp): Laguerre
+//                                 (laguerre.cpp) root after root with
+//                                 forwardDeflation
+//   certifyRoots (certify.cpp)    inclusion disks on the input polynomial, their
+//                                 clusters and certain figures; with settle, roots
+//                                 polished first (polish.cpp) and settled
+//   evaluation (horner.h,         Horner's rule, its sparse form by powers, the
+//     evaluate.cpp)               values at the roots
+//   magnitudes (doubles.cpp)      fp to and from doubles, log2 moduli and bounds
+//   rough.h                       moduli to a few bits for Laguerre's decisions
+//   control.cpp                   the caller's cancel flag and progress report
 #pragma once
 
 #include <complex>
 #include <vector>
 
 #include <korvel/roots.h>
+
+namespace korvel {
+
+// The staged search for every root of a (degree n, a[n] != 0, not changed)
+// into roots[0 .. n): true when its result stands; false when the caller is to
+// run the full-precision search instead.
+bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
+
+// values[k] = a(points[k]) for k < count, each by Evaluate's operations, except
+// that when most coefficients are zero their runs are bridged by powers.
+void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count);
+
+// Certified inclusion disks on coefficients (degree n) about roots, from the
+// values computed there by Evaluate or evaluateAll at the working precision;
+// true when they are pairwise disjoint, so that each holds exactly one root.
+bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
+                    fpComplex const* values);
+
+// What is certain about roots found for a polynomial, in the order of the roots.
+struct RootCertainty {
+    std::vector<fp> radii;            // a disk of radius k about root k holds a root; -1 when unknown
+    std::vector<int> clusters;        // 1, 2, ...: roots whose disks connect share a number
+    std::vector<int> certainFigures;  // k: radius k <= 10^-k |each non-zero part of root k|
+                                      // (all shown for an exact root)
+    bool allCertain(int shown) const;
+};
+
+// The certainty of roots (n of them, with the values of coefficients there) on
+// coefficients, degree n, for shownFigures figures shown: the inclusion disks,
+// and for every cluster of m connected disks the disk about their mean that
+// holds its m roots. With settle the roots are changed where the disks allow:
+// each root of a cluster becomes the mean (a part within the cluster's radius
+// cleared to 0), a root of a real polynomial whose disk proves it real loses
+// its imaginary part, and the smaller part of any other root, when it lies
+// within its radius, is cleared (the radius grows by it); values follow, and
+// the order is that of orderRoots.
+void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
+                  int shownFigures, bool settle);
+
+}  // namespace korvel
 
 namespace korvel::detail {
 
@@ -54,6 +117,20 @@ double scaledDouble(fp const& x, i64 s);     // x * 2^-s rounded to double (0 or
 void fromDouble(fp& r, double d, i64 s);     // r = d * 2^s exactly
 // log2 of sum over the terms of |a_k| 2^(k lz): the scale of p's rounding at |z| = 2^lz.
 double log2Magnitude(Poly const& p, double lz);
+// log2 |x - y| from the subtraction at blockPrec + 2 words, with log2Abs's
+// error: a caller that needs a bound widens it by its own slack, up or down.
+double log2Difference(fpComplex const& x, fpComplex const& y);
+// The radius 2^lr for a finite lr, rounded up (the factor 1 + 2^-30 covers
+// exp2's rounding); 0 for lr = -inf and -1 (no bound) for +inf or NaN.
+fp radiusOf(double lr);
+
+// The unit roundoff of doubles: a rounding to nearest errs by at most this, relative.
+inline constexpr double unitRoundoff = 0x1p-53;
+// Widening of a log2 bound for the roundings of log2 arithmetic in doubles
+// (relative 2^-40 of the bound).
+inline constexpr double log2Slack = 1e-9;
+// log2 (2^a + 2^b), rounded up by log2Slack; -inf stands for 0.
+double log2Sum(double a, double b);
 
 // Bits carried by a result of B words: the top word may hold a single bit.
 inline double bitsOf(i32 words) { return 32.0 * (words - 1) + 1; }

@@ -155,8 +155,7 @@ bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpCo
     bool disjoint = inclusionDisks(p, z, lv, lr) && zeros.size() <= 1;
     for (std::size_t i = 0; i < others.size(); ++i) {
         if (!std::isfinite(lr[i])) continue;
-        double const whole2 = std::floor(lr[i]);
-        fromDouble(radii[others[i]], std::exp2(lr[i] - whole2) * (1 + 0x1p-30), i64(whole2));
+        radii[others[i]] = radiusOf(lr[i]);
         // A disk about a nonzero root must leave out the exact zero.
         if (!zeros.empty() && !(lr[i] + 1 < log2Abs(z[i]))) disjoint = false;
     }
