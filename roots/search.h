@@ -1,33 +1,34 @@
 // The private map of the root search: every path from the entry points of
-// <korvel/roots.h> to the files that hold it, and the pieces they share. Not
-// part of the public interface; everything here works on the calling thread's
-// values only.
+// <korvel/roots.h> to the file that holds each step, and the pieces the steps
+// share. Not part of the public interface; everything here works on the
+// calling thread's values only.
 //
-//   findRoots (find.cpp)          rounds: the exact polynomial (or its square-free
-//                                 factors, squarefree.cpp) converted at each
-//                                 round's precision, findPolyRoots, then
-//                                 certifyRoots; more figures until every shown
-//                                 figure is certain or the cap is reached
-//   findPolyRoots (driver.cpp)    working copy, scaling, the search, the check of
-//                                 roots left at the iteration cap, clean-up
-//                                 (snapToAxis), ordering, the values
-//     staged (staged.cpp)         stage 1 aberth.cpp: all roots at once in doubles,
-//                                 in doubles with a separate exponent (wide.h) or
-//                                 in fp at a low precision; stage 2 refine.cpp:
-//                                 Newton to blockPrec; stage 3 inclusion.cpp:
-//                                 certified disks, disjoint or another stage-1
-//                                 round; the full-precision search at the end
-//     fullPrecision               myKorvel's extraction (driver.cpp): Laguerre
-//                                 (laguerre.cpp) root after root with
-//                                 forwardDeflation
-//   certifyRoots (certify.cpp)    inclusion disks on the input polynomial, their
-//                                 clusters and certain figures; with settle, roots
-//                                 polished first (polish.cpp) and settled
-//   evaluation (horner.h,         Horner's rule, its sparse form by powers, the
-//     evaluate.cpp)               values at the roots
-//   magnitudes (doubles.cpp)      fp to and from doubles, log2 moduli and bounds
-//   rough.h                       moduli to a few bits for Laguerre's decisions
-//   control.cpp                   the caller's cancel flag and progress report
+// findRoots (find.cpp): text -> Polynomial (input/); an exact polynomial with a
+//   repeated factor is split into square-free factors (squarefree.cpp), each
+//   searched on its own; then the rounds (Search::rounds): each round sets
+//   blockPrec from the carried figures, converts the polynomial at that
+//   precision, runs findPolyRoots and certifyRoots (searchOnce), and carries
+//   more figures (nextCarried) until every shown figure is certain or the cap
+//   is reached. The caller's precision and stop request are kept throughout.
+// findPolyRoots (driver.cpp): working copy, scaling toward the unit circle,
+//   then one of
+//   - staged (staged.cpp: stagedSearch): stage 1 aberth.cpp, all roots at once
+//     in doubles, in doubles with a separate exponent (wide.h) or in fp at a
+//     low precision; stage 2 refine.cpp, Newton to blockPrec (refineAndSeparate);
+//     stage 3 inclusion.cpp, certified disks: disjoint, or another stage-1
+//     round at twice the precision, and the full-precision search at the end;
+//   - full precision (driver.cpp: extractRoots, also myKorvel): Laguerre
+//     (laguerre.cpp, its decisions from rough.h) root after root with
+//     forwardDeflation;
+//   then the check of roots left at the iteration cap, the values, clean-up
+//   (snapToAxis, with inclusionRadii) and the order (rootOrder, permute).
+// certifyRoots (certify.cpp): inclusion disks on the input polynomial
+//   (inclusionRadii, staged.cpp), their clusters and certain figures; with
+//   settle, roots polished first (polish.cpp), then settled and reordered.
+// Shared: evaluation (horner.h, evaluate.cpp: Horner's rule, its sparse form
+//   by powers, the values at many points); fp and doubles (doubles.cpp:
+//   conversions, log2 moduli, rounding bounds, radii and distances); the
+//   caller's cancel flag and progress (control.cpp).
 #pragma once
 
 #include <complex>

@@ -38,7 +38,7 @@ bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
 // Stages 2 and 3 from the approximations z good to `bits` bits; true (z holding
 // the roots) when the disks are disjoint. The progress counts the refined roots
 // after `found` of n.
-bool finish(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i32 n) {
+bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i32 n) {
     std::vector<Refined> r(z.size());
     for (std::size_t i = 0; i < z.size(); ++i) {
         refine(p, z[i], bits, r[i]);
@@ -112,7 +112,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
     for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;
-            if (finish(p, refined, bits, m, n)) {
+            if (refineAndSeparate(p, refined, bits, m, n)) {
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
                 rec.stage1Bits = i32(bits);
                 rec.ran = RootSearch::staged;

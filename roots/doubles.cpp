@@ -1,5 +1,6 @@
-// Conversions between fp and doubles with a separate binary scale, and the
-// log2 magnitudes the low-precision stages and the rounding bounds work with.
+// fp and doubles: conversions with a separate binary scale, the log2
+// magnitudes the low-precision stages and the rounding bounds work with, and
+// the log2 arithmetic of radii and distances.
 #include <algorithm>
 #include <cmath>
 #include <limits>
