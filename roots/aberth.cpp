@@ -189,7 +189,7 @@ void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
     auto correct = [&](std::size_t i, fpComplex& N) {
         evaluate(p, z[i], v, &d);
         double const mag = log2Magnitude(p, log2Abs(z[i])), lv = log2Abs(v);
-        log2Value[i] = std::max(lv, mag + round) + 1;  // log2 (|v| + bound) <= log2 max + 1
+        log2Value[i] = log2ValueBound(v, mag + round);
         if (lv <= mag + settle || !d) return true;
         div(N, v, d);
         return false;

@@ -132,9 +132,7 @@ bool clearInside(fpComplex& z, double& lr) {
 // largest |z_i - c| + r_i: c gets their mean, the result is log2 R.
 double enclosing(fpComplex const* roots, std::vector<double> const& lr, std::vector<std::size_t> const& m,
                  fpComplex& c) {
-    c = fpComplex();
-    for (auto i : m) add(c, c, roots[i]);
-    div(c, c, fp(double(m.size())));
+    meanOf(c, roots, m);
     double lR = -none;
     for (auto i : m) lR = std::max(lR, lr[i] == none ? none : log2Sum(log2Distance(roots[i], c), lr[i]));
     return lR;

@@ -14,8 +14,6 @@ namespace {
 constexpr int finalSteps = 12;
 constexpr int maxSteps = 40;
 
-i32 wordsFor(double bits) { return i32(std::ceil(bits / 32)) + 1; }
-
 }  // namespace
 
 void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
@@ -28,6 +26,13 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     double const round = log2RoundingFactor(p.n, T);
     fpComplex v, d, step;
     out.log2Step = -std::numeric_limits<double>::infinity();
+    // The disk is about z, where v = p(z) and d = p'(z) were just formed at blockPrec.
+    auto centerAt = [&](double lz, double mag) {
+        out.center = z;
+        out.log2Value = log2ValueBound(v, mag + round);
+        out.log2Condition = mag - log2Abs(d) - lz;
+        out.log2Step = -std::numeric_limits<double>::infinity();
+    };
     bool centered = false;
     for (int steps = 0, atTarget = 0; steps < maxSteps && atTarget < finalSteps; ++steps) {
         if (searchCancelled()) return;
@@ -42,10 +47,7 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
         double const lz = log2Abs(z), mag = log2Magnitude(p, lz);
         if (words == target) {
             ++atTarget;
-            out.center = z;
-            out.log2Value = std::max(log2Abs(v), mag + round) + 1;  // log2 (|v| + bound)
-            out.log2Condition = mag - log2Abs(d) - lz;
-            out.log2Step = -std::numeric_limits<double>::infinity();
+            centerAt(lz, mag);
             centered = true;
         }
         if (!v || !d) break;  // an exact root, or a stationary point
@@ -62,11 +64,8 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     if (centered) return;
     // The steps ran out: the disk is about z itself.
     evaluate(p, z, v, &d);
-    double const lz = log2Abs(z), mag = log2Magnitude(p, lz);
-    out.center = z;
-    out.log2Value = std::max(log2Abs(v), mag + round) + 1;
-    out.log2Condition = mag - log2Abs(d) - lz;
-    out.log2Step = -std::numeric_limits<double>::infinity();
+    double const lz = log2Abs(z);
+    centerAt(lz, log2Magnitude(p, lz));
 }
 
 }  // namespace korvel::detail

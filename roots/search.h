@@ -31,6 +31,8 @@
 //   caller's cancel flag and progress (control.cpp).
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <complex>
 #include <vector>
 
@@ -135,6 +137,13 @@ double log2Sum(double a, double b);
 
 // Bits carried by a result of B words: the top word may hold a single bit.
 inline double bitsOf(i32 words) { return 32.0 * (words - 1) + 1; }
+// Words that carry `bits` bits, and one to spare.
+inline i32 wordsFor(double bits) { return i32(std::ceil(bits / 32)) + 1; }
+// log2 of a bound on |p(z)| from v, p's value computed at z, and log2 of a bound
+// on that evaluation's rounding: log2 (|v| + bound) <= log2 of the larger + 1.
+inline double log2ValueBound(fpComplex const& v, double log2Rounding) {
+    return std::max(log2Abs(v), log2Rounding) + 1;
+}
 // log2 of a bound on the rounding of an evaluation of p in `bits`-bit arithmetic,
 // as a multiple of log2Magnitude: Horner's rule (or its sparse form by powers)
 // commits at most about 4(n + 1) complex roundings of relative size 2^-bits
@@ -207,6 +216,8 @@ std::vector<std::size_t> rootOrder(fpComplex const* r, int n);
 void permute(fpComplex* roots, fpComplex* values, std::vector<std::size_t> const& order);
 
 // ---- before certification ----------------------------------------------------------
+// c = the mean of the roots at `members` (a cluster), at the working precision.
+void meanOf(fpComplex& c, fpComplex const* roots, std::vector<std::size_t> const& members);
 // z refined by Newton's method on a (degree n, a[n] != 0) at the working
 // precision, each step at that precision (z may be better than it looks).
 void polishSimple(fpComplex const* a, i32 n, fpComplex& z);

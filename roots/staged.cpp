@@ -52,17 +52,17 @@ bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, double bits, i3
         double const lost = r[i].log2Condition;
         if (!(lost > conditionBits)) continue;
         {
-            ScopedBlockPrec more(target + i32(std::ceil(lost / 32)) + 1);
+            ScopedBlockPrec more(target + wordsFor(lost));
             refine(p, z[i], bitsOf(target) - lost, r[i]);
         }
         fpNormalize(z[i].re);
         fpNormalize(z[i].im);
-        ScopedBlockPrec more(target + i32(std::ceil(lost / 32)) + 1);
+        ScopedBlockPrec more(target + wordsFor(lost));
         fpComplex v;
         evaluate(p, z[i], v, nullptr);
         r[i].center = z[i];
         double const bound = log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec));
-        r[i].log2Value = std::max(log2Abs(v), bound) + 1;
+        r[i].log2Value = log2ValueBound(v, bound);
         r[i].log2Step = -std::numeric_limits<double>::infinity();
         again = true;
     }
@@ -150,7 +150,7 @@ bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpCo
     for (auto k : others) {
         double const lz = log2Abs(roots[k]);
         z.push_back(roots[k]);
-        lv.push_back(std::max(log2Abs(values[k]), log2Magnitude(whole, lz) + round) + 1 - m * lz);
+        lv.push_back(log2ValueBound(values[k], log2Magnitude(whole, lz) + round) - m * lz);
     }
     bool disjoint = inclusionDisks(p, z, lv, lr) && zeros.size() <= 1;
     for (std::size_t i = 0; i < others.size(); ++i) {
