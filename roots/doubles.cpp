@@ -11,7 +11,10 @@ namespace korvel::detail {
 
 namespace {
 
-// |x| ~ m * 2^e from the top three words of the mantissa (m < 2^96).
+// |x| ~ m * 2^e from the top three words of the mantissa (m < 2^96), in up to
+// three roundings. Not toDouble's single rounding: the stage-1 coefficients and
+// every log2 bound (the radii among them) are made from these values, and a
+// different last bit moves roots and values that korvel-cli prints.
 bool topBits(fp const& x, double& m, i64& e) {
     i32 const len = x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size;
     if (len == 0) return false;

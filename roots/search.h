@@ -113,7 +113,7 @@ bool searchCancelled();
 // found; nothing once it has cancelled.
 void reportProgress(int found, int n);
 
-// ---- conversions (exact where said) -------------------------------------------------
+// ---- fp and doubles (doubles.cpp; exact where said) ---------------------------------
 double log2Abs(fp const& x);                 // log2 |x|; -inf for zero
 double log2Abs(fpComplex const& z);          // log2 |z|; -inf for zero
 double scaledDouble(fp const& x, i64 s);     // x * 2^-s rounded to double (0 or inf outside)
@@ -169,9 +169,12 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
 // Aberth iteration in fp at blockPrec from the approximations z.
 void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value);
 
-// ---- stage 2 ---------------------------------------------------------------------------
-// v = p(z), d = p'(z) at blockPrec (d only when wanted); dense Horner or powers.
+// ---- evaluation (evaluate.cpp) ---------------------------------------------------------
+// v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule
+// (roots/horner.h), or its sparse form by powers when p.sparse.
 void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d);
+
+// ---- stage 2 ---------------------------------------------------------------------------
 // Where the last evaluation at blockPrec of a refinement was: its point, log2
 // of a bound on |p| there, log2 of the step taken from it (-inf for none) and
 // log2 of the root's condition |a|(|z|) / (|z| |p'(z)|).
