@@ -78,20 +78,12 @@ double log2Difference(fpComplex const& x, fpComplex const& y) {
 }
 
 fp radiusOf(double lr) {
-    if (lr == -std::numeric_limits<double>::infinity()) return fp();
-    fp r(-1.0);
-    if (!std::isfinite(lr)) return r;
+    fp r;
+    if (lr == -std::numeric_limits<double>::infinity()) return r;
+    if (!std::isfinite(lr)) return fp(-1.0);
     double const whole = std::floor(lr);
     fromDouble(r, std::exp2(lr - whole) * (1 + 0x1p-30), i64(whole));
     return r;
-}
-
-double log2Sum(double a, double b) {
-    double const inf = std::numeric_limits<double>::infinity();
-    if (a == -inf) return b;
-    if (b == -inf) return a;
-    double const hi = std::max(a, b), lo = std::min(a, b);
-    return hi + std::log2(1 + std::exp2(lo - hi)) + log2Slack;
 }
 
 double log2RoundingFactor(i32 n, double bits) { return std::log2(8.0 * (double(n) + 2)) - bits; }

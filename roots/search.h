@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <vector>
 
 #include <korvel/roots.h>
@@ -133,7 +134,12 @@ inline constexpr double unitRoundoff = 0x1p-53;
 // (relative 2^-40 of the bound).
 inline constexpr double log2Slack = 1e-9;
 // log2 (2^a + 2^b), rounded up by log2Slack; -inf stands for 0.
-double log2Sum(double a, double b);
+inline double log2Sum(double a, double b) {
+    if (a == -std::numeric_limits<double>::infinity()) return b;
+    if (b == -std::numeric_limits<double>::infinity()) return a;
+    double const hi = std::max(a, b), lo = std::min(a, b);
+    return hi + std::log2(1 + std::exp2(lo - hi)) + log2Slack;
+}
 
 // Bits carried by a result of B words: the top word may hold a single bit.
 inline double bitsOf(i32 words) { return 32.0 * (words - 1) + 1; }
