@@ -387,7 +387,7 @@ double toDouble(fp const& x, i64& exponent) {
         kept >>= 1;
         ++exponent;
     }
-    double const v = std::ldexp(double(kept), -53);
+    double const v = double(kept) * 0x1p-53;  // exact: kept < 2^53
     return m.size < 0 ? -v : v;
 }
 
