@@ -362,4 +362,33 @@ bool equate(double& d, fp const& x) {
     return true;
 }
 
+double toDouble(fp const& x, i64& exponent) {
+    exponent = 0;
+    mb const& m = x.mantissa;
+    i32 const n = m.size < 0 ? -m.size : m.size;
+    if (n == 0) return 0.0;
+    // The 64 bits from the leading one down (zeros below a short mantissa),
+    // then 53 of them rounded to nearest, ties to even, with every bit below
+    // the 64 as the sticky part.
+    auto word = [&](i32 k) -> u64 { return n - k >= 0 ? m.words[n - k] : 0u; };
+    i32 const top = NumBits(m.words[n - 1]);
+    u64 const lead = (word(1) << (64 - top)) | (word(2) << (32 - top)) | (word(3) >> top);
+    u64 kept = lead >> 11;
+    u64 const rest = lead & 0x7FF;
+    auto below = [&] {
+        if ((word(3) & ((u64(1) << top) - 1)) != 0) return true;
+        for (i32 k = 4; k <= n; ++k)
+            if (word(k) != 0) return true;
+        return false;
+    };
+    if (rest > 0x400 || (rest == 0x400 && ((kept & 1) != 0 || below()))) ++kept;
+    exponent = i64(x.exponent) + 32 * (i64(n) - 1) + top;
+    if (kept == (u64(1) << 53)) {
+        kept >>= 1;
+        ++exponent;
+    }
+    double const v = double(kept) * 0x1p-53;  // exact: kept < 2^53
+    return m.size < 0 ? -v : v;
+}
+
 }  // namespace korvel

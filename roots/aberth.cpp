@@ -17,7 +17,6 @@ namespace {
 // Sweeps before giving up on the approximations that have not yet settled.
 constexpr int doubleSweeps = 150;
 constexpr int fpSweeps = 60;
-constexpr double unitRoundoff = 0x1p-53;
 
 // A hull edge from i to j holds j - i roots on a circle of radius
 // (|a_i| / |a_j|)^(1/(j - i)); each circle turns by its own offset so that
@@ -190,7 +189,7 @@ void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
     auto correct = [&](std::size_t i, fpComplex& N) {
         evaluate(p, z[i], v, &d);
         double const mag = log2Magnitude(p, log2Abs(z[i])), lv = log2Abs(v);
-        log2Value[i] = std::max(lv, mag + round) + 1;  // log2 (|v| + bound) <= log2 max + 1
+        log2Value[i] = log2ValueBound(v, mag + round);
         if (lv <= mag + settle || !d) return true;
         div(N, v, d);
         return false;

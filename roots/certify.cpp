@@ -19,35 +19,11 @@ using namespace detail;
 namespace {
 
 constexpr double none = std::numeric_limits<double>::infinity();  // log2 of an unknown radius
-// Widening for the roundings of log2 arithmetic in doubles (relative 2^-40 of the bound).
-constexpr double slack = 1e-9;
-
-// log2 (2^a + 2^b), rounded up.
-double log2Sum(double a, double b) {
-    if (a == -none) return b;
-    if (b == -none) return a;
-    double const hi = std::max(a, b), lo = std::min(a, b);
-    return hi + std::log2(1 + std::exp2(lo - hi)) + slack;
-}
 
 // log2 |x - y| at the working precision, bounded from above.
-double log2Distance(fpComplex const& x, fpComplex const& y) {
-    fpComplex d;
-    ScopedBlockPrec wide(blockPrec + 2);
-    sub(d, x, y);
-    return log2Abs(d) + slack;
-}
+double log2Distance(fpComplex const& x, fpComplex const& y) { return log2Difference(x, y) + log2Slack; }
 
 double log2Of(fp const& r) { return r < 0.0 ? none : log2Abs(r); }
-
-fp radiusOf(double lr) {
-    fp r(-1.0);
-    if (lr == -none) return fp();
-    if (!std::isfinite(lr)) return r;
-    double const whole = std::floor(lr);
-    fromDouble(r, std::exp2(lr - whole) * (1 + 0x1p-30), i64(whole));
-    return r;
-}
 
 struct Components {
     std::vector<std::size_t> parent;
@@ -63,7 +39,7 @@ struct Components {
 bool meet(fpComplex const& zi, fpComplex const& zj, double lri, double lrj) {
     if (lri == none || lrj == none) return true;
     // A lower bound of the distance: the upper bound less its slack twice over.
-    return !(log2Distance(zi, zj) - 2 * slack > log2Sum(lri, lrj));
+    return !(log2Distance(zi, zj) - 2 * log2Slack > log2Sum(lri, lrj));
 }
 
 bool realPolynomial(fpComplex const* a, int n) {
@@ -95,7 +71,7 @@ int figuresOf(fpComplex const& z, fp const& radius, int shown) {
     if (radius < 0.0) return 0;
     if (!radius) return shown;
     if (!z) return 0;
-    double const digits = (log2SmallerPart(z) - log2Abs(radius)) / std::log2(10.0) - slack;
+    double const digits = (log2SmallerPart(z) - log2Abs(radius)) / std::log2(10.0) - log2Slack;
     return digits <= 0 ? 0 : int(std::min<double>(shown, std::floor(digits)));
 }
 
@@ -118,7 +94,7 @@ Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex 
     auto apart = [&](std::size_t i, std::size_t j) {
         double dist = 0, eps = 0;
         return doubleDistance(scaled, i, j, dist, eps) && dist * (1 - 1.5 * eps) > 0 &&
-               std::log2(dist * (1 - 1.5 * eps)) + double(scaled.s) - slack > log2Sum(d.lr[i], d.lr[j]);
+               std::log2(dist * (1 - 1.5 * eps)) + double(scaled.s) - log2Slack > log2Sum(d.lr[i], d.lr[j]);
     };
     Components parts(count);
     for (std::size_t i = 0; i < count; ++i)
@@ -156,9 +132,7 @@ bool clearInside(fpComplex& z, double& lr) {
 // largest |z_i - c| + r_i: c gets their mean, the result is log2 R.
 double enclosing(fpComplex const* roots, std::vector<double> const& lr, std::vector<std::size_t> const& m,
                  fpComplex& c) {
-    c = fpComplex();
-    for (auto i : m) add(c, c, roots[i]);
-    div(c, c, fp(double(m.size())));
+    meanOf(c, roots, m);
     double lR = -none;
     for (auto i : m) lR = std::max(lR, lr[i] == none ? none : log2Sum(log2Distance(roots[i], c), lr[i]));
     return lR;

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <vector>
 
+#include "roots/horner.h"
 #include "roots/search.h"
 
 namespace korvel {
@@ -96,13 +97,8 @@ bool extractRoots(fpComplex*& roots, fpComplex*& a, i32 n, std::vector<bool>& ca
 // True when a disk of radius n|p(z)/p'(z)| about z, which holds a root of p,
 // is within 10^-figures |z|: the iterate left at the cap is a root to that many digits.
 bool confirmed(fpComplex*& a, int n, fpComplex const& z, int figures) {
-    fpComplex p = a[n], d;
-    for (int i = n - 1; i >= 0; --i) {
-        mul(d, d, z);
-        add(d, d, p);
-        mul(p, p, z);
-        add(p, p, a[i]);
-    }
+    fpComplex p, d;
+    detail::horner(a, n, z, p, &d);
     if (!p) return true;
     if (!d || !z) return false;
     fp bound;

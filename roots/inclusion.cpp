@@ -14,17 +14,11 @@ namespace korvel::detail {
 
 namespace {
 
-constexpr double unitRoundoff = 0x1p-53;
 // Slack in log2 units for the roundings of the double logarithms themselves.
 constexpr double logSlack = 1e-6;
 
 // log2 of a lower bound of |z_i - z_j| from a subtraction in fp.
-double fpDistance(fpComplex const& a, fpComplex const& b) {
-    fpComplex d;
-    ScopedBlockPrec wide(blockPrec + 2);
-    sub(d, a, b);
-    return log2Abs(d) - 0x1p-40;
-}
+double fpDistance(fpComplex const& a, fpComplex const& b) { return log2Difference(a, b) - 0x1p-40; }
 
 // log2 of a lower bound of |z_i - z_j| for a pair the scaled doubles cannot
 // hold: from w (z in doubles with a separate exponent) where the difference

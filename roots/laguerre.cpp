@@ -1,36 +1,26 @@
-// Horner evaluation and the Laguerre iteration.
+// The Laguerre iteration.
 #include <cstdlib>
 #include <utility>
 
 #include <korvel/roots.h>
+#include "roots/horner.h"
 #include "roots/rough.h"
 #include "roots/search.h"
 
 namespace korvel {
-
-void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result) {
-    fpComplex r = a[n];
-    for (i32 i = n - 1; i >= 0; --i) {
-        mul(r, r, x);
-        add(r, r, a[i]);
-    }
-    result = r;
-}
 
 namespace {
 
 // The stop test |b| <= erb * eps in full precision: the Horner pass for the
 // value alone, with the roundoff bound beside it.
 bool exactStop(fpComplex*& a, i32 n, fpComplex const& x, fp const& eps) {
-    fpComplex b = a[n];
-    fp erb = abs(b);
+    fpComplex b;
+    fp erb = abs(a[n]);
     fp const absx = abs(x);
-    for (i32 j = n - 1; j >= 0; --j) {
-        mul(b, b, x);
-        add(b, b, a[j]);
+    detail::horner(a, n, x, b, nullptr, nullptr, [&](fpComplex const& partial) {
         mul(erb, erb, absx);
-        add(erb, erb, abs(b));
-    }
+        add(erb, erb, abs(partial));
+    });
     mul(erb, erb, eps);
     return abs(b) <= erb;
 }
@@ -87,23 +77,14 @@ LaguerreEnd laguerreIterate(fpComplex*& a, i32 n, fpComplex& x, fp& err, fp& f) 
         if (detail::searchCancelled()) return LaguerreEnd::invalid;
         // Value, first derivative, half the second derivative and the roundoff
         // bound of the evaluation, in one pass.
-        b = a[n];
-        equate(d, 0.0, 0.0);
-        equate(f2, 0.0, 0.0);
         detail::Rough const absx = detail::roughAbs(x);
-        detail::Rough erb = detail::roughAbs(b);
+        detail::Rough erb = detail::roughAbs(a[n]);
         bool tame = detail::tame(absx) && detail::tame(erb);
-        for (i32 j = n - 1; j >= 0; --j) {
-            mul(f2, f2, x);
-            add(f2, f2, d);
-            mul(d, d, x);
-            add(d, d, b);
-            mul(b, b, x);
-            add(b, b, a[j]);
-            detail::Rough const absb = detail::roughAbs(b);
+        detail::horner(a, n, x, b, &d, &f2, [&](fpComplex const& partial) {
+            detail::Rough const absb = detail::roughAbs(partial);
             erb = detail::roughMulAdd(erb, absx, absb);
             tame = tame && detail::tame(absb) && detail::tame(erb);
-        }
+        });
         erb = detail::roughMulAdd(erb, roughEps, {});
         detail::Rough const absb = detail::roughAbs(b);
         i32 const stop = tame && detail::tame(erb) ? detail::roughCompare(absb, erb, deltaErb) : 0;

@@ -66,15 +66,12 @@ double spread(std::vector<fp> const& radii, std::vector<std::size_t> const& memb
 // they stand; HUGE_VAL when a radius is unknown.
 double asFound(fpComplex const* roots, std::vector<fp> const& radii, std::vector<std::size_t> const& members) {
     fpComplex c, d;
-    for (auto i : members) add(c, c, roots[i]);
-    div(c, c, fp(double(members.size())));
+    meanOf(c, roots, members);
     double worst = -HUGE_VAL;
     for (auto i : members) {
         if (radii[i] < 0.0) return HUGE_VAL;
         sub(d, roots[i], c);
-        double const a = log2Abs(d), b = log2Abs(radii[i]), hi = std::max(a, b), lo = std::min(a, b);
-        // log2 (|z_i - c| + r_i), rounded up
-        worst = std::max(worst, std::isinf(lo) ? hi : hi + std::log2(1 + std::exp2(lo - hi)) + 1e-9);
+        worst = std::max(worst, log2Sum(log2Abs(d), log2Abs(radii[i])));  // log2 (|z_i - c| + r_i), rounded up
     }
     return worst;
 }
@@ -103,6 +100,12 @@ double newton(Poly const& p, fpComplex& z) {
 
 }  // namespace
 
+void meanOf(fpComplex& c, fpComplex const* roots, std::vector<std::size_t> const& members) {
+    c = fpComplex();
+    for (auto i : members) add(c, c, roots[i]);
+    div(c, c, fp(double(members.size())));
+}
+
 void polishSimple(fpComplex const* a, i32 n, fpComplex& z) {
     if (!z) return;
     newton(makePoly(a, n), z);
@@ -113,8 +116,7 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
     i32 const m = i32(members.size());
     if (m < 2 || m > n) return;
     fpComplex c;
-    for (auto i : members) add(c, c, roots[i]);
-    div(c, c, fp(double(m)));
+    meanOf(c, roots, members);
     std::vector<fpComplex> const b = derivative(a, n, m);
     Poly const q = makePoly(b.data(), n - m + 1);
     if (!q.a[q.n]) return;

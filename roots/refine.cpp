@@ -14,76 +14,7 @@ namespace {
 constexpr int finalSteps = 12;
 constexpr int maxSteps = 40;
 
-i32 wordsFor(double bits) { return i32(std::ceil(bits / 32)) + 1; }
-
-// r = z^g for g >= 0, by squaring.
-void power(fpComplex& r, fpComplex const& z, i32 g) {
-    equate(r, 1.0, 0.0);
-    fpComplex base = z;
-    while (g > 0) {
-        if (g & 1) mul(r, r, base);
-        g >>= 1;
-        if (g > 0) sqr(base, base);
-    }
-}
-
-// Horner's rule over the nonzero terms only, a gap of g bridged by z^g:
-// v <- v z^g + a_k and d <- d z^g + g v z^(g-1).
-void evaluateSparse(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d) {
-    fpComplex zg1, zg, w;
-    fp gf;
-    v = p.a[p.n];
-    if (d) equate(*d, 0.0, 0.0);
-    i32 prev = p.n;
-    std::size_t t = p.terms.size();
-    if (t > 0 && p.terms[t - 1] == p.n) --t;
-    while (prev > 0) {
-        bool const more = t > 0;  // a nonzero coefficient below prev
-        i32 const k = more ? p.terms[--t] : 0;
-        i32 const g = prev - k;
-        power(zg1, z, g - 1);
-        mul(zg, zg1, z);
-        if (d) {
-            mul(*d, *d, zg);
-            equate(gf, g);
-            mul(w, v, zg1);
-            mul(w, w, gf);
-            add(*d, *d, w);
-        }
-        mul(v, v, zg);
-        if (more) add(v, v, p.a[k]);
-        prev = k;
-    }
-}
-
 }  // namespace
-
-void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d) {
-    if (p.sparse) return evaluateSparse(p, z, v, d);
-    v = p.a[p.n];
-    if (d) equate(*d, 0.0, 0.0);
-    for (i32 j = p.n - 1; j >= 0; --j) {
-        if (d) {
-            mul(*d, *d, z);
-            add(*d, *d, v);
-        }
-        mul(v, v, z);
-        add(v, v, p.a[j]);
-    }
-}
-
-}  // namespace korvel::detail
-
-namespace korvel {
-
-void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count) {
-    detail::Poly const p = detail::makePoly(a, n);
-    for (int k = 0; k < count; ++k) detail::evaluate(p, points[k], values[k], nullptr);
-}
-
-}  // namespace korvel
-
-namespace korvel::detail {
 
 void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     i32 const target = blockPrec;
@@ -95,6 +26,13 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     double const round = log2RoundingFactor(p.n, T);
     fpComplex v, d, step;
     out.log2Step = -std::numeric_limits<double>::infinity();
+    // The disk is about z, where v = p(z) and d = p'(z) were just formed at blockPrec.
+    auto centerAt = [&](double lz, double mag) {
+        out.center = z;
+        out.log2Value = log2ValueBound(v, mag + round);
+        out.log2Condition = mag - log2Abs(d) - lz;
+        out.log2Step = -std::numeric_limits<double>::infinity();
+    };
     bool centered = false;
     for (int steps = 0, atTarget = 0; steps < maxSteps && atTarget < finalSteps; ++steps) {
         if (searchCancelled()) return;
@@ -109,10 +47,7 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
         double const lz = log2Abs(z), mag = log2Magnitude(p, lz);
         if (words == target) {
             ++atTarget;
-            out.center = z;
-            out.log2Value = std::max(log2Abs(v), mag + round) + 1;  // log2 (|v| + bound)
-            out.log2Condition = mag - log2Abs(d) - lz;
-            out.log2Step = -std::numeric_limits<double>::infinity();
+            centerAt(lz, mag);
             centered = true;
         }
         if (!v || !d) break;  // an exact root, or a stationary point
@@ -129,11 +64,8 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     if (centered) return;
     // The steps ran out: the disk is about z itself.
     evaluate(p, z, v, &d);
-    double const lz = log2Abs(z), mag = log2Magnitude(p, lz);
-    out.center = z;
-    out.log2Value = std::max(log2Abs(v), mag + round) + 1;
-    out.log2Condition = mag - log2Abs(d) - lz;
-    out.log2Step = -std::numeric_limits<double>::infinity();
+    double const lz = log2Abs(z);
+    centerAt(lz, log2Magnitude(p, lz));
 }
 
 }  // namespace korvel::detail

@@ -5,8 +5,8 @@
 // passes through at most k rounded operations, each with a relative error of at
 // most u, and all terms are positive, so both the rough value r and the fp value
 // f lie within gamma_k(u) = k u / (1 - k u) of R (relative), with
-//   u_d = 2^-52 for the doubles: a conversion truncates to 64 bits (< 2^-63)
-//         and rounds to 53 (<= 2^-53); each product, sum and root rounds once,
+//   u_d = 2^-52 for the doubles: a conversion rounds to 53 bits (<= 2^-53,
+//         toDouble); each product, sum and root rounds once,
 //         a square root halving the error of its argument; scaling by powers of
 //         two is exact (an addend shifted into the subnormals loses less than
 //         2^-1074 beside a partner of at least 1/2);
@@ -42,15 +42,9 @@ double scaled(Rough v, i64 E) { return v.e - E < -2000 ? 0.0 : std::ldexp(v.m, i
 }  // namespace
 
 Rough rough(fp const& x) {
-    mb const& m = x.mantissa;
-    i32 const n = m.size < 0 ? -m.size : m.size;
-    if (n == 0) return {};
-    // The 64 bits below and including the leading one bit, from the top three
-    // words (zeros below a short mantissa).
-    auto word = [&](i32 k) -> u64 { return n - k >= 0 ? m.words[n - k] : 0u; };
-    i32 const top = NumBits(m.words[n - 1]);
-    u64 const lead = (word(1) << (64 - top)) | (word(2) << (32 - top)) | (word(3) >> top);
-    return make(double(lead), i64(x.exponent) + 32 * (i64(n) - 3) + top);
+    i64 e = 0;
+    double const m = toDouble(x, e);
+    return {m < 0 ? -m : m, e};
 }
 
 Rough roughAbs(fpComplex const& z) {

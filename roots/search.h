@@ -1,16 +1,83 @@
-// The staged search's pieces; not part of the public interface.
+// The private map of the root search: every path from the entry points of
+// <korvel/roots.h> to the file that holds each step, and the pieces the steps
+// share. Not part of the public interface; everything here works on the
+// calling thread's values only.
 //
-// Stage 1 finds approximations of every root by simultaneous (Aberth-Ehrlich)
-// iteration in double complex, or in fp at a low precision; stage 2 refines
-// each by Newton's method with the precision doubling up to blockPrec; stage 3
-// certifies inclusion disks. Everything here works on the calling thread's
-// values only.
+// findRoots (find.cpp): text -> Polynomial (input/); an exact polynomial with a
+//   repeated factor is split into square-free factors (squarefree.cpp), each
+//   searched on its own; then the rounds (Search::rounds): each round sets
+//   blockPrec from the carried figures, converts the polynomial at that
+//   precision, runs findPolyRoots and certifyRoots (searchOnce), and carries
+//   more figures (nextCarried) until every shown figure is certain or the cap
+//   is reached. The caller's precision and stop request are kept throughout.
+// findPolyRoots (driver.cpp): working copy, scaling toward the unit circle,
+//   then one of
+//   - staged (staged.cpp: stagedSearch): stage 1 aberth.cpp, all roots at once
+//     in doubles, in doubles with a separate exponent (wide.h) or in fp at a
+//     low precision; stage 2 refine.cpp, Newton to blockPrec (refineAndSeparate);
+//     stage 3 inclusion.cpp, certified disks: disjoint, or another stage-1
+//     round at twice the precision, and the full-precision search at the end;
+//   - full precision (driver.cpp: extractRoots, also myKorvel): Laguerre
+//     (laguerre.cpp, its decisions from rough.h) root after root with
+//     forwardDeflation;
+//   then the check of roots left at the iteration cap, the values, clean-up
+//   (snapToAxis, with inclusionRadii) and the order (rootOrder, permute).
+// certifyRoots (certify.cpp): inclusion disks on the input polynomial
+//   (inclusionRadii, staged.cpp), their clusters and certain figures; with
+//   settle, roots polished first (polish.cpp), then settled and reordered.
+// Shared: evaluation (horner.h, evaluate.cpp: Horner's rule, its sparse form
+//   by powers, the values at many points); fp and doubles (doubles.cpp:
+//   conversions, log2 moduli, rounding bounds, radii and distances); the
+//   caller's cancel flag and progress (control.cpp).
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <complex>
+#include <limits>
 #include <vector>
 
 #include <korvel/roots.h>
+
+namespace korvel {
+
+// The staged search for every root of a (degree n, a[n] != 0, not changed)
+// into roots[0 .. n): true when its result stands; false when the caller is to
+// run the full-precision search instead.
+bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
+
+// values[k] = a(points[k]) for k < count, each by Evaluate's operations, except
+// that when most coefficients are zero their runs are bridged by powers.
+void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count);
+
+// Certified inclusion disks on coefficients (degree n) about roots, from the
+// values computed there by Evaluate or evaluateAll at the working precision;
+// true when they are pairwise disjoint, so that each holds exactly one root.
+bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
+                    fpComplex const* values);
+
+// What is certain about roots found for a polynomial, in the order of the roots.
+struct RootCertainty {
+    std::vector<fp> radii;            // a disk of radius k about root k holds a root; -1 when unknown
+    std::vector<int> clusters;        // 1, 2, ...: roots whose disks connect share a number
+    std::vector<int> certainFigures;  // k: radius k <= 10^-k |each non-zero part of root k|
+                                      // (all shown for an exact root)
+    bool allCertain(int shown) const;
+};
+
+// The certainty of roots (n of them, with the values of coefficients there) on
+// coefficients, degree n, for shownFigures figures shown: the inclusion disks,
+// and for every cluster of m connected disks the disk about their mean that
+// holds its m roots. With settle the roots are changed where the disks allow:
+// each root of a cluster becomes the mean (a part within the cluster's radius
+// cleared to 0), a root of a real polynomial whose disk proves it real loses
+// its imaginary part, and the smaller part of any other root, when it lies
+// within its radius, is cleared (the radius grows by it); values follow, and
+// the order is that of orderRoots.
+void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
+                  int shownFigures, bool settle);
+
+}  // namespace korvel
 
 namespace korvel::detail {
 
@@ -47,16 +114,42 @@ bool searchCancelled();
 // found; nothing once it has cancelled.
 void reportProgress(int found, int n);
 
-// ---- conversions (exact where said) -------------------------------------------------
+// ---- fp and doubles (doubles.cpp; exact where said) ---------------------------------
 double log2Abs(fp const& x);                 // log2 |x|; -inf for zero
 double log2Abs(fpComplex const& z);          // log2 |z|; -inf for zero
 double scaledDouble(fp const& x, i64 s);     // x * 2^-s rounded to double (0 or inf outside)
 void fromDouble(fp& r, double d, i64 s);     // r = d * 2^s exactly
 // log2 of sum over the terms of |a_k| 2^(k lz): the scale of p's rounding at |z| = 2^lz.
 double log2Magnitude(Poly const& p, double lz);
+// log2 |x - y| from the subtraction at blockPrec + 2 words, with log2Abs's
+// error: a caller that needs a bound widens it by its own slack, up or down.
+double log2Difference(fpComplex const& x, fpComplex const& y);
+// The radius 2^lr for a finite lr, rounded up (the factor 1 + 2^-30 covers
+// exp2's rounding); 0 for lr = -inf and -1 (no bound) for +inf or NaN.
+fp radiusOf(double lr);
+
+// The unit roundoff of doubles: a rounding to nearest errs by at most this, relative.
+inline constexpr double unitRoundoff = 0x1p-53;
+// Widening of a log2 bound for the roundings of log2 arithmetic in doubles
+// (relative 2^-40 of the bound).
+inline constexpr double log2Slack = 1e-9;
+// log2 (2^a + 2^b), rounded up by log2Slack; -inf stands for 0.
+inline double log2Sum(double a, double b) {
+    if (a == -std::numeric_limits<double>::infinity()) return b;
+    if (b == -std::numeric_limits<double>::infinity()) return a;
+    double const hi = std::max(a, b), lo = std::min(a, b);
+    return hi + std::log2(1 + std::exp2(lo - hi)) + log2Slack;
+}
 
 // Bits carried by a result of B words: the top word may hold a single bit.
 inline double bitsOf(i32 words) { return 32.0 * (words - 1) + 1; }
+// Words that carry `bits` bits, and one to spare.
+inline i32 wordsFor(double bits) { return i32(std::ceil(bits / 32)) + 1; }
+// log2 of a bound on |p(z)| from v, p's value computed at z, and log2 of a bound
+// on that evaluation's rounding: log2 (|v| + bound) <= log2 of the larger + 1.
+inline double log2ValueBound(fpComplex const& v, double log2Rounding) {
+    return std::max(log2Abs(v), log2Rounding) + 1;
+}
 // log2 of a bound on the rounding of an evaluation of p in `bits`-bit arithmetic,
 // as a multiple of log2Magnitude: Horner's rule (or its sparse form by powers)
 // commits at most about 4(n + 1) complex roundings of relative size 2^-bits
@@ -82,9 +175,12 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
 // Aberth iteration in fp at blockPrec from the approximations z.
 void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value);
 
-// ---- stage 2 ---------------------------------------------------------------------------
-// v = p(z), d = p'(z) at blockPrec (d only when wanted); dense Horner or powers.
+// ---- evaluation (evaluate.cpp) ---------------------------------------------------------
+// v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule
+// (roots/horner.h), or its sparse form by powers when p.sparse.
 void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d);
+
+// ---- stage 2 ---------------------------------------------------------------------------
 // Where the last evaluation at blockPrec of a refinement was: its point, log2
 // of a bound on |p| there, log2 of the step taken from it (-inf for none) and
 // log2 of the root's condition |a|(|z|) / (|z| |p'(z)|).
@@ -129,6 +225,8 @@ std::vector<std::size_t> rootOrder(fpComplex const* r, int n);
 void permute(fpComplex* roots, fpComplex* values, std::vector<std::size_t> const& order);
 
 // ---- before certification ----------------------------------------------------------
+// c = the mean of the roots at `members` (a cluster), at the working precision.
+void meanOf(fpComplex& c, fpComplex const* roots, std::vector<std::size_t> const& members);
 // z refined by Newton's method on a (degree n, a[n] != 0) at the working
 // precision, each step at that precision (z may be better than it looks).
 void polishSimple(fpComplex const* a, i32 n, fpComplex& z);

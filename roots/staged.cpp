@@ -38,7 +38,7 @@ bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
 // Stages 2 and 3 from the approximations z good to `bits` bits; true (z holding
 // the roots) when the disks are disjoint. The progress counts the refined roots
 // after `found` of n.
-bool finish(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i32 n) {
+bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i32 n) {
     std::vector<Refined> r(z.size());
     for (std::size_t i = 0; i < z.size(); ++i) {
         refine(p, z[i], bits, r[i]);
@@ -52,17 +52,17 @@ bool finish(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i3
         double const lost = r[i].log2Condition;
         if (!(lost > conditionBits)) continue;
         {
-            ScopedBlockPrec more(target + i32(std::ceil(lost / 32)) + 1);
+            ScopedBlockPrec more(target + wordsFor(lost));
             refine(p, z[i], bitsOf(target) - lost, r[i]);
         }
         fpNormalize(z[i].re);
         fpNormalize(z[i].im);
-        ScopedBlockPrec more(target + i32(std::ceil(lost / 32)) + 1);
+        ScopedBlockPrec more(target + wordsFor(lost));
         fpComplex v;
         evaluate(p, z[i], v, nullptr);
         r[i].center = z[i];
         double const bound = log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec));
-        r[i].log2Value = std::max(log2Abs(v), bound) + 1;
+        r[i].log2Value = log2ValueBound(v, bound);
         r[i].log2Step = -std::numeric_limits<double>::infinity();
         again = true;
     }
@@ -112,7 +112,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
     for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;
-            if (finish(p, refined, bits, m, n)) {
+            if (refineAndSeparate(p, refined, bits, m, n)) {
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
                 rec.stage1Bits = i32(bits);
                 rec.ran = RootSearch::staged;
@@ -150,13 +150,12 @@ bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpCo
     for (auto k : others) {
         double const lz = log2Abs(roots[k]);
         z.push_back(roots[k]);
-        lv.push_back(std::max(log2Abs(values[k]), log2Magnitude(whole, lz) + round) + 1 - m * lz);
+        lv.push_back(log2ValueBound(values[k], log2Magnitude(whole, lz) + round) - m * lz);
     }
     bool disjoint = inclusionDisks(p, z, lv, lr) && zeros.size() <= 1;
     for (std::size_t i = 0; i < others.size(); ++i) {
         if (!std::isfinite(lr[i])) continue;
-        double const whole2 = std::floor(lr[i]);
-        fromDouble(radii[others[i]], std::exp2(lr[i] - whole2) * (1 + 0x1p-30), i64(whole2));
+        radii[others[i]] = radiusOf(lr[i]);
         // A disk about a nonzero root must leave out the exact zero.
         if (!zeros.empty() && !(lr[i] + 1 < log2Abs(z[i]))) disjoint = false;
     }

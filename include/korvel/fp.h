@@ -289,6 +289,11 @@ fp floor(fp const& x);
 bool isItInteger(fp const& x);
 bool isItEven(fp const& x);              // for integer values
 
+// x = m 2^exponent with 0.5 <= |m| < 1 and m x's mantissa rounded once to the
+// nearest double (ties to even): exact up to that rounding, a relative 2^-53,
+// for every fp exponent, since the exponent stands apart. 0 (exponent 0) for 0.
+double toDouble(fp const& x, i64& exponent);
+
 template <MachineInteger T>
 void equate(fp& r, T n) {
     equate(r.mantissa, n);

@@ -98,42 +98,6 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
                    int confirmFigures = defaultConfirmFigures, RootSearch search = RootSearch::staged,
                    RootSearchRecord* record = nullptr, RootSearchControl const& control = {});
 
-// The staged search for every root of a (degree n, a[n] != 0, not changed)
-// into roots[0 .. n): true when its result stands; false when the caller is to
-// run the full-precision search instead.
-bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
-
-// values[k] = a(points[k]) for k < count, each by Evaluate's operations, except
-// that when most coefficients are zero their runs are bridged by powers.
-void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count);
-
-// Certified inclusion disks on coefficients (degree n) about roots, from the
-// values computed there by Evaluate or evaluateAll at the working precision;
-// true when they are pairwise disjoint, so that each holds exactly one root.
-bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,
-                    fpComplex const* values);
-
-// What is certain about roots found for a polynomial, in the order of the roots.
-struct RootCertainty {
-    std::vector<fp> radii;            // a disk of radius k about root k holds a root; -1 when unknown
-    std::vector<int> clusters;        // 1, 2, ...: roots whose disks connect share a number
-    std::vector<int> certainFigures;  // k: radius k <= 10^-k |each non-zero part of root k|
-                                      // (all shown for an exact root)
-    bool allCertain(int shown) const;
-};
-
-// The certainty of roots (n of them, with the values of coefficients there) on
-// coefficients, degree n, for shownFigures figures shown: the inclusion disks,
-// and for every cluster of m connected disks the disk about their mean that
-// holds its m roots. With settle the roots are changed where the disks allow:
-// each root of a cluster becomes the mean (a part within the cluster's radius
-// cleared to 0), a root of a real polynomial whose disk proves it real loses
-// its imaginary part, and the smaller part of any other root, when it lies
-// within its radius, is cleared (the radius grows by it); values follow, and
-// the order is that of orderRoots.
-void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
-                  int shownFigures, bool settle);
-
 // ---- certified roots: the whole job in one call --------------------------------------------
 
 // The messages of a failed call; the application shows them as they are.

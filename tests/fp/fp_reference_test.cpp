@@ -216,5 +216,38 @@ TEST(FpReference, NormalizeRoundsToNearestTiesAway) {
     }
 }
 
+// toDouble rounds the whole mantissa once to nearest, ties to even, as MPFR's
+// mpfr_get_d_2exp does; exact ties and ties with a far sticky bit included.
+TEST(FpReference, ToDoubleRoundsOnceToNearestEven) {
+    RandomWords rng(seed + 3);
+    SCOPED_TRACE("seed " + std::to_string(seed + 3));
+    for (int i = 0; i < 4000; ++i) {
+        fp x = testing::randomFp(rng, 8, 100000);
+        i32 const bits = NumBits(x.mantissa);
+        if (rng.below(2) == 0 && bits > 54) {  // the bits below 53 become 10...0, or 10...01
+            mb m = abs(x.mantissa), one;
+            init(one, 1);
+            mbShiftRight(m, m, bits - 53);
+            mbShiftLeft(m, m, 1);
+            add(m, m, one);
+            mbShiftLeft(m, m, bits - 54);
+            if (rng.below(2) == 0) add(m, m, one);
+            m.size = x.mantissa.size < 0 ? -m.size : m.size;
+            x.mantissa = m;
+        }
+        i64 e = 0;
+        double const got = toDouble(x, e);
+        long want = 0;
+        double expected = 0;
+        if (x.mantissa.size != 0) {
+            testing::Mpfr exact(32 * (wordCount(x) + 1));
+            testing::toMpfr(exact, x);
+            expected = mpfr_get_d_2exp(&want, exact, MPFR_RNDN);
+        }
+        EXPECT_EQ(got, expected) << show(x);
+        EXPECT_EQ(e, i64(want)) << show(x);
+    }
+}
+
 }  // namespace
 }  // namespace korvel

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "roots/search.h"
 #include "roots_support.h"
 
 namespace korvel {

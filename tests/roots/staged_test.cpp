@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "roots/search.h"
 #include "roots/wide.h"
 #include "roots_support.h"
 

@@ -1,5 +1,6 @@
-// Conversions between fp and doubles with a separate binary scale, and the
-// log2 magnitudes the low-precision stages and the rounding bounds work with.
+// fp and doubles: conversions with a separate binary scale, the log2
+// magnitudes the low-precision stages and the rounding bounds work with, and
+// the log2 arithmetic of radii and distances.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -10,7 +11,10 @@ namespace korvel::detail {
 
 namespace {
 
-// |x| ~ m * 2^e from the top three words of the mantissa (m < 2^96).
+// |x| ~ m * 2^e from the top three words of the mantissa (m < 2^96), in up to
+// three roundings. Not toDouble's single rounding: the stage-1 coefficients and
+// every log2 bound (the radii among them) are made from these values, and a
+// different last bit moves roots and values that korvel-cli prints.
 bool topBits(fp const& x, double& m, i64& e) {
     i32 const len = x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size;
     if (len == 0) return false;
@@ -64,6 +68,22 @@ double log2Magnitude(Poly const& p, double lz) {
     double sum = 0;
     for (std::size_t t = 0; t < p.terms.size(); ++t) sum += std::exp2(p.logAbs[t] + p.terms[t] * lz - top);
     return top + std::log2(sum);
+}
+
+double log2Difference(fpComplex const& x, fpComplex const& y) {
+    fpComplex d;
+    ScopedBlockPrec wide(blockPrec + 2);
+    sub(d, x, y);
+    return log2Abs(d);
+}
+
+fp radiusOf(double lr) {
+    fp r;
+    if (lr == -std::numeric_limits<double>::infinity()) return r;
+    if (!std::isfinite(lr)) return fp(-1.0);
+    double const whole = std::floor(lr);
+    fromDouble(r, std::exp2(lr - whole) * (1 + 0x1p-30), i64(whole));
+    return r;
 }
 
 double log2RoundingFactor(i32 n, double bits) { return std::log2(8.0 * (double(n) + 2)) - bits; }

@@ -1,0 +1,77 @@
+// Evaluation at the working precision: Horner's rule (roots/horner.h) on the
+// coefficients, or its sparse form by powers when most of them are zero, and
+// the values at many points.
+#include "roots/horner.h"
+#include "roots/search.h"
+
+namespace korvel {
+
+void Evaluate(fpComplex*& a, i32 n, fpComplex& x, fpComplex& result) {
+    fpComplex r;  // x may be result
+    detail::horner(a, n, x, r);
+    result = r;
+}
+
+}  // namespace korvel
+
+namespace korvel::detail {
+
+namespace {
+
+// r = z^g for g >= 0, by squaring.
+void power(fpComplex& r, fpComplex const& z, i32 g) {
+    equate(r, 1.0, 0.0);
+    fpComplex base = z;
+    while (g > 0) {
+        if (g & 1) mul(r, r, base);
+        g >>= 1;
+        if (g > 0) sqr(base, base);
+    }
+}
+
+// Horner's rule over the nonzero terms only, a gap of g bridged by z^g:
+// v <- v z^g + a_k and d <- d z^g + g v z^(g-1).
+void evaluateSparse(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d) {
+    fpComplex zg1, zg, w;
+    fp gf;
+    v = p.a[p.n];
+    if (d) equate(*d, 0.0, 0.0);
+    i32 prev = p.n;
+    std::size_t t = p.terms.size();
+    if (t > 0 && p.terms[t - 1] == p.n) --t;
+    while (prev > 0) {
+        bool const more = t > 0;  // a nonzero coefficient below prev
+        i32 const k = more ? p.terms[--t] : 0;
+        i32 const g = prev - k;
+        power(zg1, z, g - 1);
+        mul(zg, zg1, z);
+        if (d) {
+            mul(*d, *d, zg);
+            equate(gf, g);
+            mul(w, v, zg1);
+            mul(w, w, gf);
+            add(*d, *d, w);
+        }
+        mul(v, v, zg);
+        if (more) add(v, v, p.a[k]);
+        prev = k;
+    }
+}
+
+}  // namespace
+
+void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d) {
+    if (p.sparse) return evaluateSparse(p, z, v, d);
+    horner(p.a, p.n, z, v, d);
+}
+
+}  // namespace korvel::detail
+
+namespace korvel {
+
+void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count) {
+    detail::Poly const p = detail::makePoly(a, n);
+    for (int k = 0; k < count; ++k) detail::evaluate(p, points[k], values[k], nullptr);
+}
+
+}  // namespace korvel
