@@ -102,10 +102,10 @@ bool confirmed(fpComplex*& a, int n, fpComplex const& z, int figures) {
     if (!p) return true;
     if (!d || !z) return false;
     fp bound;
-    pow(bound, fp(10.0), i32(-figures));
+    (void)pow(bound, fp(10.0), i32(-figures));  // a positive base: cannot fail
     mul(bound, bound, abs(z));
     fp radius = abs(p);
-    div(radius, radius, abs(d));
+    (void)div(radius, radius, abs(d));  // d != 0: checked above
     mul(radius, radius, fp(double(n)));
     return radius <= bound;
 }
@@ -160,9 +160,9 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     if (low < n) {
         fp s = abs(work[low]);
         fp const lead = abs(work[n]);
-        if (lead != 1.0) div(s, s, lead);
+        if (lead != 1.0) (void)div(s, s, lead);  // a[n] != 0
         scaled = s > fp(1e20) || s < fp(1e-20);
-        if (scaled) pow(R, s, 1.0 / (n - low));
+        if (scaled) (void)pow(R, s, 1.0 / (n - low));  // s > 0: a[low] != 0
     }
     if (scaled) {
         fp const b = 1.0 / R;

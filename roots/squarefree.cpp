@@ -57,7 +57,7 @@ int canonicalTurn(GaussianInt a) {
 
 // q = floor(x / d) for d > 0.
 void floorDiv(mb& q, mb const& x, mb const& d, mb& r) {
-    divRem(q, r, x, d);
+    (void)divRem(q, r, x, d);  // d > 0
     if (r.size < 0) --q;
 }
 
@@ -120,7 +120,7 @@ public:
 
 private:
     bool exact(mb& q, mb const& x, mb const& d) {
-        divRem(q, r_, x, d);
+        (void)divRem(q, r_, x, d);  // d != 0: the divisor's norm, or its real part when it is real
         return r_.size == 0;
     }
     GaussianInt c_;
