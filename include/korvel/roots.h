@@ -80,7 +80,7 @@ int trueDegree(fpComplex const* a, int n);
 inline constexpr int defaultConfirmFigures = 16;
 
 // All roots of coefficients, ordered, with the polynomial's values at them;
-// snapToAxes clears a real or imaginary part 2^56 times smaller than the other
+// snapToAxes clears a real or imaginary part that is 2^56 times smaller than the other
 // that lies within the root's inclusion radius (where no radius is known: whose
 // clearing does not make the polynomial's value larger). The coefficients are
 // not changed. Leading zero coefficients lower the degree: only the first
