@@ -22,6 +22,9 @@ constexpr i64 exactExponentLimit = 100000;
 // Exponents in text beyond this cannot be held by fp anyway (2^31 bits is
 // 6.5e8 decimal places); refusing them early keeps every sum below in i64.
 constexpr i64 exponentTextLimit = 1000000000000LL;
+// Significant digits a number keeps: the most figures carried (100000, in
+// 12501 words, 120423 digits) and a margin.
+constexpr std::size_t keptDigits = 120500;
 
 bool parseExponent(char const* s, i64& e) {
     bool const negative = *s == '-';
@@ -57,6 +60,16 @@ bool readDecimal(DecimalFraction& d, char const* text) {
     }
     digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
     if (digits.empty()) digits.push_back('0');
+    // Text to integer is quadratic in the digits: beyond what any precision
+    // uses, the rest become one sticky digit, which keeps the value off every
+    // rounding boundary of up to keptDigits - 2 digits.
+    if (digits.size() > keptDigits) {
+        bool const sticky = digits.find_first_not_of('0', keptDigits) != std::string::npos;
+        places -= i64(digits.size() - keptDigits) - (sticky ? 1 : 0);
+        digits.resize(keptDigits);
+        if (sticky) digits.push_back('1');
+        d.shortened = true;
+    }
     if (!equate(d.num, digits.c_str())) return false;
     if (negative) d.num.size = -d.num.size;
     equate(d.den, 1);
@@ -73,6 +86,7 @@ bool readFraction(DecimalFraction& d, char const* text) {
     if (bottom.num.size == 0) return false;
     d.num = top.num;
     d.den = bottom.num;
+    d.shortened = top.shortened || bottom.shortened;
     if (d.den.size < 0) {
         d.den.size = -d.den.size;
         d.num.size = -d.num.size;
@@ -137,12 +151,13 @@ bool add(DecimalFraction& r, DecimalFraction const& x, DecimalFraction const& y)
     add(r.num, a, b);
     r.den = d;
     r.exp10 = r.num.size == 0 ? 0 : e;
+    r.shortened = x.shortened || y.shortened;
     if (r.num.size == 0) equate(r.den, 1);
     return true;
 }
 
 bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
-    exact = true;
+    exact = !d.shortened;
     if (d.num.size == 0) {
         x = fp();
         return true;
@@ -182,7 +197,7 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
     (void)divRem(q, rem, N, D);  // D > 0
     // Exact when nothing was left over and q's bits, from its top set bit to
     // its lowest, fit the words (rounding keeps a left-aligned top word).
-    exact = rem.size == 0 && significantSpan(q) <= 32 * i64(words);
+    exact = exact && rem.size == 0 && significantSpan(q) <= 32 * i64(words);
     if (d.num.size < 0) q.size = -q.size;
     x.mantissa = q;
     x.exponent = -s;

@@ -13,6 +13,7 @@ Polynomial::Polynomial(std::vector<ExactComplex> coefficients) : exact_(std::mov
     degree_ = int(exact_.size()) - 1;
     while (degree_ >= 0 && isZero(exact_[std::size_t(degree_)])) --degree_;
     exact_.resize(std::size_t(degree_ + 1));
+    for (auto const& c : exact_) shortened_ = shortened_ || c.re.shortened || c.im.shortened;
 }
 
 Polynomial::Polynomial(std::span<fpComplex const> coefficients)

@@ -71,10 +71,14 @@ char* NthField(char const* text, char const* sep, int n);
                                   std::string& ignored, std::string& problem);
 
 // ---- exact coefficients ------------------------------------------------------------------
-// A real number as typed: num / den * 10^exp10 with den > 0, exactly.
+// A real number as typed: num / den * 10^exp10 with den > 0, exactly, unless
+// shortened: a number with more significant digits than any precision can use
+// keeps the first of them and a last 1 for the rest, which rounds as the whole
+// would to every precision up to maxFigures.
 struct DecimalFraction {
     mb num{0}, den{1};
     i64 exp10 = 0;
+    bool shortened = false;
 };
 // A complex coefficient as typed: its two parts.
 struct ExactComplex {
@@ -102,7 +106,8 @@ public:
     explicit Polynomial(std::span<fpComplex const> coefficients);  // [k] of x^k
 
     int degree() const { return degree_; }  // -1 for the zero polynomial
-    bool exact() const { return values_.empty() && degree_ >= 0; }  // typed, not fp values
+    // Typed, held exactly: not fp values, and no number shortened.
+    bool exact() const { return values_.empty() && degree_ >= 0 && !shortened_; }
     std::vector<ExactComplex> const& exactCoefficients() const { return exact_; }
 
     // a[0 .. degree()] = the coefficients at `words` words, each part rounded
@@ -114,6 +119,7 @@ private:
     std::vector<ExactComplex> exact_;
     std::vector<fpComplex> values_;
     int degree_ = -1;
+    bool shortened_ = false;
 };
 
 // A text read as a polynomial: the polynomial as typed, or why not and where.

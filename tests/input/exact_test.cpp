@@ -78,6 +78,38 @@ TEST(ExactCoefficients, RoundCorrectlyAtEveryPrecision) {
     EXPECT_EQ(checked, 2400);
 }
 
+// A number longer than any precision uses keeps its first digits and a sticky
+// one (text to integer is quadratic), and still rounds as the whole number at
+// every precision up to the most figures carried; it is no longer called exact.
+TEST(ExactCoefficients, LongNumbersAreShortenedYetRoundCorrectly) {
+    std::mt19937_64 g(seed + 2);
+    for (int trial = 0; trial < 2; ++trial) {
+        std::string text = "0.";
+        for (int i = 0; i < 200000; ++i) text += char('0' + g() % 10);
+        if (trial == 1) text.replace(130000, std::string::npos, 70000, '0').append("e-300");  // a zero tail
+        ExactComplex z;
+        ASSERT_TRUE(readExact(z, text.c_str()));
+        EXPECT_TRUE(z.re.shortened);
+        Mpfr want(1);
+        for (i32 words : {1, 40, 12501}) {
+            fp x;
+            bool held = true;
+            ASSERT_TRUE(roundToFp(x, z.re, words, held));
+            EXPECT_FALSE(held);
+            mpfr_set_prec(want, 32 * words);
+            mpfr_set_str(want, text.c_str(), 10, MPFR_RNDN);
+            Mpfr got(32 * words + 64);
+            testing::toMpfr(got, x);
+            EXPECT_TRUE(mpfr_equal_p(want, got)) << "trial " << trial << " at " << words << " words";
+        }
+    }
+    ExactComplex one;
+    ASSERT_TRUE(readExact(one, "1"));
+    ExactComplex z;
+    ASSERT_TRUE(readExact(z, ("1." + std::string(130000, '3')).c_str()));
+    EXPECT_FALSE(Polynomial({z, one}).exact()) << "a shortened coefficient is not held exactly";
+}
+
 // The forms getTheNumber reads give the same values exactly: the empty and
 // signed ones, complex pairs with a minus for the real part only, fractions.
 TEST(ExactCoefficients, ReadAsTheFpReaderReads) {
