@@ -122,6 +122,15 @@ status=${PIPESTATUS[0]}
 check "shown too large" 2 "" "korvel-cli: --shown: 2147483648 is too large" -- --shown 2147483648 -e 'x-1'
 check "carried too large" 2 "" "korvel-cli: --carried: 99999999999999999999 is too large" -- --carried=99999999999999999999 -e 'x-1'
 check "shown not a number" 2 "" "korvel-cli: --shown: ten is not a whole number" -- --shown ten -e 'x-1'
+# Coefficients at the bottom of the range: one that would keep fewer words than
+# the precision is refused, and named; one that keeps them all gives exact roots.
+check "coefficient losing its words" 1 "" "a number beyond the range of the working precision: 3e-646456990" -- \
+  -e '3e-646456990x^2-1e-646456990'
+check "coefficient near the bottom" 0 "1e323228450 , 0" "" -- -e '1e-646456900x^2-1'
+# A near-cluster off the axis and real noise in a complex cubic: every part right.
+check "complex near-cluster" 0 "1 , 1e-30" "" -- --shown 32 --carried 40 -e 'x^2-(2,-1e-30)x+(1,1e-30)'
+printf '1\n0.65,-0.2\n-0.7,-0.15\n0.0625,0.125\n' >"$work/cubic.txt"
+check "real root of a complex cubic" 0 "0.5 , 0" "" -- --shown 256 --carried 272 "$work/cubic.txt"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
