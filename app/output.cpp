@@ -78,6 +78,47 @@ int rootOfLine(SearchResult const& result, int line) {
     return value >= 0 && value < 2 * n && value % 2 == 0 ? value / 2 : -1;
 }
 
+namespace {
+
+// t, a number fpToStr wrote, with exactly `figures` significant figures, so
+// that a rounded value looks rounded: 1.00000, 0.333333, 2.64566e8 (never a
+// whole number whose last digits stand for figures it does not have).
+std::string withAllFigures(std::string const& t, int figures) {
+    std::size_t const e = t.find('e');
+    std::string const m = t.substr(0, e);
+    long long const exponent = e == std::string::npos ? 0 : std::stoll(t.substr(e + 1));
+    std::size_t const point = m.find('.');
+    std::string const whole = m.substr(0, point), digits = whole + (point == std::string::npos ? "" : m.substr(point + 1));
+    std::size_t const lead = std::min(digits.find_first_not_of('0'), digits.size());
+    if (lead == digits.size()) return t;  // zero
+    std::string significant = digits.substr(lead);
+    significant.resize(std::size_t(figures), '0');
+    long long const top = exponent + (long long)whole.size() - 1 - (long long)lead;  // of the first significant digit
+    if (top >= 0 && top < figures - 1) return significant.insert(std::size_t(top + 1), 1, '.');
+    if (top < 0 && top > -5) {
+        std::string out(std::size_t(-top + 1), '0');  // "0." and the zeros after the point
+        out[1] = '.';
+        return out.append(significant);
+    }
+    if (figures > 1) significant.insert(1, 1, '.');
+    return significant.append(1, 'e').append(std::to_string(top));
+}
+
+// A coefficient's part as the polynomial as read shows it: a whole number of up
+// to 15 digits in full, anything else to `figures` figures, all of them written
+// when they round the value.
+std::string coefficientText(fp const& x, int figures) {
+    fp back;
+    std::string const full = toString(x, 15);
+    if (full.find_first_of(".e") == std::string::npos && fpConvFromString(back, full.c_str()) && compare(back, x) == 0)
+        return full;
+    std::string const t = toString(x, figures);
+    if (fpConvFromString(back, t.c_str()) && compare(back, x) == 0) return t;
+    return withAllFigures(t, figures);
+}
+
+}  // namespace
+
 std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int figures) {
     std::string out;
     int degree = -1;
@@ -93,12 +134,12 @@ std::string polynomialAsRead(std::vector<fpComplex> const& coefficients, int fig
             bool const imaginary = !!c.im;
             fp const& part = imaginary ? c.im : c.re;
             negative = part.mantissa.size < 0;
-            coefficient = toString(abs(part), figures);
+            coefficient = coefficientText(abs(part), figures);
             if (coefficient == "1" && (k > 0 || imaginary)) coefficient.clear();
             if (imaginary) coefficient += k > 0 ? "i " : "i";
         } else {
             coefficient = "(";
-            coefficient.append(toString(c.re, figures)).append(",").append(toString(c.im, figures)).append(")");
+            coefficient.append(coefficientText(c.re, figures)).append(",").append(coefficientText(c.im, figures)).append(")");
         }
         if (out.empty())
             out += negative ? "-" : "";

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/korvel.h"
+#include "app/output.h"
 #include <korvel/fp.h>
+#include <korvel/input.h>
 #include <korvel/roots.h>
 #include "../support/text_lines.h"
 
@@ -102,6 +104,28 @@ TEST(Controller, FieldsAndMessages) {
     w.input = std::string("1\n0\0" "1\n-4\n", 9);
     EXPECT_EQ(run(w), entryMessage);
     EXPECT_EQ(w.status, "NUL byte (line 2, column 2)");
+}
+
+// The polynomial as read shows short whole numbers in full and a rounded value
+// with all its figures, so that none looks exact when it is not.
+TEST(Controller, ReadAsShowsRoundedValuesAsRounded) {
+    std::pair<char const*, char const*> const cases[] = {
+        {"264566432x^2-1.0000001", "264566432x^2 - 1.00000 (degree 2)"},
+        {"x^2-0.65x+1/3", "x^2 - 0.65x + 0.333333 (degree 2)"},
+        {"x-123456.7", "x - 1.23457e5 (degree 1)"},
+        {"x-0.00012345678", "x - 0.000123457 (degree 1)"},
+        {"x-1e300/3", "x - 3.33333e299 (degree 1)"},
+        {"x^2-(2,1e-30)", "x^2 + (-2,1e-30) (degree 2)"},
+        {"x-2432902008176640000", "x - 2.43290e18 (degree 1)"},
+    };
+    ScopedBlockPrec precision(wordsForFigures(64));
+    for (auto [text, read] : cases) {
+        int n = 0;
+        std::vector<fpComplex> a;
+        std::string ignored;
+        ASSERT_TRUE(readPolynomial(text, n, a, ignored)) << text;
+        EXPECT_EQ(polynomialAsRead(a), read) << text;
+    }
 }
 
 TEST(Controller, BothFormsAndTheOutputLayout) {
