@@ -138,8 +138,40 @@ struct Reading {
 
 // Reads text in the form it shows into the sink makeSink(n) gives for its
 // degree n; false on an entry problem, with what and where when it can be named.
+// True when s, blanks aside, is a zero: an optional sign, zeros, a point.
+bool isZeroText(std::string_view s) {
+    bool digit = false;
+    std::size_t i = s.find_first_not_of(" \t\r\n");
+    if (i != std::string_view::npos && (s[i] == '+' || s[i] == '-')) ++i;
+    for (; i < s.size(); ++i) {
+        if (s[i] == '0') digit = true;
+        else if (s[i] != '.' && !isBlank(s[i])) return false;
+    }
+    return digit;
+}
+
+template <class MakeSink>
+bool readTextOf(std::string const& text, Reading& r, MakeSink makeSink);
+
+// An equation p = 0, as one is often written, is read as p; the "= 0" is said
+// under Ignored. Any other "=" is refused where it stands: "x^3-2x+1=0" was
+// once read as x^3 - 2x + 10.
 template <class MakeSink>
 bool readText(std::string const& text, Reading& r, MakeSink makeSink) {
+    std::size_t const eq = text.find('=');
+    if (eq == std::string::npos || text.find('\0') < eq) return readTextOf(text, r, makeSink);
+    if (text.find('=', eq + 1) != std::string::npos || !isZeroText(std::string_view(text).substr(eq + 1))) {
+        r.problem = "an equation whose right side is not 0 (write p(x) = 0 as p(x))";
+        r.at = int(eq);
+        return false;
+    }
+    bool const read = readTextOf(text.substr(0, eq), r, makeSink);
+    r.ignored += (r.ignored.empty() ? "" : ", ") + std::string("= 0");
+    return read;
+}
+
+template <class MakeSink>
+bool readTextOf(std::string const& text, Reading& r, MakeSink makeSink) {
     // The readers below take C strings: a NUL byte would end the text there.
     if (std::size_t const nul = text.find('\0'); nul != std::string::npos) {
         r.problem = "NUL byte";

@@ -131,6 +131,9 @@ check "coefficient near the bottom" 0 "1e323228450 , 0" "" -- -e '1e-646456900x^
 check "complex near-cluster" 0 "1 , 1e-30" "" -- --shown 32 --carried 40 -e 'x^2-(2,-1e-30)x+(1,1e-30)'
 printf '1\n0.65,-0.2\n-0.7,-0.15\n0.0625,0.125\n' >"$work/cubic.txt"
 check "real root of a complex cubic" 0 "0.5 , 0" "" -- --shown 256 --carried 272 "$work/cubic.txt"
+# An equation p = 0 is read as p, and says so; any other right side is refused.
+check "equation = 0" 0 "1 , 0" "Ignored: = 0" -- -e 'x^3 - 2x + 1 = 0'
+check "equation = 4" 1 "" "an equation whose right side is not 0" -- -e 'x^2 = 4'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -225,6 +225,8 @@ TEST(ExactCoefficients, RefusalsNameTheirPlace) {
         {"7", "a constant has no roots", -1},
         {"0x^2+5", "a constant has no roots", -1},
         {"2+x^2", "a constant before another term (write it last, or in parentheses)", 0},
+        {"x^2 = 4", "an equation whose right side is not 0 (write p(x) = 0 as p(x))", 4},
+        {"x^2=0=0", "an equation whose right side is not 0 (write p(x) = 0 as p(x))", 3},
     };
     for (auto const& c : cases) {
         PolynomialReading const r = parsePolynomial(c.text);
