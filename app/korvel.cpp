@@ -55,19 +55,26 @@ bool Korvel::run() {
     std::string const text = window_.inputText();
     if (text.empty()) return fail(entryMessage);
 
-    // Read here for what the status line says; the search reads it again at
-    // each round's precision.
-    int n = 0;
-    std::vector<fpComplex> coefficients;
-    std::string ignored, problem;
-    {
-        ScopedBlockPrec const precision(wordsForFigures(intDigits));
-        if (!readPolynomial(text, n, coefficients, ignored, problem)) {
-            // What refused the text, when it can be named, goes on the status line.
-            window_.setStatusText(problem);
-            return fail(entryMessage);
-        }
+    // Read once, exactly: the status line shows it at the figures carried, and
+    // the search rounds it to each round's precision. What refused the text,
+    // when it can be named, goes on the status line.
+    PolynomialReading const reading = parsePolynomial(text);
+    if (!reading.polynomial) {
+        window_.setStatusText(reading.error + placeInText(text, reading.position));
+        return fail(entryMessage);
     }
+    std::vector<fpComplex> coefficients;
+    if (!reading.polynomial->toComplex(coefficients, wordsForFigures(intDigits))) {
+        // Held exactly but beyond fp's range at these figures: the fp reader
+        // names the number and its place.
+        int n = 0;
+        std::string ignored, problem;
+        ScopedBlockPrec const precision(wordsForFigures(intDigits));
+        (void)readPolynomial(text, n, coefficients, ignored, problem);
+        window_.setStatusText(problem);
+        return fail(entryMessage);
+    }
+    std::string const& ignored = reading.ignored;
     window_.setStatusText(statusText(ignored, coefficients, ""));
 
     RootOptions options;
@@ -78,7 +85,7 @@ bool Korvel::run() {
     options.certify = window_.certifyFigures();
     options.progress = progress_;
     double const start = processorSeconds();
-    RootReport report = findRoots(text, options, stop_);
+    RootReport report = findRoots(*reading.polynomial, options, stop_);
     double const elapsed = processorSeconds() - start;
     if (!report.ok) {
         if (report.error != cancelledMessage) return fail(report.error.c_str());

@@ -99,7 +99,6 @@ bool readFraction(DecimalFraction& d, char const* text) {
 void timesPowerOfTen(mb& r, mb const& x, i64 k) {
     mb p;
     (void)power(p, mb(10), i32(k));  // 10^k, k >= 0: cannot fail
-    if (k == 0) equate(p, 1);
     mul(r, x, p);
 }
 

@@ -225,13 +225,16 @@ bool readPolynomial(std::string const& text, int& n, std::vector<fpComplex>& coe
     n = r.n;
     ignored = std::move(r.ignored);
     problem = std::move(r.problem);
-    if (r.at >= 0) {
-        auto const lineStart = text.rfind('\n', std::size_t(r.at) == 0 ? 0 : std::size_t(r.at) - 1);
-        auto const line = std::count(text.begin(), text.begin() + r.at, '\n') + 1;
-        auto const column = r.at - (lineStart == std::string::npos || std::size_t(r.at) == 0 ? -1 : int(lineStart));
-        problem += " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
-    }
+    problem += placeInText(text, r.at);
     return read;
+}
+
+std::string placeInText(std::string_view text, int position) {
+    if (position < 0 || std::size_t(position) >= text.size()) return "";
+    std::string_view const before = text.substr(0, std::size_t(position));
+    std::size_t const lineStart = before.rfind('\n') + 1;  // 0 on the first line
+    auto const line = std::count(before.begin(), before.end(), '\n') + 1;
+    return " (line " + std::to_string(line) + ", column " + std::to_string(std::size_t(position) - lineStart + 1) + ")";
 }
 
 PolynomialReading parsePolynomial(std::string_view text) {

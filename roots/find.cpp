@@ -60,11 +60,12 @@ int nextCarried(int carried, int shown, int cap, Round const& last) {
     return int(std::min<long long>(next, cap));
 }
 
-std::string checkOptions(RootOptions const& o) {
+// The message that refuses the options; nullptr when they stand.
+char const* refusal(RootOptions const& o) {
     if (o.shownFigures < 1 || o.carriedFigures < 1) return figuresMessage;
     if (o.shownFigures > o.carriedFigures) return precisionMessage;
     if (o.carriedFigures > maxFigures) return tooManyFiguresMessage;
-    return "";
+    return nullptr;
 }
 
 RootReport reportOf(Round&& r, RootOptions const& options) {
@@ -195,7 +196,6 @@ bool gaussianIntegers(Polynomial const& p, detail::GaussianPoly& out) {
         mb scale, ten;
         (void)div(scale, den, d.den);  // d.den > 0
         (void)power(ten, mb(10), i32(d.exp10 - low));  // 10^k, k >= 0: cannot fail
-        if (d.exp10 == low) equate(ten, 1);
         mul(r, d.num, scale);
         mul(r, r, ten);
     };
@@ -267,7 +267,7 @@ RootReport fromFactors(Search& search, Polynomial const& p, std::vector<detail::
 }  // namespace
 
 RootReport findRoots(std::span<fpComplex const> coefficients, RootOptions const& options, std::stop_token stop) {
-    if (std::string const problem = checkOptions(options); !problem.empty()) return failure(problem.c_str());
+    if (char const* problem = refusal(options)) return failure(problem);
     try {
         Search search(options, stop);
         return search.rounds([&](std::vector<fpComplex>& a) {
@@ -280,7 +280,7 @@ RootReport findRoots(std::span<fpComplex const> coefficients, RootOptions const&
 }
 
 RootReport findRoots(Polynomial const& p, RootOptions const& options, std::stop_token stop) {
-    if (std::string const problem = checkOptions(options); !problem.empty()) return failure(problem.c_str());
+    if (char const* problem = refusal(options)) return failure(problem);
     try {
         Search search(options, stop);
         // A typed polynomial with repeated factors is searched on its square-free

@@ -132,6 +132,8 @@ struct PolynomialReading {
 // The text in either input form, as readPolynomial reads it, with the
 // coefficients held exactly.
 PolynomialReading parsePolynomial(std::string_view text);
+// " (line L, column C)" of a byte offset in text, both from 1; "" for none (-1).
+std::string placeInText(std::string_view text, int position);
 
 }  // namespace korvel
 KORVEL_API_END
