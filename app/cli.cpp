@@ -229,14 +229,10 @@ void echo(std::string const& text) {
         std::cerr << "Read as: " << korvel::polynomialAsRead(coefficients) << '\n';
 }
 
-// The status text without its "Read as: " line.
-std::string withoutReadAs(std::string status) {
-    std::size_t const at = status.rfind("Read as: ", std::string::npos);
-    if (at == std::string::npos || (at != 0 && status[at - 1] != '\n')) return status;
-    std::size_t const end = status.find('\n', at);
-    // The line and one of the line ends about it.
-    if (end != std::string::npos) return status.erase(at, end + 1 - at);
-    return status.erase(at == 0 ? 0 : at - 1);
+// The reading's lines without its last, "Read as: ...", which --echo has said.
+std::string withoutReadAs(std::string const& reading) {
+    std::size_t const at = reading.rfind("Read as: ");
+    return at == std::string::npos ? reading : reading.substr(0, at == 0 ? 0 : at - 1);
 }
 
 // What the command line asks for.
@@ -475,16 +471,20 @@ int run(int argc, char** argv) {
         std::cerr << korvel::cancelledMessage << '\n';
         return 130;
     }
-    std::string status = window.status.value_or("");
+    std::string const status = window.status.value_or("");
     // --echo has already said how the polynomial was read.
-    if (o.echoed) status = withoutReadAs(status);
+    std::string const reading = o.echoed ? withoutReadAs(window.reading.value_or("")) : window.reading.value_or("");
+    auto const explain = [&] {
+        if (!reading.empty()) std::cerr << reading << '\n';
+        if (!status.empty()) std::cerr << status << '\n';
+    };
     if (!found) {
         // The message first, then its detail (the line of a NUL byte, say).
         int const failed = fail(window.output.value_or(""), 1);
-        if (!status.empty()) std::cerr << status << '\n';
+        explain();
         return failed;
     }
-    if (!status.empty()) std::cerr << status << '\n';
+    explain();
     if (!writeOutput(jsonOutput ? korvel::resultJson(*window.result) : window.output.value_or("")))
         return outputFailure(0);
     if (!jsonOutput) std::cerr << "time: " << window.time.value_or("") << " s\n";

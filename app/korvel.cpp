@@ -50,6 +50,7 @@ bool Korvel::run() {
         return false;
     };
     window_.setStatusText("");
+    window_.setReadingText("");
 
     bool const snapToAxes = window_.selectedRow() == 0;
     int intDigits = window_.internalFigures();
@@ -68,7 +69,7 @@ bool Korvel::run() {
     std::string const text = window_.inputText();
     if (text.empty()) return fail(entryMessage);
 
-    // Read once, exactly: the status line shows it at the figures carried, and
+    // Read once, exactly: the reading line shows it at the figures carried, and
     // the search rounds it to each round's precision. What refused the text,
     // when it can be named, goes on the status line.
     PolynomialReading const reading = parsePolynomial(text);
@@ -88,7 +89,7 @@ bool Korvel::run() {
         return fail(entryMessage);
     }
     std::string const& ignored = reading.ignored;
-    window_.setStatusText(statusText(ignored, coefficients, ""));
+    window_.setReadingText(readingText(ignored, coefficients));
 
     RootOptions options;
     options.shownFigures = extDigits;
@@ -108,7 +109,7 @@ bool Korvel::run() {
     }
 
     SearchResult result = searchResult(std::move(report), options, elapsed);
-    if (!result.warning.empty()) window_.setStatusText(statusText(ignored, coefficients, result.warning));
+    window_.setStatusText(result.warning);
 
     window_.setOutputText("");
     window_.setOutputText(rootsText(result, window_.showErrorBounds()));

@@ -58,13 +58,10 @@ std::string outputHeader(SearchResult const& result, std::string const& date) {
     return out;
 }
 
-std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
-                       std::string const& warning) {
+std::string readingText(std::string const& ignored, std::vector<fpComplex> const& coefficients) {
     std::string out;
     if (!ignored.empty()) out = "Ignored: " + ignored + "\n";
-    out += "Read as: " + polynomialAsRead(coefficients);
-    if (!warning.empty()) out += (out.empty() ? "" : "\n") + warning;
-    return out;
+    return out + "Read as: " + polynomialAsRead(coefficients);
 }
 
 // Each root and each value takes a line and a blank one; the values follow the

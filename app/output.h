@@ -26,12 +26,10 @@ std::string markedRootsText(SearchResult const& result, bool errorBounds);
 // then the certainty warning when there is one.
 std::string outputHeader(SearchResult const& result, std::string const& date);
 
-// The status line: what the reader passed over (when ignored is not empty),
-// the polynomial as read, then the warning (when not empty). The polynomial as
-// read is always there: a list's rules (an empty line is the coefficient 1)
-// show nowhere else.
-std::string statusText(std::string const& ignored, std::vector<fpComplex> const& coefficients,
-                       std::string const& warning);
+// How a text was read: what the reader passed over (when ignored is not
+// empty), then the polynomial as read. The polynomial as read is always there:
+// a list's rules (an empty line is the coefficient 1) show nowhere else.
+std::string readingText(std::string const& ignored, std::vector<fpComplex> const& coefficients);
 
 // Where root k stands in rootsText(result): its line (from 0), and the root
 // whose root or value line is `line`, -1 for the other lines.

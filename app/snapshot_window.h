@@ -24,7 +24,7 @@ public:
 
     // What the controller set; empty where it set nothing.
     std::optional<int> newInternal, newExternal;
-    std::optional<std::string> output, time, status;
+    std::optional<std::string> output, time, status, reading;
     std::optional<SearchResult> result;
 
     int selectedRow() const override { return row; }
@@ -36,6 +36,7 @@ public:
     void setOutputText(std::string const& text) override { output = text; }
     void setTimeText(std::string const& text) override { time = text; }
     void setStatusText(std::string const& text) override { status = text; }
+    void setReadingText(std::string const& text) override { reading = text; }
     bool fullPrecisionSearch() const override { return fullPrecision; }
     bool certifyFigures() const override { return certify; }
     bool showErrorBounds() const override { return errorBounds; }

@@ -20,8 +20,14 @@ public:
     virtual std::string inputText() const = 0;        // TextViewCoeffs
     virtual void setOutputText(std::string const& text) = 0;  // TextViewRoots, replaced whole
     virtual void setTimeText(std::string const& text) = 0;    // TextFieldTime
-    // A line under the output that says what the reader passed over; "" clears it.
+    // Lines under the output: a warning of the search, or what refused the
+    // text or stopped the search; "" clears them.
     virtual void setStatusText(std::string const& text) = 0;
+    // How the text was read: what the reader passed over ("Ignored: ...") and
+    // the polynomial as read ("Read as: ..."); "" when it could not be read.
+    // A window that shows its own reading of the text as it is typed may
+    // ignore it.
+    virtual void setReadingText(std::string const& text) { (void)text; }
     virtual bool fullPrecisionSearch() const = 0;     // true: the full-precision search, false: staged
     // Carry more figures until every shown figure is certain (on by default).
     virtual bool certifyFigures() const { return true; }
