@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/korvel.h"
+#include "app/snapshot_window.h"
 #include "app/output.h"
 #include <korvel/fp.h>
 #include <korvel/input.h>
@@ -14,31 +15,26 @@
 namespace korvel {
 namespace {
 
-struct FakeWindow : KorvelWindow {
-    std::string internal = "64", external = "16", input, output = "(untouched)", time = "(untouched)", status, reading;
-    int row = 0;
-    bool fullPrecision = false, certify = true, bounds = false;
-    SearchResult result;
+// The snapshot window with its figure fields as text, as a real window's fields
+// hold them; "(untouched)" where the controller wrote nothing.
+struct FakeWindow : SnapshotWindow {
+    std::string internalField = "64", externalField = "16";
 
-    int selectedRow() const override { return row; }
-    int internalFigures() const override { return fieldInteger(internal); }
-    void setInternalFigures(int figures) override { internal = std::to_string(figures); }
-    int externalFigures() const override { return fieldInteger(external); }
-    void setExternalFigures(int figures) override { external = std::to_string(figures); }
-    std::string inputText() const override { return input; }
-    void setOutputText(std::string const& text) override { output = text; }
-    void setTimeText(std::string const& text) override { time = text; }
-    void setStatusText(std::string const& text) override { status = text; }
-    void setReadingText(std::string const& text) override { reading = text; }
-    bool fullPrecisionSearch() const override { return fullPrecision; }
-    bool certifyFigures() const override { return certify; }
-    bool showErrorBounds() const override { return bounds; }
-    void setResult(SearchResult const& r) override { result = r; }
+    int internalFigures() const override { return fieldInteger(internalField); }
+    void setInternalFigures(int figures) override { internalField = std::to_string(figures); }
+    int externalFigures() const override { return fieldInteger(externalField); }
+    void setExternalFigures(int figures) override { externalField = std::to_string(figures); }
+
+    std::string out() const { return output.value_or("(untouched)"); }
+    std::string timeText() const { return time.value_or("(untouched)"); }
+    std::string statusText() const { return status.value_or(""); }
+    std::string readingText() const { return reading.value_or(""); }
+    SearchResult const& found() const { return *result; }
 };
 
 std::string run(FakeWindow& w) {
     Korvel(w).korvel();
-    return w.output;
+    return w.out();
 }
 
 int nonEmptyLines(std::string const& text) { return int(testing::nonEmptyLines(text).size()); }
@@ -46,36 +42,36 @@ int nonEmptyLines(std::string const& text) { return int(testing::nonEmptyLines(t
 TEST(Controller, FieldsAndMessages) {
     i32 const callers = getBlockPrec();
     FakeWindow w;
-    w.internal = "";
-    w.external = "";
+    w.internalField = "";
+    w.externalField = "";
     w.input = "x^2-2";
     EXPECT_TRUE(Korvel(w).korvel());
-    EXPECT_EQ(w.internal, "64") << "an empty field shows its default";
-    EXPECT_EQ(w.external, "16");
-    EXPECT_EQ(w.output.substr(0, w.output.find('\n')), "1.414213562373095 , 0");
+    EXPECT_EQ(w.internalField, "64") << "an empty field shows its default";
+    EXPECT_EQ(w.externalField, "16");
+    EXPECT_EQ(w.out().substr(0, w.out().find('\n')), "1.414213562373095 , 0");
     EXPECT_EQ(getBlockPrec(), callers) << "the search leaves the thread's precision as it found it";
 
-    w.internal = "-3";
-    w.external = std::string(1, '0');
+    w.internalField = "-3";
+    w.externalField = std::string(1, '0');
     run(w);
-    EXPECT_EQ(w.internal, "64");
-    EXPECT_EQ(w.external, "16");
+    EXPECT_EQ(w.internalField, "64");
+    EXPECT_EQ(w.externalField, "16");
 
-    w.internal = "20";
-    w.external = "20";
+    w.internalField = "20";
+    w.externalField = "20";
     EXPECT_TRUE(Korvel(w).korvel()) << "equal figures are accepted";
 
-    std::string const time = w.time;
-    w.external = "21";
+    std::string const time = w.timeText();
+    w.externalField = "21";
     EXPECT_FALSE(Korvel(w).korvel());
-    EXPECT_EQ(w.output, precisionMessage);
-    EXPECT_EQ(w.time, time) << "a failure leaves the time";
+    EXPECT_EQ(w.out(), precisionMessage);
+    EXPECT_EQ(w.timeText(), time) << "a failure leaves the time";
 
-    w.external = "16";
-    w.internal = "200000";
+    w.externalField = "16";
+    w.internalField = "200000";
     EXPECT_EQ(run(w), tooManyFiguresMessage);
 
-    w.internal = "64";
+    w.internalField = "64";
     // Each entry problem says on the status line what refused the text, and where.
     std::pair<char const*, char const*> const refused[] = {
         {"", ""},
@@ -91,13 +87,13 @@ TEST(Controller, FieldsAndMessages) {
     for (auto [bad, why] : refused) {
         w.input = bad;
         EXPECT_EQ(run(w), entryMessage) << '"' << bad << '"';
-        EXPECT_EQ(w.time, time);
-        EXPECT_EQ(w.status, why) << '"' << bad << '"';
+        EXPECT_EQ(w.timeText(), time);
+        EXPECT_EQ(w.statusText(), why) << '"' << bad << '"';
     }
     // A NUL byte does not end the text: it is refused, and its line named.
     w.input = std::string("1\n0\0" "1\n-4\n", 9);
     EXPECT_EQ(run(w), entryMessage);
-    EXPECT_EQ(w.status, "NUL byte (line 2, column 2)");
+    EXPECT_EQ(w.statusText(), "NUL byte (line 2, column 2)");
 }
 
 // The polynomial as read shows short whole numbers in full and a rounded value
@@ -128,48 +124,48 @@ TEST(Controller, BothFormsAndTheOutputLayout) {
     list.input = "3\n0\n-1";
     run(x);
     run(list);
-    EXPECT_EQ(x.output, list.output) << "x-notation and the list give the same roots";
-    EXPECT_EQ(x.output.substr(0, x.output.find("Polynomial(root):")),
+    EXPECT_EQ(x.out(), list.out()) << "x-notation and the list give the same roots";
+    EXPECT_EQ(x.out().substr(0, x.out().find("Polynomial(root):")),
               "0.5773502691896258 , 0\n\n-0.5773502691896258 , 0\n\n");
 
     FakeWindow noisy;
     noisy.input = " 3 * x ^ 2\t- 1 ;";
     run(noisy);
-    EXPECT_EQ(noisy.output, x.output) << "other symbols in x-notation are dropped";
+    EXPECT_EQ(noisy.out(), x.out()) << "other symbols in x-notation are dropped";
     FakeWindow spaced;
     spaced.input = "1 , 2\n 0\n- 1";
     FakeWindow packed;
     packed.input = "1,2\n0\n-1";
     run(spaced);
     run(packed);
-    EXPECT_EQ(spaced.output, packed.output) << "spaces in a list line are ignored";
+    EXPECT_EQ(spaced.out(), packed.out()) << "spaces in a list line are ignored";
 
     for (int n : {1, 3, 7}) {
         FakeWindow w;
         w.input = "x^" + std::to_string(n) + "-2";
         ASSERT_TRUE(Korvel(w).korvel());
-        EXPECT_EQ(nonEmptyLines(w.output), 2 * n + 1) << "degree " << n;
-        EXPECT_NE(w.output.find("\nPolynomial(root):\n"), std::string::npos);
-        EXPECT_EQ(w.output.substr(w.output.size() - 2), "\n\n");
-        EXPECT_EQ(w.time.size(), 8u) << w.time;  // "%.2e", such as 1.25e-03
+        EXPECT_EQ(nonEmptyLines(w.out()), 2 * n + 1) << "degree " << n;
+        EXPECT_NE(w.out().find("\nPolynomial(root):\n"), std::string::npos);
+        EXPECT_EQ(w.out().substr(w.out().size() - 2), "\n\n");
+        EXPECT_EQ(w.timeText().size(), 8u) << w.timeText();  // "%.2e", such as 1.25e-03
     }
 
     FakeWindow lowered;
     lowered.input = "0x^3+x-2";
     ASSERT_TRUE(Korvel(lowered).korvel());
-    EXPECT_EQ(nonEmptyLines(lowered.output), 3) << "a zero x^3 term lowers the degree to 1";
+    EXPECT_EQ(nonEmptyLines(lowered.out()), 3) << "a zero x^3 term lowers the degree to 1";
 
     FakeWindow skipped;
     skipped.input = "x*x-1";
     ASSERT_TRUE(Korvel(skipped).korvel());
-    EXPECT_EQ(skipped.reading, "Ignored: *\nRead as: 2x - 1 (degree 1)");
+    EXPECT_EQ(skipped.readingText(), "Ignored: *\nRead as: 2x - 1 (degree 1)");
     run(x);
-    EXPECT_EQ(x.reading, "Read as: 3x^2 - 1 (degree 2)") << "nothing passed over: the reading alone";
-    EXPECT_EQ(list.reading, "Read as: 3x^2 - 1 (degree 2)");
+    EXPECT_EQ(x.readingText(), "Read as: 3x^2 - 1 (degree 2)") << "nothing passed over: the reading alone";
+    EXPECT_EQ(list.readingText(), "Read as: 3x^2 - 1 (degree 2)");
     FakeWindow emptyLast;
     emptyLast.input = "1\n0\n-2\n\n";
     run(emptyLast);
-    EXPECT_EQ(emptyLast.reading, "Read as: x^3 - 2x + 1 (degree 3)") << "an empty line is the coefficient 1";
+    EXPECT_EQ(emptyLast.readingText(), "Read as: x^3 - 2x + 1 (degree 3)") << "an empty line is the coefficient 1";
 
     FakeWindow snapped, raw;
     snapped.input = "x^2+1";
@@ -181,22 +177,22 @@ TEST(Controller, BothFormsAndTheOutputLayout) {
     snapped.fullPrecision = raw.fullPrecision = true;
     run(snapped);
     run(raw);
-    EXPECT_EQ(snapped.output.substr(0, snapped.output.find('\n')), "0 , 1") << "row 0 cleans up";
-    EXPECT_NE(raw.output.substr(0, raw.output.find('\n')), "0 , 1") << "row 1 keeps the roots as found";
+    EXPECT_EQ(snapped.out().substr(0, snapped.out().find('\n')), "0 , 1") << "row 0 cleans up";
+    EXPECT_NE(raw.out().substr(0, raw.out().find('\n')), "0 , 1") << "row 1 keeps the roots as found";
 }
 
 TEST(Controller, TheSearchChoiceReachesTheRootFinder) {
     FakeWindow staged, full;
     staged.input = full.input = "x^3-2x+7";
-    staged.internal = staged.external = full.internal = full.external = "20";
+    staged.internalField = staged.externalField = full.internalField = full.externalField = "20";
     full.fullPrecision = true;
     ASSERT_TRUE(Korvel(staged).korvel());
     ASSERT_TRUE(Korvel(full).korvel());
     // The same roots; the values at them, rounding residue, differ with the search.
-    EXPECT_NE(staged.output.find("-2.2582588834026085818 , 0"), std::string::npos);
-    EXPECT_NE(full.output.find("-2.2582588834026085818 , 0"), std::string::npos);
-    EXPECT_NE(staged.output.substr(staged.output.find("Polynomial(root):")),
-              full.output.substr(full.output.find("Polynomial(root):")));
+    EXPECT_NE(staged.out().find("-2.2582588834026085818 , 0"), std::string::npos);
+    EXPECT_NE(full.out().find("-2.2582588834026085818 , 0"), std::string::npos);
+    EXPECT_NE(staged.out().substr(staged.out().find("Polynomial(root):")),
+              full.out().substr(full.out().find("Polynomial(root):")));
 }
 
 // ---- certification ---------------------------------------------------------------------
@@ -282,14 +278,14 @@ TEST(Controller, EveryShownFigureIsRightWhenCertified) {
             std::string const what = std::string(c.name) + " at " + std::to_string(shown) + "/" + std::to_string(carried);
             FakeWindow w;
             w.input = c.input;
-            w.external = std::to_string(shown);
-            w.internal = std::to_string(carried);
+            w.externalField = std::to_string(shown);
+            w.internalField = std::to_string(carried);
             ASSERT_TRUE(Korvel(w).korvel()) << what;
-            EXPECT_EQ(w.status, "") << what << ": no warning when every figure is certain";
-            EXPECT_GE(w.result.carriedUsed, carried) << what;
+            EXPECT_EQ(w.statusText(), "") << what << ": no warning when every figure is certain";
+            EXPECT_GE(w.found().carriedUsed, carried) << what;
             ScopedBlockPrec wide(120);
             fp const unit = pow(fp(10.0), i32(1 - shown));
-            auto const roots = shownRoots(w.output);
+            auto const roots = shownRoots(w.out());
             ASSERT_EQ(roots.size(), c.truth.size()) << what;
             std::vector<fpComplex> shownValues;
             for (auto const& [re, im] : roots) shownValues.emplace_back(re.c_str(), im.c_str());
@@ -324,10 +320,10 @@ TEST(Controller, EveryShownFigureIsRightWhenCertified) {
 TEST(Controller, RealRootsShowAnImaginaryPartOfExactlyZero) {
     FakeWindow w;
     w.input = wilkinsonText;
-    w.external = w.internal = "16";
+    w.externalField = w.internalField = "16";
     w.row = 1;  // no clean-up: the proof alone clears them
     ASSERT_TRUE(Korvel(w).korvel());
-    for (auto const& [re, im] : shownRoots(w.output)) EXPECT_EQ(im, "0") << re;
+    for (auto const& [re, im] : shownRoots(w.out())) EXPECT_EQ(im, "0") << re;
 }
 
 // Off, the output is that of the figures carried, word for word as before.
@@ -336,20 +332,20 @@ TEST(Controller, RealRootsShowAnImaginaryPartOfExactlyZero) {
 TEST(Controller, CertificationOffShowsTheRootsOfTheFiguresCarried) {
     FakeWindow w;
     w.input = "x^5-2x^4-2x^3+8x^2-7x+2";
-    w.external = "16";
-    w.internal = "32";
+    w.externalField = "16";
+    w.internalField = "32";
     w.certify = false;
     ASSERT_TRUE(Korvel(w).korvel());
-    EXPECT_EQ(w.output, "1 , 0\n\n1 , 0\n\n1 , 0\n\n1 , 0\n\n-2 , 0\n\nPolynomial(root):\n0 , 0\n\n0 , 0\n\n0 , 0\n\n"
+    EXPECT_EQ(w.out(), "1 , 0\n\n1 , 0\n\n1 , 0\n\n1 , 0\n\n-2 , 0\n\nPolynomial(root):\n0 , 0\n\n0 , 0\n\n0 , 0\n\n"
                         "0 , 0\n\n0 , 0\n\n");
-    EXPECT_EQ(w.result.carriedUsed, 32);
-    EXPECT_EQ(w.status, "");
+    EXPECT_EQ(w.found().carriedUsed, 32);
+    EXPECT_EQ(w.statusText(), "");
     // A cluster that is no exact multiple root: the roots of the figures carried.
     w.input = "x^5-2x^4-2x^3+8x^2-7x+(2,1e-40)";
     ASSERT_TRUE(Korvel(w).korvel());
-    EXPECT_EQ(w.result.carriedUsed, 32);
-    EXPECT_EQ(w.output.rfind("1.0000000", 0), 0u) << w.output;
-    EXPECT_EQ(w.status, "");
+    EXPECT_EQ(w.found().carriedUsed, 32);
+    EXPECT_EQ(w.out().rfind("1.0000000", 0), 0u) << w.out();
+    EXPECT_EQ(w.statusText(), "");
 }
 
 TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
@@ -357,7 +353,7 @@ TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
     // (x - 1)^12 - 1e-180 i: twelve roots 1e-15 apart, which 16 figures carried
     // cannot tell apart, nor 8 x 16; an exact 12-fold root would be split off.
     w.input = "x^12-12x^11+66x^10-220x^9+495x^8-792x^7+924x^6-792x^5+495x^4-220x^3+66x^2-12x+(1,1e-180)";
-    w.external = w.internal = "16";
+    w.externalField = w.internalField = "16";
     std::vector<int> rounds;
     Korvel controller(w);
     controller.setProgress([&rounds](int, int, int carried) {
@@ -367,26 +363,26 @@ TEST(Controller, WarningOnlyWhenFiguresStayUncertainAtTheCap) {
     // No figure is certain at 16, so the figures double; the few certain at 32
     // say that the 16 shown need more than the cap.
     EXPECT_EQ(rounds, (std::vector<int>{16, 32, 128})) << "each round is reported with its figures";
-    EXPECT_EQ(w.result.carriedUsed, 128);
-    EXPECT_EQ(w.status.rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0),
+    EXPECT_EQ(w.found().carriedUsed, 128);
+    EXPECT_EQ(w.statusText().rfind("Not every figure shown is certain, with 128 figures carried:\nroot 1 (1 , 0): ", 0),
               0u)
-        << w.status;
+        << w.statusText();
     for (int k = 1; k <= 12; ++k) {
-        std::size_t const at = w.status.find("\nroot " + std::to_string(k) + " (");
+        std::size_t const at = w.statusText().find("\nroot " + std::to_string(k) + " (");
         ASSERT_NE(at, std::string::npos) << "root " << k << " is named";
-        EXPECT_NE(w.status.find(" of 16 figures certain", at), std::string::npos);
+        EXPECT_NE(w.statusText().find(" of 16 figures certain", at), std::string::npos);
     }
-    for (auto const& r : w.result.roots) EXPECT_LT(r.certainFigures, 16);
+    for (auto const& r : w.found().roots) EXPECT_LT(r.certainFigures, 16);
 
     w.certify = false;
     Korvel(w).korvel();
-    EXPECT_EQ(w.status, "") << "no certification, no warning";
+    EXPECT_EQ(w.statusText(), "") << "no certification, no warning";
 
     FakeWindow sure;
     sure.input = "x^3-2x+7";
     ASSERT_TRUE(Korvel(sure).korvel());
-    EXPECT_EQ(sure.status, "");
-    for (auto const& r : sure.result.roots) EXPECT_EQ(r.certainFigures, 16);
+    EXPECT_EQ(sure.statusText(), "");
+    for (auto const& r : sure.found().roots) EXPECT_EQ(r.certainFigures, 16);
 }
 
 TEST(Controller, ErrorBoundsFollowTheValues) {
@@ -394,14 +390,14 @@ TEST(Controller, ErrorBoundsFollowTheValues) {
         FakeWindow plain, bounded;
         plain.input = bounded.input = "x^3-2x+7";
         plain.certify = bounded.certify = certify;
-        bounded.bounds = true;
+        bounded.errorBounds = true;
         ASSERT_TRUE(Korvel(plain).korvel());
         ASSERT_TRUE(Korvel(bounded).korvel());
-        ASSERT_EQ(bounded.output.rfind(plain.output, 0), 0u) << "the layout before the bounds is kept";
-        std::string const bounds = bounded.output.substr(plain.output.size());
+        ASSERT_EQ(bounded.out().rfind(plain.out(), 0), 0u) << "the layout before the bounds is kept";
+        std::string const bounds = bounded.out().substr(plain.out().size());
         ASSERT_EQ(bounds.rfind("Error bound:\n", 0), 0u) << bounds;
         EXPECT_EQ(nonEmptyLines(bounds), 4);
-        for (auto const& r : bounded.result.roots) {
+        for (auto const& r : bounded.found().roots) {
             std::string const radius = toString(r.radius.value(), 3);
             EXPECT_NE(bounds.find("\n" + radius + "\n\n"), std::string::npos) << radius;
             EXPECT_LE(radius.find('e'), 4u) << "3 significant figures: " << radius;
