@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -40,12 +41,39 @@ std::string layout(bool negative, std::string const& D, i64 q) {
     return out;
 }
 
+// |x| when it is a whole number below 2^64, which its text writes exactly once
+// `digits` hold all its figures: the rounding below would leave it as it is.
+bool smallWholeNumber(fp const& x, std::uint64_t& v) {
+    i32 const words = x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size;
+    if (words > 2) return false;
+    std::uint64_t m = x.mantissa.words[0];
+    if (words == 2) m |= std::uint64_t(x.mantissa.words[1]) << 32;
+    i32 const e = x.exponent;
+    if (e >= 0) {
+        if (e >= 64 || (e > 0 && (m >> (64 - e)) != 0)) return false;
+        v = m << e;
+        return true;
+    }
+    if (e <= -64 || (m & ((std::uint64_t(1) << -e) - 1)) != 0) return false;
+    v = m >> -e;
+    return true;
+}
+
 }  // namespace
 
 std::string toString(fp const& x, int digits) {
     if (digits <= 0) return {};  // no figures asked for, none written
     if (x.mantissa.size == 0) return "0";
     if (digits > maxStringDigits) digits = maxStringDigits;
+    if (std::uint64_t whole = 0; smallWholeNumber(x, whole)) {
+        std::string D = std::to_string(whole);
+        if (i64(D.size()) <= digits) {
+            std::size_t const kept = D.find_last_not_of('0') + 1;
+            i64 const q = i64(D.size() - kept);
+            D.resize(kept);
+            return layout(x.mantissa.size < 0, D, q);
+        }
+    }
     ScopedBlockPrec restore(blockPrec);
 
     thread_local fp xt, log_2_10, temp, tenToDecPrec, approxX;  // per thread: working storage reused between calls
