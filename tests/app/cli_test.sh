@@ -147,5 +147,19 @@ check "jobs without batch" 2 "" "--jobs needs --batch" -- --jobs 2 -e 'x-1'
 check "bad density window" 2 "" "--density-window needs" -- --batch --density-window 1,0,0,1 "$work/batch.txt"
 check "batch unwritable picture" 1 "" "cannot write $work/none/d.png" -- --batch --density "$work/none/d.png" "$work/batch.txt"
 
+# Ctrl-C in a batch: status 130, "Cancelled", and what was written is whole
+# lines, in order, from the first.
+for k in $(seq 1 40); do echo "x^200-$k"; done >"$work/heavy.txt"
+"$cli" --batch --jobs 2 --shown 1000 --carried 1000 "$work/heavy.txt" >"$work/out" 2>"$work/err" </dev/null &
+pid=$!
+sleep 2
+kill -INT "$pid"
+wait "$pid"
+status=$?
+written=$(wc -l <"$work/out")
+[ "$status" -eq 130 ] && grep -qx "Cancelled" "$work/err" && [ "$written" -lt 40 ] &&
+  [ "$(grep -o '^{"line":[0-9]*' "$work/out" | cut -d: -f2 | tr '\n' ' ')" = "$(seq 1 "$written" | tr '\n' ' ')" ] &&
+  passed=$((passed + 1)) || { echo "FAIL batch interrupt: status $status, $written lines"; failed=$((failed + 1)); }
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
