@@ -79,15 +79,30 @@ bool partText(json const& v, std::string& text) {
     return b != 0 && a + 1 + b == text.size() && text[a + 1] != '+' && text[a + 1] != '-';
 }
 
+// The JSON reader that keeps a number with a fraction or an exponent as the
+// text the line wrote: a coefficient such as 0.1 is read exactly, not through
+// the double nearest to it. Whole numbers within 64 bits are exact as they are.
+class ExactNumbers : public nlohmann::detail::json_sax_dom_parser<json> {
+public:
+    explicit ExactNumbers(json& doc) : json_sax_dom_parser(doc, true) {}
+    bool number_float(json::number_float_t, std::string const& text) {
+        std::string copy = text;
+        return string(copy);
+    }
+};
+
 BatchLine readJsonLine(std::string_view text) {
     json doc;
     try {
-        doc = json::parse(text);
-    } catch (json::parse_error const& e) {
+        ExactNumbers reader(doc);
+        (void)json::sax_parse(text, &reader);
+    } catch (json::exception const& e) {
         std::string what = e.what();
         // "[json.exception.parse_error.101] parse error at line 1, column 5: ..." without its tag
         if (std::size_t const tag = what.find("] "); tag != std::string::npos) what.erase(0, tag + 2);
-        return refused(2, "The line is not a JSON object", what, int(std::min<std::size_t>(e.byte, 1u << 30)));
+        auto const* parse = dynamic_cast<json::parse_error const*>(&e);
+        int const column = parse ? int(std::min<std::size_t>(parse->byte, 1u << 30)) : 0;
+        return refused(2, "The JSON cannot be read", what, column);
     }
     if (!doc.is_object()) return refused(2, "The line is not a JSON object");
     for (auto const& [key, value] : doc.items())
@@ -128,6 +143,7 @@ BatchLine readJsonLine(std::string_view text) {
     }
     BatchLine line;
     line.polynomial.emplace(std::move(coefficients));
+    if (line.polynomial->degree() < 1) return refused(1, entryMessage, "a constant has no roots");
     return line;
 }
 

@@ -50,12 +50,16 @@ json resultDocument(SearchResult const& result, json doc) {
     return doc;
 }
 
+// Text from the input (a refused line's bytes in an error's detail) may be no
+// valid UTF-8: such bytes are written as U+FFFD rather than refused.
+std::string text(json const& doc, int indent) { return doc.dump(indent, ' ', false, json::error_handler_t::replace); }
+
 }  // namespace
 
-std::string resultJson(SearchResult const& result) { return resultDocument(result, json::object()).dump(2) + "\n"; }
+std::string resultJson(SearchResult const& result) { return text(resultDocument(result, json::object()), 2) + "\n"; }
 
 std::string batchResultJson(std::int64_t line, SearchResult const& result) {
-    return resultDocument(result, json{{"line", line}}).dump() + "\n";
+    return text(resultDocument(result, json{{"line", line}}), -1) + "\n";
 }
 
 std::string batchErrorJson(std::int64_t line, std::string const& message, int status, std::string const& detail,
@@ -64,11 +68,11 @@ std::string batchErrorJson(std::int64_t line, std::string const& message, int st
     if (!detail.empty()) doc["detail"] = detail;
     if (column > 0) doc["column"] = column;
     doc["status"] = status;
-    return doc.dump() + "\n";
+    return text(doc, -1) + "\n";
 }
 
 std::string errorJson(std::string const& message, int status) {
-    return json{{"error", message}, {"status", status}}.dump(2) + "\n";
+    return text(json{{"error", message}, {"status", status}}, 2) + "\n";
 }
 
 }  // namespace korvel
