@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-svg-dev fonts-dejavu-core
   nlohmann-json3-dev
   pkg-config help2man dpkg-dev file lintian
+  parallel jq
 )
 
 missing=()
