@@ -12,6 +12,7 @@ packages=(
   nlohmann-json3-dev
   pkg-config help2man dpkg-dev file lintian
   parallel jq
+  slurm-wlm munge
 )
 
 missing=()
