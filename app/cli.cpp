@@ -2,15 +2,19 @@
 //
 //   korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision]
 //              [--no-certify] [--radii] [--json] [--echo] [-e TEXT | FILE]
+//   korvel-cli --batch [--jobs N] [--from K] [--count M] [--density PNG ...] [FILE]
 //
 // On success the output view's text goes to standard output and the time to
 // standard error; a failure's message goes to standard error with status 1;
 // bad options give a usage line and status 2; Ctrl-C gives status 130 and no
 // output. With --json one JSON document goes to standard output instead, for a
-// failure too, with the same statuses.
+// failure too, with the same statuses. With --batch every line is a polynomial
+// and its JSON document a line of the output.
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -23,7 +27,9 @@
 #include <string>
 #include <thread>
 
+#include "app/batch.h"
 #include "app/cli_progress.h"
+#include "app/density.h"
 #include "app/json.h"
 #include "app/korvel.h"
 #include "app/snapshot_window.h"
@@ -35,7 +41,9 @@ namespace {
 
 char const* const usage =
     "Usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--no-certify] [--radii] "
-    "[--json] [--echo] [-e TEXT | FILE]";
+    "[--json] [--echo] [-e TEXT | FILE]\n"
+    "       korvel-cli --batch [--jobs N] [--from K] [--count M] [--density FILE.png [--density-size WxH] "
+    "[--density-window RE0,RE1,IM0,IM1]] [--shown N] [--carried N] [...] [FILE]";
 
 char const* const help = R"(korvel-cli finds every root, real and complex, of a polynomial with complex
 coefficients, to the precision you choose.
@@ -64,6 +72,27 @@ coefficients, to the precision you choose.
   -e TEXT        the polynomial given on the command line
   FILE           read the polynomial from FILE ("-" or none: standard input)
   --help         show this text
+
+Many polynomials at once:
+  --batch        every non-empty line of FILE (or standard input) is one
+                 polynomial, in x-notation or as the JSON object
+                 {"coefficients": [{"re": "1", "im": "0"}, ...]} with the
+                 constant term first; the output is one JSON line per
+                 polynomial, in input order, with "line" (its line number) and
+                 the members of the --json document, or "error" and "status"
+                 when it fails; the batch goes on after a failure and ends with
+                 status 1 when any line failed
+  --jobs N       searches at once (default: the hardware threads); the output
+                 is the same for every N, times aside
+  --from K       search from line K (counting every line from 1)
+  --count M      search M lines from there
+  --density FILE.png
+                 draw every root of the batch into a picture of how many roots
+                 fall on each pixel, on a log scale
+  --density-size WxH
+                 its size in pixels (default 800x800)
+  --density-window RE0,RE1,IM0,IM1
+                 the part of the plane it shows (default: fitted to the roots)
   --version      show the version
 
 The polynomial is written in x-notation, such as 3x^2-x+(1,2), or as a list of
@@ -215,7 +244,46 @@ struct Options {
     korvel::SnapshotWindow window;  // the fields, as the window would have them
     std::optional<std::string> expression, file;
     bool echoed = false, radii = false;
+    // --batch and its options
+    bool batch = false;
+    korvel::BatchSettings settings;
+    int jobs = 0;  // 0: the hardware threads
+    std::optional<std::string> density;
+    int densityWidth = 800, densityHeight = 800;
+    std::optional<korvel::PlaneWindow> densityWindow;
 };
+
+// A whole number in [low, high] from text; false when it is not one.
+template <class Int>
+bool wholeNumber(std::string const& text, Int low, Int high, Int& value) {
+    Int v{};
+    auto const [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size() || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+// "WxH", each from 1 to 16384.
+bool pictureSize(std::string const& text, int& width, int& height) {
+    std::size_t const x = text.find('x');
+    return x != std::string::npos && wholeNumber(text.substr(0, x), 1, 16384, width) &&
+           wholeNumber(text.substr(x + 1), 1, 16384, height);
+}
+
+// "RE0,RE1,IM0,IM1", finite, RE0 < RE1 and IM0 < IM1.
+bool planeWindow(std::string const& text, korvel::PlaneWindow& w) {
+    double v[4];
+    std::size_t at = 0;
+    for (int k = 0; k < 4; ++k) {
+        std::size_t const end = k == 3 ? text.size() : text.find(',', at);
+        if (end == std::string::npos) return false;
+        auto const [stop, error] = std::from_chars(text.data() + at, text.data() + end, v[k]);
+        if (error != std::errc() || stop != text.data() + end || !std::isfinite(v[k])) return false;
+        at = end + 1;
+    }
+    w = {v[0], v[1], v[2], v[3]};
+    return v[0] < v[1] && v[2] < v[3];
+}
 
 // Reads the options into o; an exit status when the program ends here (help,
 // version, usage errors), nothing when the search is to run.
@@ -251,6 +319,33 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
             if (!v) return usageError(arg + " needs a number");
             if (int const status = precisionValue(option, *v, shown ? o.window.external : o.window.internal); status != 0)
                 return status;
+        } else if (arg == "--batch") {
+            o.batch = true;
+        } else if (arg == "--jobs" || arg.rfind("--jobs=", 0) == 0) {
+            auto const v = value("--jobs");
+            if (!v || !wholeNumber(*v, 1, 1024, o.jobs)) return usageError("--jobs needs a number from 1 to 1024");
+        } else if (arg == "--from" || arg.rfind("--from=", 0) == 0) {
+            auto const v = value("--from");
+            if (!v || !wholeNumber(*v, std::int64_t(1), INT64_MAX, o.settings.from))
+                return usageError("--from needs a line number from 1");
+        } else if (arg == "--count" || arg.rfind("--count=", 0) == 0) {
+            auto const v = value("--count");
+            if (!v || !wholeNumber(*v, std::int64_t(0), INT64_MAX, o.settings.count))
+                return usageError("--count needs a number of lines");
+        } else if (arg == "--density" || arg.rfind("--density=", 0) == 0) {
+            auto const v = value("--density");
+            if (!v || v->empty()) return usageError("--density needs a file name");
+            o.density = *v;
+        } else if (arg == "--density-size" || arg.rfind("--density-size=", 0) == 0) {
+            auto const v = value("--density-size");
+            if (!v || !pictureSize(*v, o.densityWidth, o.densityHeight))
+                return usageError("--density-size needs WxH, each from 1 to 16384");
+        } else if (arg == "--density-window" || arg.rfind("--density-window=", 0) == 0) {
+            auto const v = value("--density-window");
+            korvel::PlaneWindow w;
+            if (!v || !planeWindow(*v, w))
+                return usageError("--density-window needs RE0,RE1,IM0,IM1 with RE0 < RE1 and IM0 < IM1");
+            o.densityWindow = w;
         } else if (arg == "-e") {
             if (i + 1 >= argc) return usageError("-e needs the polynomial text");
             if (o.expression || o.file) return usageError("give the polynomial once");
@@ -261,6 +356,15 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
             if (o.expression || o.file) return usageError("give the polynomial once");
             o.file = arg;
         }
+    }
+    if (!o.batch) {
+        for (char const* option : {"--jobs", "--from", "--count", "--density"})
+            for (int i = 1; i < argc; ++i)
+                if (std::string(argv[i]).rfind(option, 0) == 0) return usageError(std::string(option) + " needs --batch");
+    } else if (o.expression) {
+        return usageError("--batch reads a file or standard input, not -e");
+    } else if (o.echoed || o.radii) {
+        return usageError(std::string(o.echoed ? "--echo" : "--radii") + " does not apply to --batch");
     }
     return std::nullopt;
 }
@@ -285,10 +389,72 @@ bool search(korvel::Korvel& controller) {
     return found;
 }
 
+// The settings every line of a batch runs with, from the fields as the
+// controller reads them; 0 or the exit status of a refusal.
+int batchOptions(Options& o) {
+    korvel::SnapshotWindow const& w = o.window;
+    int const carried = w.internal > 0 ? w.internal : korvel::defaultInternalFigures;
+    int const shown = w.external > 0 ? w.external : korvel::defaultExternalFigures;
+    if (shown > carried) return fail(korvel::precisionMessage, 1);
+    if (carried > korvel::maxFigures) return fail(korvel::tooManyFiguresMessage, 1);
+    korvel::RootOptions& options = o.settings.options;
+    options.shownFigures = shown;
+    options.carriedFigures = carried;
+    options.cleanUp = w.row == 0;
+    options.certify = w.certify;
+    options.search = w.fullPrecision ? korvel::RootSearch::fullPrecision : korvel::RootSearch::staged;
+    return 0;
+}
+
+int runBatch(Options& o) {
+    if (int const status = batchOptions(o); status != 0) return status;
+    o.settings.jobs = o.jobs > 0 ? o.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (o.file && *o.file != "-") {
+        std::error_code error;
+        if (std::filesystem::is_directory(*o.file, error)) return readError(*o.file, "it is a directory");
+        file.open(*o.file, std::ios::binary);
+        if (!file) return readError(*o.file, std::strerror(errno));
+        in = &file;
+    }
+
+    std::optional<korvel::RootDensity> density;
+    if (o.density) density.emplace(o.densityWidth, o.densityHeight, o.densityWindow);
+    korvel::cli::ProgressLine progress;
+    std::stop_source stop;
+    korvel::BatchHooks hooks;
+    hooks.write = writeOutput;
+    if (density) hooks.roots = [&density](auto const& roots) { density->add(roots); };
+    hooks.tick = [&](korvel::BatchProgress const& p) {
+        if (korvel::cli::interrupted()) stop.request_stop();
+        progress.showLines(p.written, p.seconds);
+    };
+    korvel::BatchSummary const summary = korvel::runBatch(*in, o.settings, hooks, stop.get_token());
+    progress.finish();
+
+    int status = summary.failed > 0 ? 1 : 0;
+    if (summary.writeFailed) status = outputFailure(status);
+    if (density) {
+        std::string error;
+        if (!korvel::writePng(*o.density, density->width(), density->height(), density->rgb(), error)) {
+            std::cerr << "korvel-cli: cannot write " << *o.density << ": " << error << '\n';
+            status = 1;
+        }
+    }
+    if (summary.stopped || korvel::cli::interrupted()) {
+        std::cerr << korvel::cancelledMessage << '\n';
+        return 130;
+    }
+    std::cerr << "lines: " << summary.searched << ", failed: " << summary.failed << '\n';
+    return status;
+}
+
 int run(int argc, char** argv) {
     korvel::cli::catchInterrupt();
     Options o;
     if (std::optional<int> const status = parseOptions(argc, argv, o)) return *status;
+    if (o.batch) return runBatch(o);
     korvel::SnapshotWindow& window = o.window;
     if (o.expression) {
         window.input = *o.expression;

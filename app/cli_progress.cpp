@@ -42,6 +42,17 @@ void ProgressLine::show(int found, int n, int carried) {
     std::fflush(stderr);
 }
 
+void ProgressLine::showLines(std::int64_t written, double seconds) {
+    if (!terminal_) return;
+    auto const now = std::chrono::steady_clock::now();
+    if (now - start_ < quietStart || (shown_ && now - last_ < redraw)) return;
+    last_ = now;
+    shown_ = true;
+    std::fprintf(stderr, "\rlines: %lld, %.0f lines/s\033[K", static_cast<long long>(written),
+                 seconds > 0 ? double(written) / seconds : 0.0);
+    std::fflush(stderr);
+}
+
 void ProgressLine::finish() {
     if (shown_) std::fputs("\r\033[K", stderr);
     shown_ = false;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 
 #include <korvel/roots.h>
 
@@ -14,14 +15,16 @@ namespace korvel::cli {
 void catchInterrupt();
 bool interrupted();
 
-// "roots found: k of n at f figures" on standard error, rewritten in place,
-// once a search has run for a second, and erased by finish; nothing when
-// standard error is not a terminal.
+// "roots found: k of n at f figures" (or a batch's "lines: k, r lines/s") on
+// standard error, rewritten in place, once a search has run for a second, and
+// erased by finish; nothing when standard error is not a terminal.
 class ProgressLine {
 public:
     ProgressLine();
     // Roots found so far out of n, in a round carrying this many figures.
     void show(int found, int n, int carried);
+    // A batch: lines written so far in this many seconds.
+    void showLines(std::int64_t written, double seconds);
     void finish();
 
 private:

@@ -17,9 +17,8 @@ json complexJson(fpComplex const& z, int figures) { return {{"re", toString(z.re
 // Cluster 0 means "not known"; JSON says null.
 json known(int v, int unknown) { return v == unknown ? json(nullptr) : json(v); }
 
-}  // namespace
-
-std::string resultJson(SearchResult const& result) {
+// The members of a search's document, after those given in doc.
+json resultDocument(SearchResult const& result, json doc) {
     int const shown = result.options.shownFigures;
     json coefficients = json::array();
     for (auto const& c : result.coefficients) coefficients.push_back(complexJson(c, result.options.carriedFigures));
@@ -34,21 +33,35 @@ std::string resultJson(SearchResult const& result) {
         roots.push_back(root);
     }
     std::string const& warning = result.warning;
-    json doc = {
-        {"input", {{"degree", result.degree()}, {"coefficients", coefficients}}},
-        {"settings",
-         {{"shown", shown},
-          {"carried", result.options.carriedFigures},
-          {"carriedUsed", result.carriedUsed},
-          {"search", result.options.search == RootSearch::fullPrecision ? "fullPrecision" : "staged"},
-          {"cleanup", result.options.cleanUp},
-          {"certify", result.options.certify},
-          {"path", result.exactFactors ? "square-free factors" : "whole polynomial"}}},
-        {"roots", roots},
-        {"warning", warning.empty() ? json(nullptr) : json(warning)},
-        {"seconds", result.seconds},
-    };
-    return doc.dump(2) + "\n";
+    doc["input"] = {{"degree", result.degree()}, {"coefficients", coefficients}};
+    doc["settings"] = {{"shown", shown},
+                       {"carried", result.options.carriedFigures},
+                       {"carriedUsed", result.carriedUsed},
+                       {"search", result.options.search == RootSearch::fullPrecision ? "fullPrecision" : "staged"},
+                       {"cleanup", result.options.cleanUp},
+                       {"certify", result.options.certify},
+                       {"path", result.exactFactors ? "square-free factors" : "whole polynomial"}};
+    doc["roots"] = roots;
+    doc["warning"] = warning.empty() ? json(nullptr) : json(warning);
+    doc["seconds"] = result.seconds;
+    return doc;
+}
+
+}  // namespace
+
+std::string resultJson(SearchResult const& result) { return resultDocument(result, json::object()).dump(2) + "\n"; }
+
+std::string batchResultJson(std::int64_t line, SearchResult const& result) {
+    return resultDocument(result, json{{"line", line}}).dump() + "\n";
+}
+
+std::string batchErrorJson(std::int64_t line, std::string const& message, int status, std::string const& detail,
+                           int column) {
+    json doc = {{"line", line}, {"error", message}};
+    if (!detail.empty()) doc["detail"] = detail;
+    if (column > 0) doc["column"] = column;
+    doc["status"] = status;
+    return doc.dump() + "\n";
 }
 
 std::string errorJson(std::string const& message, int status) {

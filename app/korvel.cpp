@@ -21,6 +21,19 @@ double processorSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
 
 }  // namespace
 
+SearchResult searchResult(RootReport&& report, RootOptions const& options, double seconds) {
+    SearchResult result;
+    result.coefficients = std::move(report.coefficients);
+    result.options = options;
+    result.options.progress = nullptr;
+    result.carriedUsed = report.carriedUsed;
+    result.exactFactors = report.exactFactors;
+    result.roots = std::move(report.roots);
+    result.warning = std::move(report.warning);
+    result.seconds = seconds;
+    return result;
+}
+
 bool Korvel::korvel() {
     cancelled_ = false;
     try {
@@ -94,15 +107,7 @@ bool Korvel::run() {
         return false;
     }
 
-    SearchResult result;
-    result.coefficients = std::move(report.coefficients);
-    result.options = options;
-    result.options.progress = nullptr;
-    result.carriedUsed = report.carriedUsed;
-    result.exactFactors = report.exactFactors;
-    result.roots = std::move(report.roots);
-    result.warning = std::move(report.warning);
-    result.seconds = elapsed;
+    SearchResult result = searchResult(std::move(report), options, elapsed);
     if (!result.warning.empty()) window_.setStatusText(statusText(ignored, coefficients, result.warning));
 
     window_.setOutputText("");

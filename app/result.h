@@ -24,4 +24,7 @@ struct SearchResult {
     int degree() const { return int(coefficients.size()) - 1; }
 };
 
+// The result of a search that succeeded, from the library's report of it.
+SearchResult searchResult(RootReport&& report, RootOptions const& options, double seconds);
+
 }  // namespace korvel

@@ -73,17 +73,26 @@ std::string toString(fp const& x, int digits) {
     blockPrec = (estimateBits + 10) / 32 > 1 ? (estimateBits + 10) / 32 : 1;
 
     // Estimates in a word or so: the working precision W and the decimal exponent.
-    fp ln2, ln10, factor;
-    // Finite constants and non-zero divisors throughout: nothing here can fail.
-    (void)init(ln2, std::log(2.0));
-    (void)init(ln10, std::log(10.0));
-    (void)div(log_2_10, ln10, ln2);
-    (void)init(factor, double(digits));
+    // log2(10) at this precision, from the doubles' logarithms (as read from
+    // their 15-figure text), made once per thread and precision: every call
+    // at that precision would make the same value.
+    thread_local i32 log_2_10Prec = 0;  // per thread: the precision log_2_10 was made at
+    if (log_2_10Prec != blockPrec) {
+        fp ln2, ln10;
+        // Finite constants and non-zero divisors throughout: nothing here can fail.
+        (void)init(ln2, std::log(2.0));
+        (void)init(ln10, std::log(10.0));
+        (void)div(log_2_10, ln10, ln2);
+        log_2_10Prec = blockPrec;
+    }
+    // Whole numbers are held exactly, as their text would give them.
+    fp factor;
+    equate(factor, digits);
     mul(temp, log_2_10, factor);
-    (void)equate(factor, 32.0);
+    equate(factor, 32);
     (void)div(temp, temp, factor);
     i32 const W = to_long(temp) + 2;
-    (void)equate(factor, double(lg));
+    equate(factor, lg);
     (void)div(temp, factor, log_2_10);
     i32 const e = to_long(temp);
 

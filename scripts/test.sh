@@ -32,5 +32,5 @@ TSAN_OPTIONS=halt_on_error=1 "$root/build-tsan/bin/test_threads" --gtest_filter=
 
 echo "== fuzzing the input readers and the radix conversion (clang, libFuzzer, address and undefined sanitizers)"
 bash "$root/scripts/build.sh" build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_FUZZ=ON \
-  -DCMAKE_CXX_COMPILER=clang++-14 -DKORVEL_FUZZ_SECONDS="${KORVEL_FUZZ_SECONDS:-60}"
+  -DCMAKE_CXX_COMPILER=clang++-14 -DKORVEL_FUZZ_SECONDS="${KORVEL_FUZZ_SECONDS:-90}"
 (cd "$root/build-fuzz" && ctest --output-on-failure)

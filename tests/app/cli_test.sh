@@ -135,5 +135,17 @@ check "real root of a complex cubic" 0 "0.5 , 0" "" -- --shown 256 --carried 272
 check "equation = 0" 0 "1 , 0" "Ignored: = 0" -- -e 'x^3 - 2x + 1 = 0'
 check "equation = 4" 1 "" "an equation whose right side is not 0" -- -e 'x^2 = 4'
 
+# A batch: one JSON line per polynomial, status 1 when one failed, a picture of
+# the roots; its options need --batch.
+printf 'x^2-1\n\n7\nx^3-1\n' >"$work/batch.txt"
+check "batch" 1 '{"line":4,' "lines: 3, failed: 1" -- --batch --jobs 2 "$work/batch.txt"
+check "batch slice" 0 '{"line":4,' "lines: 1, failed: 0" -- --batch --from 4 --count 5 --shown 20 --carried 30 \
+  --density "$work/d.png" --density-size 64x48 "$work/batch.txt"
+file "$work/d.png" | grep -qF "PNG image data, 64 x 48" && passed=$((passed + 1)) || { echo "FAIL density picture"; failed=$((failed + 1)); }
+check "batch precision" 1 "" "Cannot have internal precision less than external precision!" -- --batch --shown 9 --carried 8 "$work/batch.txt"
+check "jobs without batch" 2 "" "--jobs needs --batch" -- --jobs 2 -e 'x-1'
+check "bad density window" 2 "" "--density-window needs" -- --batch --density-window 1,0,0,1 "$work/batch.txt"
+check "batch unwritable picture" 1 "" "cannot write $work/none/d.png" -- --batch --density "$work/none/d.png" "$work/batch.txt"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
