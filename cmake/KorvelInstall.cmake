@@ -48,18 +48,49 @@ if(TARGET korvel)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
-# The man page of korvel-cli, made from its --help and --version.
+# korvel_gzip(SOURCE NAME): NAME.gz in the build folder, SOURCE compressed as
+# Debian installs documentation (gzip -9n: no name or time stamp inside, so
+# the same source gives the same bytes).
+find_program(GZIP gzip REQUIRED)
+function(korvel_gzip source name)
+  set(copy ${PROJECT_BINARY_DIR}/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+    COMMAND ${GZIP} -9nf ${copy}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}")
+  add_custom_target(korvel_gzip_${name} ALL DEPENDS ${copy}.gz)
+endfunction()
+
+# The man pages: korvel-cli's made from its --help and --version, the window's written by hand.
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
-  set(man_page ${PROJECT_BINARY_DIR}/korvel-cli.1)
+  # Made in a folder of its own: korvel_gzip copies it beside the build's other files.
+  file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man)
+  set(man_page ${PROJECT_BINARY_DIR}/man/korvel-cli.1)
   add_custom_command(OUTPUT ${man_page}
     COMMAND ${HELP2MAN} --no-info --section=1 --source=Korvel
             "--name=find every root of a polynomial to the precision you choose"
             --output=${man_page} $<TARGET_FILE:korvel-cli>
     DEPENDS korvel-cli
     COMMENT "Writing the man page of korvel-cli")
-  add_custom_target(korvel_man ALL DEPENDS ${man_page})
-  install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  korvel_gzip(${man_page} korvel-cli.1)
+  install(FILES ${PROJECT_BINARY_DIR}/korvel-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
   message(STATUS "help2man not found: korvel-cli gets no man page (scripts/setup.sh installs it)")
 endif()
+if(TARGET korvel)
+  korvel_gzip(${PROJECT_SOURCE_DIR}/app/qt/korvel.1 korvel.1)
+  install(FILES ${PROJECT_BINARY_DIR}/korvel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+# What Debian asks of every package's documentation folder: the copyright and
+# the changelog, whose newest entry must be this version.
+file(STRINGS ${PROJECT_SOURCE_DIR}/cmake/debian/changelog changelog_top LIMIT_COUNT 1)
+if(NOT changelog_top MATCHES "^korvel \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "cmake/debian/changelog begins with \"${changelog_top}\": "
+                      "give version ${PROJECT_VERSION} an entry there")
+endif()
+korvel_gzip(${PROJECT_SOURCE_DIR}/cmake/debian/changelog changelog)
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -3,7 +3,7 @@
 # BUILD (build/ by default, already built) and a shared build made here into
 # temporary prefixes, builds examples/consumer against each with CMake and with
 # pkg-config and runs it; then makes the Debian package from BUILD, checks its
-# contents, unpacks it and runs korvel-cli from it. Installs nothing system-wide.
+# contents, runs lintian on it, unpacks it and runs korvel-cli from it. Installs nothing system-wide.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -78,11 +78,13 @@ wanted=(
   '\./usr/lib/(.*/)?cmake/Korvel/KorvelConfigVersion\.cmake$'
   '\./usr/lib/(.*/)?cmake/Korvel/KorvelTargets\.cmake$'
   '\./usr/lib/(.*/)?pkgconfig/korvel\.pc$'
-  '\./usr/share/man/man1/korvel-cli\.1'
+  '\./usr/share/man/man1/korvel-cli\.1\.gz$'
+  '\./usr/share/doc/korvel/copyright$'
+  '\./usr/share/doc/korvel/changelog\.gz$'
 )
 if [ -x "$build/bin/korvel" ]; then
   wanted+=('\./usr/bin/korvel$' '\./usr/share/applications/korvel\.desktop$'
-           '\./usr/share/icons/hicolor/scalable/apps/korvel\.svg$')
+           '\./usr/share/icons/hicolor/scalable/apps/korvel\.svg$' '\./usr/share/man/man1/korvel\.1\.gz$')
   grep -q libqt6widgets6 <<<"$(dpkg-deb --field "$deb" Depends)" || fail "the package does not depend on Qt"
 fi
 for path in "${wanted[@]}"; do
@@ -98,4 +100,7 @@ version=$(dpkg-deb --field "$deb" Version)
 grep -q '^1\.414213562373095' <<<"$("$work/unpacked/usr/bin/korvel-cli" -e 'x^2-2' 2>/dev/null)" ||
   fail "the unpacked korvel-cli does not run"
 consumer_builds unpacked-package "$work/unpacked/usr"
-echo "package_test: $(basename "$deb") has the programs, library, headers, CMake package, .pc, man page and desktop entry"
+# What Debian's own checks say of it: errors fail, warnings are shown.
+lintian --fail-on error "$deb" ||
+  fail "lintian finds errors in $(basename "$deb")"
+echo "package_test: $(basename "$deb") has the programs, library, headers, CMake package, .pc, man pages and desktop entry, and lintian finds no error in it"

@@ -10,7 +10,9 @@ packages=(
   clang-14 libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev fonts-dejavu-core
   nlohmann-json3-dev libpng-dev
-  pkg-config help2man dpkg-dev file
+  pkg-config help2man dpkg-dev file lintian
+  parallel jq
+  slurm-wlm munge
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: an optimised
-# build, and a build under AddressSanitizer and UndefinedBehaviorSanitizer;
+# build (then the Slurm job array example on a cluster of this machine), and a
+# build under AddressSanitizer and UndefinedBehaviorSanitizer;
 # between them checks the installed library and the Debian package.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,6 +11,9 @@ jobs=$(nproc)
 echo "== optimised build"
 bash "$root/scripts/build.sh" build -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
+
+echo "== a Slurm job array on a single-node cluster of this machine (skipped, saying why, when Slurm cannot start)"
+bash "$root/tests/app/slurm_test.sh" "$root/build/bin/korvel-cli"
 
 echo "== installed and packaged: the consumer against static and shared installs, the Debian package"
 bash "$root/scripts/package_test.sh" "$root/build"
