@@ -223,13 +223,14 @@ private:
     // The caller's thread: lines into the ring, waiting while it is full.
     void read(std::istream& in) {
         std::streambuf& source = *in.rdbuf();
-        std::int64_t number = 0;
+        std::int64_t number = settings_.firstLine - 1;
         std::string text;
-        std::int64_t const last = settings_.count < 0 ? INT64_MAX : settings_.from - 1 + settings_.count;
+        std::int64_t const from = std::max(settings_.from, settings_.firstLine);
+        std::int64_t const last = settings_.count < 0 ? INT64_MAX : from - 1 + settings_.count;
         while (number < last && !stop_.stop_requested()) {
             bool tooLong = false;
             if (!readLine(source, text, tooLong)) break;
-            if (++number < settings_.from) continue;
+            if (++number < from) continue;
             if (text.find_first_not_of(" \t\r\f\v") == std::string::npos && !tooLong) continue;
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return read_ - written_ < std::int64_t(ring_.size()) || stop_.stop_requested(); });

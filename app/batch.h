@@ -34,7 +34,8 @@ BatchLine readBatchLine(std::string_view text);
 struct BatchSettings {
     RootOptions options;  // the same for every line; progress is not used
     int jobs = 1;         // searches at once
-    std::int64_t from = 1;      // the first line searched, from 1
+    std::int64_t firstLine = 1; // the number of the input's first line (a chunk of a longer stream starts later)
+    std::int64_t from = 1;      // the first line searched, by that numbering
     std::int64_t count = -1;    // lines searched from there; -1: to the end
 };
 

@@ -42,7 +42,7 @@ namespace {
 char const* const usage =
     "Usage: korvel-cli [--shown N] [--carried N] [--no-cleanup] [--full-precision] [--no-certify] [--radii] "
     "[--json] [--echo] [-e TEXT | FILE]\n"
-    "       korvel-cli --batch [--jobs N] [--from K] [--count M] [--density FILE.png [--density-size WxH] "
+    "       korvel-cli --batch [--jobs N] [--from K] [--count M] [--first-line K] [--density FILE.png [--density-size WxH] "
     "[--density-window RE0,RE1,IM0,IM1]] [--shown N] [--carried N] [...] [FILE]";
 
 char const* const help = R"(korvel-cli finds every root, real and complex, of a polynomial with complex
@@ -86,6 +86,7 @@ Many polynomials at once:
                  is the same for every N, times aside
   --from K       search from line K (counting every line from 1)
   --count M      search M lines from there
+  --first-line K number the input's lines from K (a chunk of a longer stream)
   --density FILE.png
                  draw every root of the batch into a picture of how many roots
                  fall on each pixel, on a log scale
@@ -324,6 +325,10 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
             auto const v = value("--from");
             if (!v || !wholeNumber(*v, std::int64_t(1), INT64_MAX, o.settings.from))
                 return usageError("--from needs a line number from 1");
+        } else if (arg == "--first-line" || arg.rfind("--first-line=", 0) == 0) {
+            auto const v = value("--first-line");
+            if (!v || !wholeNumber(*v, std::int64_t(1), INT64_MAX / 2, o.settings.firstLine))
+                return usageError("--first-line needs a line number from 1");
         } else if (arg == "--count" || arg.rfind("--count=", 0) == 0) {
             auto const v = value("--count");
             if (!v || !wholeNumber(*v, std::int64_t(0), INT64_MAX, o.settings.count))
@@ -354,7 +359,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
         }
     }
     if (!o.batch) {
-        for (char const* option : {"--jobs", "--from", "--count", "--density"})
+        for (char const* option : {"--jobs", "--from", "--first-line", "--count", "--density"})
             for (int i = 1; i < argc; ++i)
                 if (std::string(argv[i]).rfind(option, 0) == 0) return usageError(std::string(option) + " needs --batch");
     } else if (o.expression) {
