@@ -28,11 +28,13 @@ namespace {
 QSettings settingsStore() { return QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvel", "korvel"); }
 
 char const* const inputForms = R"(<p><b>x-notation</b>: terms such as <code>3x^2</code>, <code>-x</code>,
-<code>(1,2)x^5</code> and numbers, in any order: <code>3x^2-x+(1,2)</code>.</p>
+<code>(1,2)x^5</code>, <code>(3-2i)x</code> and numbers, in any order: <code>3x^2-x+(1,2)</code>,
+<code>1 + 2ix - x^2</code>.</p>
 <p><b>One coefficient per line</b>, from the highest power down to the constant term:
 <code>3</code>, <code>-1</code>, <code>(1,2)</code> on three lines is the same polynomial.</p>
-<p>A coefficient is a number (<code>-2.5e-3</code>), a fraction (<code>1/3</code>) or a complex pair
-<code>(a,b)</code> for a + bi, whose parts may be fractions too. In x-notation a minus before a pair
+<p>A coefficient is a number (<code>-2.5e-3</code>), a fraction (<code>1/3</code>), a complex number
+in i (<code>2i</code>, <code>3-2i</code>) or a complex pair <code>(a,b)</code> for a + bi, whose parts may
+be fractions too. In x-notation a minus before a pair
 belongs to its real part only: <code>x^2-(0,1)</code> is x<sup>2</sup> + i.</p>
 <p>The line under the input shows the polynomial as it was read.</p>
 <p><b>Keys</b>: Ctrl+Return finds the roots, Escape cancels a search, Ctrl+O opens a polynomial,
