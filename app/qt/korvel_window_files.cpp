@@ -45,8 +45,9 @@ be fractions too. In x-notation a minus before a pair
 belongs to its real part only: <code>x^2-(0,1)</code> is x<sup>2</sup> + i.</p>
 <p>The line under the input shows the polynomial as it was read.</p>
 <p><b>Keys</b>: Ctrl+Return finds the roots, Escape cancels a search, Ctrl+O opens a polynomial,
-Ctrl+S saves the output, Ctrl+Shift+S saves the plot. In the plot: the wheel zooms about the pointer,
-dragging pans, a double click fits the roots again; a click on a root selects its line in the output.</p>)";
+Ctrl+S saves the output, Ctrl+Shift+S saves the plot. In the plot: the wheel or + and - zoom, dragging
+or the arrows pan, a double click or 0 fits the roots again; a click on a root, or n and p, select its
+line in the output.</p>)";
 
 }  // namespace
 

@@ -390,14 +390,17 @@ TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
     EXPECT_NEAR(plot->scale(), fitted, fitted * 1e-9);
     for (QPointF const& z : expected) EXPECT_TRUE(plot->rect().contains(plot->toWidget(z).toPoint()));
 
-    // Zoomed in far from the origin: the root under the pointer stays there,
-    // the zoom stops where doubles no longer tell pixels apart, and the ticks
-    // are labelled by their offsets, as many as fit side by side.
+    // Zoomed in far from the origin with the pointer a few pixels off the
+    // root: the root stays where it is, the zoom stops where doubles no longer
+    // tell pixels apart, and the ticks are labelled by their offsets, as many
+    // as fit side by side.
+    QPointF const near = under + QPointF(3, -2);
+    QWheelEvent nearWheel(near, plot->mapToGlobal(near), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     double deepest = 0;
     for (int i = 0; i < 400; ++i) {
-        QApplication::sendEvent(plot, &wheel);
+        QApplication::sendEvent(plot, &nearWheel);
         ASSERT_LT((plot->toWidget(expected[0]) - under).manhattanLength(), 0.5) << "after " << i + 1 << " clicks";
-        if (i == 350) deepest = plot->scale();
+        if (i == 380) deepest = plot->scale();
     }
     EXPECT_EQ(plot->scale(), deepest) << "the zoom stopped";
     EXPECT_GT(deepest, 1e12);
