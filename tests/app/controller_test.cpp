@@ -116,6 +116,7 @@ TEST(Controller, ReadAsShowsRoundedValuesAsRounded) {
         {"x-0.00012345678", "x - 0.000123457 (degree 1)"},
         {"x-1e300/3", "x - 3.33333e299 (degree 1)"},
         {"x^2-(2,1e-30)", "x^2 + (-2,1e-30) (degree 2)"},
+        {"x^2+(1,-1.0000001)", "x^2 + (1,-1.00000) (degree 2)"},
         {"x-2432902008176640000", "x - 2.43290e18 (degree 1)"},
     };
     ScopedBlockPrec precision(wordsForFigures(64));
