@@ -248,6 +248,16 @@ bool detail::readXNotation(CoefficientSink& sink, int n, char const* text, std::
         if (!detail::isDigit(*q) && std::strchr("\n\rx ()/,^+-.eEi", *q) == nullptr)
             return refuse(std::string("unexpected ") + *q, int(q - text));
 
+    // What a coefficient read passes over: all of it when a number has no
+    // digit, and parentheses that open or close nothing, as in "x^2-2)))".
+    auto passOver = [&](std::string_view typed, std::string const& number, bool parenthesised) {
+        if (!readsAsWritten(number)) {
+            skip(typed);
+        } else if (!parenthesised) {
+            for (char c : typed)
+                if (c == '(' || c == ')') skip(std::string_view(&c, 1));
+        }
+    };
     // Reads one coefficient: typed as it stands in the text at byte at, number
     // as the number reader takes it (a term in i made a pair).
     auto readCoefficient = [&](std::string_view typed, std::string const& number, int at, bool parenthesised) {
@@ -260,13 +270,7 @@ bool detail::readXNotation(CoefficientSink& sink, int n, char const* text, std::
                 return refuse("not a number: " + shown + " (i stands last in its term: 2i, -i, (3-2i)x)", at);
             return refuse("not a number: " + shown, at);
         }
-        if (!readsAsWritten(number)) {
-            skip(typed);
-        } else if (!parenthesised) {
-            // Parentheses that open or close nothing, as in "x^2-2)))", are passed over.
-            for (char c : typed)
-                if (c == '(' || c == ')') skip(std::string_view(&c, 1));
-        }
+        passOver(typed, number, parenthesised);
         return true;
     };
 
@@ -303,22 +307,34 @@ bool detail::readXNotation(CoefficientSink& sink, int n, char const* text, std::
                 coefficient.append(inner);
             }
             p = int(close - text) + 1;
-            if (!readCoefficient(std::string_view(text + start, std::size_t(p - start)), coefficient, start, true))
-                return false;
+            // A pair is named as the reader took it, a number in i as typed.
+            std::string_view const typed =
+                inner.find('i') == std::string_view::npos ? coefficient : std::string_view(text + start, std::size_t(p - start));
+            if (!readCoefficient(typed, coefficient, start, true)) return false;
         } else {
-            // Up to the x, or to a term in parentheses: "2+(3-2i)x" is 2, then (3-2i)x.
-            std::string_view const all(text, std::size_t(len));
-            auto parenthesisedNext = [&] { return p > start && startsTerm(all, std::size_t(p)) && text[p + 1] == '('; };
-            while (p < len && text[p] != 'x' && text[p] != '\n' && text[p] != '\r' && !parenthesisedNext()) ++p;
-            std::string_view const run(text + start, std::size_t(p - start));
-            std::vector<std::string_view> const terms = splitTerms(run);
-            for (std::string_view const& term : terms) {
-                start = int(term.data() - text);
-                std::string number;
-                if (!imaginaryAsPair(term, number)) number = term;  // refused below, as typed
-                if (!readCoefficient(term, number, start, false)) return false;
-                if (&term != &terms.back() && !sink.addTo(0))
-                    return refuse("terms too far apart in size to add", start);
+            // Up to the x, read as one coefficient when it reads so, as it always
+            // was; otherwise as its terms, up to a term in parentheses:
+            // "2+(3-2i)x" is 2, then (3-2i)x.
+            int end = p;
+            while (end < len && text[end] != 'x' && text[end] != '\n' && text[end] != '\r') ++end;
+            std::string_view const whole(text + start, std::size_t(end - start));
+            std::string number;
+            if (imaginaryAsPair(whole, number) && sink.read(number.c_str())) {
+                passOver(whole, number, false);
+                p = end;
+            } else {
+                std::string_view const all(text, std::size_t(len));
+                auto parenthesisedNext = [&] { return p > start && startsTerm(all, std::size_t(p)) && text[p + 1] == '('; };
+                while (p < end && !parenthesisedNext()) ++p;
+                std::string_view const run(text + start, std::size_t(p - start));
+                std::vector<std::string_view> const terms = splitTerms(run);
+                for (std::string_view const& term : terms) {
+                    start = int(term.data() - text);
+                    if (!imaginaryAsPair(term, number)) number = term;  // refused below, as typed
+                    if (!readCoefficient(term, number, start, false)) return false;
+                    if (&term != &terms.back() && !sink.addTo(0))
+                        return refuse("terms too far apart in size to add", start);
+                }
             }
         }
 

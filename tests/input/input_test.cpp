@@ -219,6 +219,7 @@ TEST(InputPolynomials, IgnoredTextIsReported) {
         {"x^2-2)))", "-2:0 0:0 1:0", ")))"},
         {"x^2+3)x-2(", "-2:0 3:0 1:0", ")("},
         {"x^2-(2))", "-2:0 0:0 1:0", ")"},
+        {"x)+(", "0:0 1:0", ")("},
         // An equation p = 0 is read as p; it was once read with the 0 joined on.
         {"x^3 - 2x + 1 = 0", "1:0 -2:0 0:0 1:0", "= 0"},
         {"1\n0\n-1\n= 0.0\n", "-1:0 0:0 1:0", "= 0"},
