@@ -155,8 +155,9 @@ QString RootPlot::rootText(int k) const {
     auto part = [shown](fp const& x) {
         std::string text = toString(x, std::min(shown, tooltipFigures));
         std::size_t const end = std::min(text.find_first_of("eE"), text.size());
-        auto const digits = std::count_if(text.begin(), text.begin() + std::ptrdiff_t(end), isDigit);
-        if (shown > tooltipFigures && digits >= tooltipFigures) text.insert(end, "…");
+        std::size_t const lead = std::min(text.find_first_of("123456789"), end);
+        auto const figures = std::count_if(text.begin() + std::ptrdiff_t(lead), text.begin() + std::ptrdiff_t(end), isDigit);
+        if (shown > tooltipFigures && figures >= tooltipFigures) text.insert(end, "…");
         return QString::fromStdString(text);
     };
     QString out = QString("Root %1: %2 , %3").arg(k + 1).arg(part(r.root.re), part(r.root.im));

@@ -431,6 +431,7 @@ TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
     result.roots[0].root = fpComplex(fp(1.0) / fp(3.0), fp(-2.0) / fp(3.0));
     s.window->setResult(result);
     EXPECT_EQ(plot->rootText(0).section('\n', 0, 0), "Root 1: 0.33333333333333333333… , -0.66666666666666666667…");
+    EXPECT_EQ(plot->rootText(1).section('\n', 0, 0), "Root 2: -1 , 0") << "nothing cut, no …";
 }
 
 TEST(Window, ClickingAPointOrPressingNOrPSelectsItsLineAndALineHighlightsItsPoint) {
