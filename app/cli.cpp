@@ -96,9 +96,10 @@ Many polynomials at once:
                  the part of the plane it shows (default: fitted to the roots)
   --version      show the version
 
-The polynomial is written in x-notation, such as 3x^2-x+(1,2), or as a list of
-coefficients, one per line from the highest power down. A coefficient is a
-number, a fraction such as 1/3, or a complex pair such as (1,2) for 1 + 2i.
+The polynomial is written in x-notation, such as 3x^2-x+(1,2) or 2 + (3-2i)x - x^2,
+its terms in any order, or as a list of coefficients, one per line from the
+highest power down. A coefficient is a number, a fraction such as 1/3, a complex
+number in i such as 2i or (1+2i), or a complex pair such as (1,2) for 1 + 2i.
 
 The roots are written one per line as "real part , imaginary part", then the
 line "Polynomial(root):" and the polynomial's value at each root. The processor

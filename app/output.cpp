@@ -105,6 +105,8 @@ std::string withAllFigures(std::string const& t, int figures) {
 // to 15 digits in full, anything else to `figures` figures, all of them written
 // when they round the value.
 std::string coefficientText(fp const& x, int figures) {
+    // The figures are counted without the sign: "-1.00000", not "-.10000e1".
+    if (x.mantissa.size < 0) return std::string(1, '-').append(coefficientText(abs(x), figures));
     fp back;
     std::string const full = toString(x, 15);
     if (full.find_first_of(".e") == std::string::npos && fpConvFromString(back, full.c_str()) && compare(back, x) == 0)

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <korvel/input.h>
 #include "input/text.h"
@@ -61,6 +63,70 @@ bool zeroDenominator(std::string const& coefficient) {
         if (d.find_first_of("123456789") == std::string_view::npos && d.find('0') != std::string_view::npos) return true;
     }
     return false;
+}
+
+// True when the sign at c[i] starts a new term: not the first byte, and not the
+// sign of an exponent, a denominator, an imaginary part or another sign.
+bool startsTerm(std::string_view c, std::size_t i) {
+    return i > 0 && isSign(c[i]) && std::strchr("eE/,(+-", c[i - 1]) == nullptr;
+}
+
+// The terms in a run of text without x: "2+3" is 2 and +3, "1e-3-2i" is 1e-3
+// and -2i. Each is a view into c; a number's text never holds such a sign.
+std::vector<std::string_view> splitTerms(std::string_view c) {
+    std::vector<std::string_view> out;
+    std::size_t begin = 0;
+    for (std::size_t i = 1; i < c.size(); ++i)
+        if (startsTerm(c, i)) {
+            out.push_back(c.substr(begin, i - begin));
+            begin = i;
+        }
+    out.push_back(c.substr(begin));
+    return out;
+}
+
+// A term in i, "[sign][number]i", as the imaginary part of a pair: "-2i" is
+// "0,-2", "i" is "0,1". A term without i stays as it is; false when the i is
+// not last or comes twice.
+bool imaginaryAsPair(std::string_view term, std::string& out) {
+    std::size_t const i = term.find('i');
+    if (i == std::string_view::npos) return (out.assign(term), true);
+    if (i + 1 != term.size()) return false;
+    std::string_view number = term.substr(0, i);
+    std::string sign;
+    if (!number.empty() && isSign(number[0])) {
+        sign = number[0];
+        number.remove_prefix(1);
+    }
+    out.assign("0,");
+    out += sign;
+    out += number.empty() ? std::string_view("1") : number;
+    return true;
+}
+
+std::string negated(std::string_view number) {
+    bool const signed_ = !number.empty() && isSign(number[0]);
+    std::string out(1, signed_ && number[0] == '-' ? '+' : '-');
+    out.append(signed_ ? number.substr(1) : number);
+    return out;
+}
+
+// The inside of parentheses written with i, "3-2i", "-i", "2i+1", as a pair
+// "re,im"; a minus before the parentheses negates both parts. False when the
+// inside is not one real and one imaginary term, or one of them alone.
+bool parenthesisedWithI(std::string_view inner, bool minus, std::string& out) {
+    std::string re, im;
+    for (std::string_view term : splitTerms(inner)) {
+        std::string pair;
+        bool const imaginary = term.find('i') != std::string_view::npos;
+        std::string& part = imaginary ? im : re;
+        if (term.empty() || !part.empty() || !imaginaryAsPair(term, pair)) return false;
+        part = imaginary ? pair.substr(2) : pair;
+    }
+    if (re.empty()) re.push_back('0');
+    if (im.empty()) im.push_back('0');
+    out = minus ? negated(re) + "," + negated(im) : re + "," + im;
+    return true;
 }
 
 // False for a zero or constant polynomial.
@@ -138,7 +204,14 @@ bool detail::readList(CoefficientSink& sink, int n, char const* sep, char const*
         // Without a separator every field is the whole text.
         std::size_t const i = fields.size() == 1 ? 0 : std::size_t(k) - 1;
         field.assign(i < fields.size() ? fields[i] : std::string_view());
-        if (!sink.read(field.c_str()) || !sink.addTo(n + 1 - k)) {
+        std::string number = field;
+        if (field.find('i') != std::string::npos) {
+            // A line in i, "3-2i" or "(3-2i)", as its pair.
+            std::string_view inner = field;
+            if (inner.size() >= 2 && inner.front() == '(' && inner.back() == ')') inner = inner.substr(1, inner.size() - 2);
+            if (!parenthesisedWithI(inner, false, number)) number = field;
+        }
+        if (!sink.read(number.c_str()) || !sink.addTo(n + 1 - k)) {
             if (fault) *fault = {"line " + std::to_string(k) + " is not a number: " + field, -1};
             return false;
         }
@@ -172,53 +245,97 @@ bool detail::readXNotation(CoefficientSink& sink, int n, char const* text, std::
     };
     if (n <= 0 || n > maxDegree || len == 0) return refuse("no term", 0);
     for (char const* q = text; *q != '\0'; ++q)
-        if (!detail::isDigit(*q) && std::strchr("\n\rx ()/,^+-.eE", *q) == nullptr)
+        if (!detail::isDigit(*q) && std::strchr("\n\rx ()/,^+-.eEi", *q) == nullptr)
             return refuse(std::string("unexpected ") + *q, int(q - text));
+
+    // What a coefficient read passes over: all of it when a number has no
+    // digit, and parentheses that open or close nothing, as in "x^2-2)))".
+    auto passOver = [&](std::string_view typed, std::string const& number, bool parenthesised) {
+        if (!readsAsWritten(number)) {
+            skip(typed);
+        } else if (!parenthesised) {
+            for (char c : typed)
+                if (c == '(' || c == ')') skip(std::string_view(&c, 1));
+        }
+    };
+    // Reads one coefficient: typed as it stands in the text at byte at, number
+    // as the number reader takes it (a term in i made a pair).
+    auto readCoefficient = [&](std::string_view typed, std::string const& number, int at, bool parenthesised) {
+        std::string const shown(typed);
+        if (!sink.read(number.c_str())) {
+            if (zeroDenominator(number)) return refuse("a zero denominator: " + shown, at);
+            if (VerifyNumComplexFracString(number.c_str()))
+                return refuse("a number beyond the range of the working precision: " + shown, at);
+            if (shown.find('i') != std::string::npos)
+                return refuse("not a number: " + shown + " (i stands last in its term: 2i, -i, (3-2i)x)", at);
+            return refuse("not a number: " + shown, at);
+        }
+        passOver(typed, number, parenthesised);
+        return true;
+    };
 
     int p = 0;
     for (;;) {
-        // One term: sign, coefficient (parenthesised or up to the x), then its power.
-        int const start = p;
+        // One term: sign, coefficient (parenthesised or up to the x), then its
+        // power. Plain constants may stand before it: "2+3x" is 2, then 3x.
+        int start = p;
         std::string coefficient;
         if (isSign(text[p])) coefficient.push_back(text[p++]);
-        bool parenthesised = false;
         if (p < len && text[p] == '(') {
             char const* close = std::strchr(text + p + 1, ')');
             if (close == nullptr) return refuse("a parenthesis that does not close", p);
             std::string_view inner(text + p + 1, std::size_t(close - text - p - 1));
-            // A sign before the parentheses meets the real part's own sign:
-            // "+(-2,1)" is -2 + i, and "-(-2,1)" is 2 + i.
-            // Only a sign before a number's first byte: "+(-)" stays refused.
-            std::size_t const first = inner.find_first_not_of(' ');
-            std::size_t const next = first == std::string_view::npos ? first : inner.find_first_not_of(' ', first + 1);
-            bool const signedNumber = next != std::string_view::npos && isSign(inner[first]) &&
-                                      (detail::isDigit(inner[next]) || inner[next] == '.');
-            if (!coefficient.empty() && signedNumber) {
-                coefficient = coefficient[0] == inner[first] ? "+" : "-";
-                inner.remove_prefix(first + 1);
+            if (inner.find('i') != std::string_view::npos) {
+                // (3-2i): a minus before it negates the whole number.
+                std::string pair;
+                if (!parenthesisedWithI(inner, coefficient == "-", pair))
+                    return refuse("not a number: (" + std::string(inner) + ") (write a + bi, as (3-2i))", p);
+                coefficient = pair;
+            } else {
+                // A sign before a pair meets the real part's own sign:
+                // "+(-2,1)" is -2 + i, and "-(-2,1)" is 2 + i.
+                // Only a sign before a number's first byte: "+(-)" stays refused.
+                std::size_t const first = inner.find_first_not_of(' ');
+                std::size_t const next =
+                    first == std::string_view::npos ? first : inner.find_first_not_of(' ', first + 1);
+                bool const signedNumber = next != std::string_view::npos && isSign(inner[first]) &&
+                                          (detail::isDigit(inner[next]) || inner[next] == '.');
+                if (!coefficient.empty() && signedNumber) {
+                    coefficient = coefficient[0] == inner[first] ? "+" : "-";
+                    inner.remove_prefix(first + 1);
+                }
+                coefficient.append(inner);
             }
-            coefficient.append(inner);
             p = int(close - text) + 1;
-            parenthesised = true;
+            // A pair is named as the reader took it, a number in i as typed.
+            std::string_view const typed =
+                inner.find('i') == std::string_view::npos ? coefficient : std::string_view(text + start, std::size_t(p - start));
+            if (!readCoefficient(typed, coefficient, start, true)) return false;
         } else {
-            while (p < len && text[p] != 'x' && text[p] != '\n' && text[p] != '\r') coefficient.push_back(text[p++]);
-        }
-        if (!sink.read(coefficient.c_str())) {
-            // "2+x^2": a plain constant ran into the next term's coefficient.
-            for (std::size_t i = 1; i < coefficient.size(); ++i)
-                if (isSign(coefficient[i]) && std::tolower(coefficient[i - 1]) != 'e')
-                    return refuse("a constant before another term (write it last, or in parentheses)", start);
-            if (zeroDenominator(coefficient)) return refuse("a zero denominator: " + coefficient, start);
-            if (VerifyNumComplexFracString(coefficient.c_str()))
-                return refuse("a number beyond the range of the working precision: " + coefficient, start);
-            return refuse("not a number: " + coefficient, start);
-        }
-        if (!readsAsWritten(coefficient)) {
-            skip(coefficient);
-        } else if (!parenthesised) {
-            // Parentheses that open or close nothing, as in "x^2-2)))", are passed over.
-            for (char c : coefficient)
-                if (c == '(' || c == ')') skip(std::string_view(&c, 1));
+            // Up to the x, read as one coefficient when it reads so, as it always
+            // was; otherwise as its terms, up to a term in parentheses:
+            // "2+(3-2i)x" is 2, then (3-2i)x.
+            int end = p;
+            while (end < len && text[end] != 'x' && text[end] != '\n' && text[end] != '\r') ++end;
+            std::string_view const whole(text + start, std::size_t(end - start));
+            std::string number;
+            if (imaginaryAsPair(whole, number) && sink.read(number.c_str())) {
+                passOver(whole, number, false);
+                p = end;
+            } else {
+                std::string_view const all(text, std::size_t(len));
+                auto parenthesisedNext = [&] { return p > start && startsTerm(all, std::size_t(p)) && text[p + 1] == '('; };
+                while (p < end && !parenthesisedNext()) ++p;
+                std::string_view const run(text + start, std::size_t(p - start));
+                std::vector<std::string_view> const terms = splitTerms(run);
+                for (std::string_view const& term : terms) {
+                    start = int(term.data() - text);
+                    if (!imaginaryAsPair(term, number)) number = term;  // refused below, as typed
+                    if (!readCoefficient(term, number, start, false)) return false;
+                    if (&term != &terms.back() && !sink.addTo(0))
+                        return refuse("terms too far apart in size to add", start);
+                }
+            }
         }
 
         if (p < len && text[p] == 'x') {

@@ -1,6 +1,7 @@
 // A polynomial as the user typed it: the form recognised from the text, the
 // text cleaned for its reader, and what the lenient x-notation passed over.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -26,6 +27,21 @@ char neighbour(std::string const& text, std::size_t i, int step) {
 
 bool isNumberByte(char c) { return detail::isDigit(c) || c == '.'; }
 
+// A byte of a word: a letter, an underscore, or part of a character beyond ASCII.
+bool isWordByte(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// True when the i at text[i] is the imaginary unit: a letter of its own, or
+// before an x ("2i", "(3-2i)x", "2ix"). An i in a word ("pi", "sin") is
+// passed over, as every other letter is.
+bool imaginaryUnitAt(std::string const& text, std::size_t i) {
+    if (text[i] != 'i') return false;
+    bool const wordBefore = i > 0 && isWordByte(text[i - 1]);
+    bool const wordAfter = i + 1 < text.size() && isWordByte(text[i + 1]) && text[i + 1] != 'x';
+    return !wordBefore && !wordAfter;
+}
+
 // The run of number bytes that ends before (step -1) or starts at (step +1) i,
 // at most 12 of them, as it stands in text.
 std::string numberRun(std::string const& text, std::size_t i, int step) {
@@ -38,8 +54,9 @@ std::string numberRun(std::string const& text, std::size_t i, int step) {
     return text.substr(begin, end - begin);
 }
 
-// The bytes outside the notation's alphabet are dropped; all but blanks and a
-// `*` between a coefficient and its x are reported in ignored. Blanks are
+// The bytes outside the notation's alphabet, an imaginary unit i aside, are
+// dropped; all but blanks and a `*` between a coefficient and its x are
+// reported in ignored. Blanks are
 // dropped too, which joins the numbers on either side: such a run of blanks is
 // named in joined ("blank between 4 and 3"), since "x^2-4 3x" reads as -43x.
 std::string xNotationText(std::string const& text, std::string& ignored, std::string& joined,
@@ -49,7 +66,7 @@ std::string xNotationText(std::string const& text, std::string& ignored, std::st
     origin.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         char const c = text[i];
-        if (std::strchr(xNotationAlphabet, c) != nullptr && c != '\0') {
+        if ((std::strchr(xNotationAlphabet, c) != nullptr && c != '\0') || imaginaryUnitAt(text, i)) {
             out.push_back(c);
             origin.push_back(int(i));
             continue;
@@ -68,7 +85,8 @@ std::string xNotationText(std::string const& text, std::string& ignored, std::st
         }
         if (c == '*') {
             char const before = neighbour(text, i, -1), after = neighbour(text, i, +1);
-            bool const coefficientEnd = detail::isDigit(before) || before == ')' || before == '.';
+            bool const coefficientEnd = detail::isDigit(before) || before == ')' || before == '.' ||
+                                        (before == 'i' && !out.empty() && out.back() == 'i');
             if (coefficientEnd && after == 'x') continue;
         }
         ignored.push_back(c);

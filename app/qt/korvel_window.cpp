@@ -72,7 +72,11 @@ KorvelMainWindow::KorvelMainWindow(QWidget* parent) : QMainWindow(parent) {
     controls->addStretch(1);
     findButton_ = new QPushButton("Find roots");
     findButton_->setObjectName("findButton");
-    findButton_->setDefault(true);
+    // Bold rather than a default button, whose look in many styles is the
+    // look of the focus: the focus on it would not show.
+    QFont bold = findButton_->font();
+    bold.setBold(true);
+    findButton_->setFont(bold);
     findButton_->setToolTip("Find every root of the polynomial (Ctrl+Return)");
     controls->addWidget(findButton_, 0, Qt::AlignBottom);
 
@@ -171,6 +175,9 @@ QWidget* KorvelMainWindow::makeInputPane() {
     TextViewCoeffs->setToolTip("The polynomial in x-notation, or one coefficient per line from the highest power;\n"
                                "(a,b) is a + bi. Ctrl+Return finds the roots.");
     TextViewCoeffs->setTabChangesFocus(true);
+    // At the window's smallest, still six lines of a long term each.
+    QFontMetrics const typed(TextViewCoeffs->font());
+    TextViewCoeffs->setMinimumSize(typed.horizontalAdvance(QString(22, 'x')), 7 * typed.lineSpacing());
     readAs_ = new QLabel;
     readAs_->setObjectName("LabelReadAs");
     readAs_->setWordWrap(true);
@@ -223,6 +230,10 @@ QWidget* KorvelMainWindow::makeStatusRow() {
     statusArea_->setWidget(LabelStatus);
     statusArea_->setWidgetResizable(true);
     statusArea_->setFrameShape(QFrame::NoFrame);
+    // A focus stop, so that a long warning can be scrolled with the keys: a
+    // frame shows where the focus is, and room for it is kept without.
+    statusArea_->setStyleSheet("QScrollArea#statusArea { border: 1px solid transparent; }"
+                               "QScrollArea#statusArea:focus { border: 1px solid palette(highlight); }");
     statusArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     statusArea_->setFixedHeight(4 * LabelStatus->fontMetrics().lineSpacing() + 6);
     statusArea_->viewport()->installEventFilter(this);

@@ -15,6 +15,7 @@ class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QScrollArea;
@@ -25,6 +26,9 @@ class QTimer;
 namespace korvel {
 
 class RootPlot;
+
+// Asks the width and height of a saved plot, size first; empty when cancelled.
+QSize askPlotSize(QWidget* parent, QSize size);
 
 class KorvelMainWindow : public QMainWindow, public KorvelWindow {
 public:
@@ -63,8 +67,11 @@ public:
     // file that cannot be read or is not text is refused, why says why.
     bool openPolynomial(QString const& path, QString* why = nullptr);
     // The output with its header and warning into a text file, or the search
-    // as JSON when the name ends in .json.
-    bool saveOutput(QString const& path) const;
+    // as JSON when the name ends in .json; false with the system's reason in
+    // why when it cannot be written.
+    bool saveOutput(QString const& path, QString* why = nullptr) const;
+    // The About box, not yet shown: version, licence, Qt's version and "About Qt".
+    QMessageBox* aboutBox();
     // What Copy puts on the clipboard: the selection, or the whole output with its header.
     QString copyText() const;
     // True when the output and the plot are not for the fields as they are now.

@@ -1,18 +1,25 @@
 // The menus, the files the window reads and writes, and the remembered settings.
+#include <memory>
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QStringDecoder>
 #include <QTextCursor>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QAbstractButton>
 #include <QSettings>
 #include <QValidator>
@@ -28,16 +35,19 @@ namespace {
 QSettings settingsStore() { return QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvel", "korvel"); }
 
 char const* const inputForms = R"(<p><b>x-notation</b>: terms such as <code>3x^2</code>, <code>-x</code>,
-<code>(1,2)x^5</code> and numbers, in any order: <code>3x^2-x+(1,2)</code>.</p>
+<code>(1,2)x^5</code>, <code>(3-2i)x</code> and numbers, in any order: <code>3x^2-x+(1,2)</code>,
+<code>1 + 2ix - x^2</code>.</p>
 <p><b>One coefficient per line</b>, from the highest power down to the constant term:
 <code>3</code>, <code>-1</code>, <code>(1,2)</code> on three lines is the same polynomial.</p>
-<p>A coefficient is a number (<code>-2.5e-3</code>), a fraction (<code>1/3</code>) or a complex pair
-<code>(a,b)</code> for a + bi, whose parts may be fractions too. In x-notation a minus before a pair
+<p>A coefficient is a number (<code>-2.5e-3</code>), a fraction (<code>1/3</code>), a complex number
+in i (<code>2i</code>, <code>3-2i</code>) or a complex pair <code>(a,b)</code> for a + bi, whose parts may
+be fractions too. In x-notation a minus before a pair
 belongs to its real part only: <code>x^2-(0,1)</code> is x<sup>2</sup> + i.</p>
 <p>The line under the input shows the polynomial as it was read.</p>
 <p><b>Keys</b>: Ctrl+Return finds the roots, Escape cancels a search, Ctrl+O opens a polynomial,
-Ctrl+S saves the output, Ctrl+Shift+S saves the plot. In the plot: the wheel zooms about the pointer,
-dragging pans, a double click fits the roots again; a click on a root selects its line in the output.</p>)";
+Ctrl+S saves the output, Ctrl+Shift+S saves the plot. In the plot: the wheel or + and - zoom, dragging
+or the arrows pan, a double click or 0 fits the roots again; a click on a root, or n and p, select its
+line in the output.</p>)";
 
 }  // namespace
 
@@ -49,18 +59,25 @@ void KorvelMainWindow::makeMenus() {
         if (!path.isEmpty() && !openPolynomial(path, &why)) QMessageBox::warning(this, "Korvel", why);
     });
     open->setToolTip("Read a polynomial, in either form, from a text file");
-    file->addAction("&Save output…", QKeySequence::Save, this, [this] {
+    auto cannotWrite = [this](QString const& path, QString const& why) {
+        QMessageBox::warning(this, "Korvel", "Cannot write " + QFileInfo(path).fileName() + ": " + why);
+    };
+    file->addAction("&Save output…", QKeySequence::Save, this, [this, cannotWrite] {
         QString const json = "JSON, the document of korvel-cli --json (*.json)";
         QString filter;
         QString path = QFileDialog::getSaveFileName(this, "Save output", "roots.txt",
                                                     "Text with a header (*.txt);;" + json, &filter);
         if (filter == json && QFileInfo(path).suffix().isEmpty()) path += ".json";
-        if (!path.isEmpty() && !saveOutput(path)) QMessageBox::warning(this, "Korvel", "Cannot write " + path);
+        QString why;
+        if (!path.isEmpty() && !saveOutput(path, &why)) cannotWrite(path, why);
     });
-    file->addAction("Save &plot…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this, [this] {
+    file->addAction("Save &plot…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this, [this, cannotWrite] {
         QString const path = QFileDialog::getSaveFileName(this, "Save plot", "roots.png",
                                                           "PNG image (*.png);;SVG drawing (*.svg)");
-        if (!path.isEmpty() && !plot_->save(path)) QMessageBox::warning(this, "Korvel", "Cannot write " + path);
+        if (path.isEmpty()) return;
+        QSize const size = askPlotSize(this, plot_->size());
+        QString why;
+        if (!size.isEmpty() && !plot_->save(path, size, &why)) cannotWrite(path, why);
     });
     file->addSeparator();
     file->addAction("&Quit", QKeySequence::Quit, this, [this] { close(); });
@@ -69,11 +86,43 @@ void KorvelMainWindow::makeMenus() {
     help->addAction("&Input forms", QKeySequence::HelpContents, this,
                     [this] { QMessageBox::information(this, "Input forms", inputForms); });
     help->addAction("&About Korvel", this, [this] {
-        QMessageBox::about(this, "About Korvel",
-                           QString("<p><b>Korvel %1</b></p><p>Every root, real and complex, of a polynomial with "
-                                   "complex coefficients, to the precision you choose.</p>")
-                               .arg(KORVEL_VERSION));
+        std::unique_ptr<QMessageBox> about(aboutBox());
+        about->exec();
+        if (about->clickedButton() == about->findChild<QPushButton*>("aboutQt")) QApplication::aboutQt();
     });
+}
+
+QMessageBox* KorvelMainWindow::aboutBox() {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, "About Korvel",
+                                QString("<p><b>Korvel %1</b></p><p>Every root, real and complex, of a polynomial "
+                                        "with complex coefficients, to the precision you choose.</p>"
+                                        "<p>Licence: %2.</p><p>Built with Qt %3, running with Qt %4 "
+                                        "(Qt is used under the GNU LGPL version 3).</p>")
+                                    .arg(KORVEL_VERSION, KORVEL_LICENCE, QT_VERSION_STR, qVersion()),
+                                QMessageBox::Close, this);
+    box->setIconPixmap(QApplication::windowIcon().pixmap(64));
+    box->addButton("About &Qt", QMessageBox::HelpRole)->setObjectName("aboutQt");
+    return box;
+}
+
+QSize askPlotSize(QWidget* parent, QSize size) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle("Size of the saved plot");
+    auto* layout = new QFormLayout(&dialog);
+    QSpinBox* sides[2];
+    for (int k = 0; k < 2; ++k) {
+        sides[k] = new QSpinBox;
+        sides[k]->setRange(100, 20000);
+        sides[k]->setSuffix(" px");
+        sides[k]->setValue(k == 0 ? size.width() : size.height());
+        layout->addRow(k == 0 ? "Width:" : "Height:", sides[k]);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return {sides[0]->value(), sides[1]->value()};
 }
 
 bool KorvelMainWindow::openPolynomial(QString const& path, QString* why) {
@@ -101,13 +150,18 @@ bool KorvelMainWindow::openPolynomial(QString const& path, QString* why) {
     return true;
 }
 
-bool KorvelMainWindow::saveOutput(QString const& path) const {
+bool KorvelMainWindow::saveOutput(QString const& path, QString* why) const {
+    auto refuse = [&](QString const& reason) {
+        if (why) *why = reason;
+        return false;
+    };
     bool const json = QFileInfo(path).suffix().compare("json", Qt::CaseInsensitive) == 0;
-    if (json && !result_) return false;
+    if (json && !result_) return refuse("there are no roots to write yet");
     QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate)) return false;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate)) return refuse(out.errorString());
     QByteArray const text = json ? QByteArray::fromStdString(resultJson(*result_)) : headedOutput().toUtf8();
-    return out.write(text) == text.size() && out.flush();
+    if (out.write(text) != text.size() || !out.flush()) return refuse(out.errorString());
+    return true;
 }
 
 void KorvelMainWindow::saveSettings() const {

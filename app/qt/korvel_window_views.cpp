@@ -1,5 +1,7 @@
 // The window's outlets, the Read as line, and the root shared by the output
 // text and the plot.
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
@@ -62,7 +64,8 @@ void KorvelMainWindow::setStatusText(std::string const& text) {
 }
 
 void KorvelMainWindow::fitStatus() {
-    LabelStatus->setMinimumHeight(LabelStatus->heightForWidth(statusArea_->viewport()->width()));
+    // heightForWidth is -1 for an empty label.
+    LabelStatus->setMinimumHeight(std::max(0, LabelStatus->heightForWidth(statusArea_->viewport()->width())));
     statusArea_->setWidgetResizable(true);  // lays the label out again and sets the scroll bars
 }
 

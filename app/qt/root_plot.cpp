@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -23,6 +24,14 @@ constexpr double leftRoom = 64, bottomRoom = 36, otherRoom = 12;
 constexpr double fitMargin = 0.12;
 // A click or hover finds a root within this many pixels.
 constexpr double pickPixels = 6;
+// The figures of each part of a root in its tooltip.
+constexpr int tooltipFigures = 20;
+// A wheel click of 120 zooms by 1.0015^120, about 1.2; a key by as much.
+constexpr double wheelBase = 1.0015, keyZoom = 1.1972;
+// The deepest zoom: a pixel at least 2^8 units in the last place of the view's
+// coordinates, so that the point under the pointer, the ticks and the roots'
+// places are still told apart by doubles.
+constexpr double finestPixel = 0x1p-44;
 
 // x to about 64 bits from the top words of its mantissa, enough to draw it;
 // NaN beyond the range of doubles.
@@ -140,10 +149,18 @@ int RootPlot::rootAt(QPointF p) const {
 QString RootPlot::rootText(int k) const {
     if (!result_ || k < 0 || k >= int(result_->roots.size())) return {};
     FoundRoot const& r = result_->roots[std::size_t(k)];
-    std::string text;
-    appendValue(text, r.root, result_->options.shownFigures);
-    text.resize(text.size() - 2);  // the blank line after it
-    QString out = QString("Root %1: %2").arg(k + 1).arg(QString::fromStdString(text));
+    // At most tooltipFigures figures a part, with "…" where more are shown in
+    // the output: a root of 100000 figures would be wider than the screen.
+    int const shown = result_->options.shownFigures;
+    auto part = [shown](fp const& x) {
+        std::string text = toString(x, std::min(shown, tooltipFigures));
+        std::size_t const end = std::min(text.find_first_of("eE"), text.size());
+        std::size_t const lead = std::min(text.find_first_of("123456789"), end);
+        auto const figures = std::count_if(text.begin() + std::ptrdiff_t(lead), text.begin() + std::ptrdiff_t(end), isDigit);
+        if (shown > tooltipFigures && figures >= tooltipFigures) text.insert(end, "…");
+        return QString::fromStdString(text);
+    };
+    QString out = QString("Root %1: %2 , %3").arg(k + 1).arg(part(r.root.re), part(r.root.im));
     if (r.radius) out += "\nCertified radius: " + QString::fromStdString(OwnedText(fpToStr(*r.radius, 3)).get());
     if (result_->options.certify)
         out += QString("\nCertain figures: %1").arg(r.certainFigures);
@@ -157,15 +174,63 @@ void RootPlot::resizeEvent(QResizeEvent*) {
     if (fitted_) fit();
 }
 
-void RootPlot::wheelEvent(QWheelEvent* event) {
-    QPointF const p = event->position();
-    QPointF const z = toPlane(p);
-    scale_ *= std::pow(1.0015, event->angleDelta().y());
-    scale_ = std::clamp(scale_, 1e-300, 1e300);
+double RootPlot::largestScale() const {
+    double const reach = std::max({std::abs(center_.x()), std::abs(center_.y()), 1e-280});
+    return std::min(1e300, 1 / (reach * finestPixel));
+}
+
+void RootPlot::zoom(double factor, QPointF about) {
+    QPointF const z = toPlane(about);
+    double const scale = std::clamp(scale_ * factor, 1e-300, largestScale());
+    if (scale == scale_) return;
+    scale_ = scale;
     QPointF const c = plotArea(width(), height()).center();
-    center_ = {z.x() - (p.x() - c.x()) / scale_, z.y() + (p.y() - c.y()) / scale_};
+    center_ = {z.x() - (about.x() - c.x()) / scale_, z.y() + (about.y() - c.y()) / scale_};
     fitted_ = false;
     update();
+}
+
+void RootPlot::wheelEvent(QWheelEvent* event) {
+    // Over a root, the root itself stays put: the pointer is seldom on its
+    // exact pixel, and a point 2 pixels off is 400 off after 30 clicks.
+    int const k = rootAt(event->position());
+    QPointF const about = k >= 0 ? toWidget(points_[std::size_t(k)]) : event->position();
+    zoom(std::pow(wheelBase, event->angleDelta().y()), about);
+    event->accept();
+}
+
+void RootPlot::keyPressEvent(QKeyEvent* event) {
+    QRectF const area = plotArea(width(), height());
+    auto pan = [&](double dx, double dy) {
+        center_ += QPointF(dx * area.width(), dy * area.height()) / scale_;
+        fitted_ = false;
+        update();
+    };
+    int const n = int(points_.size());
+    auto step = [&](int by) {
+        if (n == 0) return;
+        int const k = highlighted_ < 0 ? (by > 0 ? 0 : n - 1) : (highlighted_ + by + n) % n;
+        setHighlighted(k);
+        if (finite(points_[std::size_t(k)]) && !area.contains(toWidget(points_[std::size_t(k)]))) {
+            center_ = points_[std::size_t(k)];
+            fitted_ = false;
+            update();
+        }
+        if (onRootClicked) onRootClicked(k);
+    };
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: zoom(keyZoom, area.center()); break;
+    case Qt::Key_Minus: zoom(1 / keyZoom, area.center()); break;
+    case Qt::Key_Left: pan(-0.1, 0); break;
+    case Qt::Key_Right: pan(0.1, 0); break;
+    case Qt::Key_Up: pan(0, 0.1); break;
+    case Qt::Key_Down: pan(0, -0.1); break;
+    case Qt::Key_0: fit(); break;
+    case Qt::Key_N: step(+1); break;
+    case Qt::Key_P: step(-1); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
     event->accept();
 }
 

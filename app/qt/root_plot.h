@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QStringList>
 #include <QWidget>
 
 #include "app/result.h"
@@ -43,16 +44,35 @@ public:
     void setHighlighted(int k);
     // Scales the view so that every root is in it with a margin.
     void fit();
+    // Zooms by factor about the widget point about, which stays where it is;
+    // no further in than largestScale().
+    void zoom(double factor, QPointF about);
+    // Pixels per unit at the deepest zoom about the view's center: beyond it
+    // doubles no longer tell neighbouring pixels apart.
+    double largestScale() const;
+    double scale() const { return scale_; }
     // The tooltip text of root k: the root to the figures shown, and its
     // certified radius when there is one.
     QString rootText(int k) const;
 
+    // The ticks of one axis in the area and their labels: each tick's value,
+    // or, deep in, its offset from base, which the plot writes once.
+    struct Axis {
+        std::vector<double> at;
+        QStringList labels;
+        QString base;
+    };
+    Axis axis(Qt::Orientation orientation, QRectF area) const;
+    Axis axis(Qt::Orientation orientation) const { return axis(orientation, plotArea(width(), height())); }
+
     // Called with k when root k is clicked.
     std::function<void(int)> onRootClicked;
 
-    // The picture as the widget shows it, at the widget's size; the format
-    // from the file's suffix (.svg, otherwise a raster image such as .png).
-    bool save(QString const& path);
+    // The picture as the widget shows it, at size (the widget's when empty),
+    // the view scaled with it; the format from the file's suffix (.svg,
+    // otherwise a raster image such as .png). False with the system's reason
+    // in why when the file cannot be written.
+    bool save(QString const& path, QSize size = {}, QString* why = nullptr);
     // Draws the whole plot into painter over a width x height area.
     void render(QPainter& painter, int width, int height) const;
 
@@ -60,6 +80,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // +/- zoom, the arrows pan, 0 fits, n and p step through the roots.
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -6,8 +6,11 @@
 #include <cmath>
 #include <vector>
 
+#include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QPaintEngine>
 #include <QSvgGenerator>
@@ -52,8 +55,17 @@ std::vector<double> ticks(double from, double to, double step) {
 QString tickLabel(double v, double step) {
     if (std::abs(v) < step * 1e-9) return "0";
     int const figures = std::max(1, int(std::ceil(std::log10(std::abs(v) / step))) + 1);
-    return QString::number(v, 'g', std::min(figures, 15));
+    return QString::number(v, 'g', std::min(figures, 17));
 }
+
+// Beyond this many steps from 0, a tick is labelled by its offset from the
+// tick at the view's middle: deep in, "2.00000000001" and "2.00000000002"
+// would be wider than the room between them.
+constexpr double offsetLabelsFrom = 1e4;
+// Labels at least this many pixels apart, beside their widths.
+constexpr double labelGap = 12;
+
+QFont labelFont(QFont const& font) { return QFont(font.family(), 8); }
 
 }  // namespace
 
@@ -76,31 +88,66 @@ void RootPlot::render(QPainter& painter, int width, int height) const {
     drawRoots(painter, area);
 }
 
+RootPlot::Axis RootPlot::axis(Qt::Orientation orientation, QRectF area) const {
+    bool const horizontal = orientation == Qt::Horizontal;
+    double const middle = horizontal ? center_.x() : center_.y();
+    double const half = (horizontal ? area.width() : area.height()) / 2 / scale_;
+    QFontMetricsF const metrics(labelFont(font()));
+    Axis out;
+    // Thinned until the labels fit between the ticks.
+    double step = niceStep(tickPixels / scale_);
+    for (int tries = 0; tries < 40; ++tries, step = niceStep(2 * step)) {
+        bool const offsets = std::max(std::abs(middle - half), std::abs(middle + half)) / step > offsetLabelsFrom;
+        double const base = offsets ? std::round(middle / step) * step : 0;
+        out = {ticks(middle - half, middle + half, step), {}, offsets ? tickLabel(base, step / 10) : QString()};
+        double widest = 0;
+        for (double v : out.at) {
+            // The offset as a whole number of steps, exact whatever v's size.
+            QString const label = offsets ? tickLabel(std::round((v - base) / step) * step, step) : tickLabel(v, step);
+            out.labels << (offsets && label != "0" && !label.startsWith('-') ? "+" + label : label);
+            widest = std::max(widest, metrics.horizontalAdvance(out.labels.back()));
+        }
+        if (step * scale_ >= (horizontal ? widest : metrics.height()) + labelGap) break;
+    }
+    return out;
+}
+
 void RootPlot::drawAxes(QPainter& painter, QRectF area) const {
     QPointF const c = area.center();
     auto x = [&](double re) { return c.x() + (re - center_.x()) * scale_; };
     auto y = [&](double im) { return c.y() - (im - center_.y()) * scale_; };
-    double const step = niceStep(tickPixels / scale_);
     double const left = center_.x() - area.width() / 2 / scale_, right = center_.x() + area.width() / 2 / scale_;
     double const bottom = center_.y() - area.height() / 2 / scale_, top = center_.y() + area.height() / 2 / scale_;
 
     QPen const grid(QColor(232, 232, 232), 1), text(QColor(60, 60, 60));
-    painter.setFont(QFont(painter.font().family(), 8));
-    for (double v : ticks(left, right, step)) {
+    painter.setFont(labelFont(font()));
+    Axis const re = axis(Qt::Horizontal, area), im = axis(Qt::Vertical, area);
+    for (std::size_t k = 0; k < re.at.size(); ++k) {
+        double const v = re.at[k];
         painter.setPen(grid);
         painter.drawLine(QPointF(x(v), area.top()), QPointF(x(v), area.bottom()));
         painter.setPen(text);
         painter.drawLine(QPointF(x(v), area.bottom()), QPointF(x(v), area.bottom() + 4));
-        painter.drawText(QRectF(x(v) - 50, area.bottom() + 5, 100, 14), Qt::AlignHCenter | Qt::AlignTop,
-                         tickLabel(v, step));
+        painter.drawText(QRectF(x(v) - 60, area.bottom() + 5, 120, 14), Qt::AlignHCenter | Qt::AlignTop,
+                         re.labels[qsizetype(k)]);
     }
-    for (double v : ticks(bottom, top, step)) {
+    for (std::size_t k = 0; k < im.at.size(); ++k) {
+        double const v = im.at[k];
         painter.setPen(grid);
         painter.drawLine(QPointF(area.left(), y(v)), QPointF(area.right(), y(v)));
         painter.setPen(text);
         painter.drawLine(QPointF(area.left() - 4, y(v)), QPointF(area.left(), y(v)));
         painter.drawText(QRectF(0, y(v) - 7, area.left() - 6, 14), Qt::AlignRight | Qt::AlignVCenter,
-                         tickLabel(v, step));
+                         im.labels[qsizetype(k)]);
+    }
+    // The base of offset labels, once per axis.
+    if (!re.base.isEmpty())
+        painter.drawText(QRectF(area.left(), area.bottom() + 18, area.width() - 44, 16), Qt::AlignLeft,
+                         "Re: offsets from " + re.base);
+    if (!im.base.isEmpty()) {
+        QRectF const box(area.left() + 4, area.top() + 4, area.width() - 8, 16);
+        painter.fillRect(box.adjusted(-2, 0, 2, 0), QColor(255, 255, 255, 220));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, "Im: offsets from " + im.base);
     }
     painter.drawText(QRectF(area.right() - 40, area.bottom() + 18, 40, 16), Qt::AlignRight, "Re");
     painter.drawText(QRectF(2, area.top(), 30, 16), Qt::AlignLeft, "Im");
@@ -173,28 +220,56 @@ void RootPlot::drawRoots(QPainter& painter, QRectF area) const {
     }
 }
 
-bool RootPlot::save(QString const& path) {
+bool RootPlot::save(QString const& path, QSize size, QString* why) {
+    auto refuse = [why](QString const& reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    if (size.isEmpty()) size = this->size();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return refuse(file.errorString());
+    // The same view at another size: the scale grows with the area, the center stays.
+    QRectF const now = plotArea(width(), height()), then = plotArea(size.width(), size.height());
+    double const viewScale = scale_;
+    scale_ *= std::min(then.width() / now.width(), then.height() / now.height());
+    bool written = false;
+    QString reason;
     if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
         QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(size());
-        svg.setViewBox(rect());
+        svg.setOutputDevice(&file);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle("Roots");
         QPainter painter;
-        if (!painter.begin(&svg)) return false;
-        render(painter, width(), height());
-        return painter.end();
+        if (painter.begin(&svg)) {
+            render(painter, size.width(), size.height());
+            written = painter.end() && file.error() == QFileDevice::NoError;
+        }
+        reason = file.errorString();
+    } else {
+        QImage image(size, QImage::Format_ARGB32);
+        QPainter painter(&image);
+        render(painter, size.width(), size.height());
+        painter.end();
+        QByteArray const format = QFileInfo(path).suffix().isEmpty() ? "png" : QFileInfo(path).suffix().toLatin1();
+        QImageWriter writer(&file, format);
+        written = writer.write(image);
+        reason = writer.errorString();
     }
-    QImage image(size(), QImage::Format_ARGB32);
-    QPainter painter(&image);
-    render(painter, width(), height());
-    painter.end();
-    return image.save(path);
+    scale_ = viewScale;
+    if (!written || !file.flush()) return refuse(reason.isEmpty() ? file.errorString() : reason);
+    return true;
 }
 
 void RootPlot::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     render(painter, width(), height());
+    // Where the keys go: a frame in the highlight colour.
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
 }
 
 }  // namespace korvel

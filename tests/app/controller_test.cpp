@@ -82,7 +82,7 @@ TEST(Controller, FieldsAndMessages) {
         {"x^2+1/0", "a zero denominator: +1/0 (line 1, column 4)"},
         {"hello", "not a number: hello"},
         {"x^2\n+(1,2", "a parenthesis that does not close (line 2, column 2)"},
-        {"2+x^2", "a constant before another term (write it last, or in parentheses) (line 1, column 1)"},
+        {"x^2 + 2i3", "not a number: +2i3 (i stands last in its term: 2i, -i, (3-2i)x) (line 1, column 5)"},
     };
     for (auto [bad, why] : refused) {
         w.input = bad;
@@ -106,6 +106,7 @@ TEST(Controller, ReadAsShowsRoundedValuesAsRounded) {
         {"x-0.00012345678", "x - 0.000123457 (degree 1)"},
         {"x-1e300/3", "x - 3.33333e299 (degree 1)"},
         {"x^2-(2,1e-30)", "x^2 + (-2,1e-30) (degree 2)"},
+        {"x^2+(1,-1.0000001)", "x^2 + (1,-1.00000) (degree 2)"},
         {"x-2432902008176640000", "x - 2.43290e18 (degree 1)"},
     };
     ScopedBlockPrec precision(wordsForFigures(64));

@@ -13,6 +13,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QLabel>
+#include <QMessageBox>
+#include <QSet>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -24,6 +26,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
+
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -369,8 +373,49 @@ TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
     mouse(QEvent::MouseButtonDblClick, under, Qt::LeftButton);
     for (QPointF const& z : expected) EXPECT_TRUE(plot->rect().contains(plot->toWidget(z).toPoint()));
 
-    // Zoomed in far from the origin, past where doubles tell ticks apart: it still draws.
-    for (int i = 0; i < 30; ++i) QApplication::sendEvent(plot, &wheel);
+    // The keys do what the wheel, dragging and a double click do.
+    plot->setFocus();
+    double const fitted = plot->scale();
+    QTest::keyClick(plot, Qt::Key_Plus);
+    EXPECT_NEAR(plot->scale() / fitted, 1.197, 1e-3);
+    QTest::keyClick(plot, Qt::Key_Minus);
+    EXPECT_NEAR(plot->scale(), fitted, fitted * 1e-9);
+    QPointF const before = plot->toWidget(expected[0]);
+    QTest::keyClick(plot, Qt::Key_Right);
+    EXPECT_LT(plot->toWidget(expected[0]).x(), before.x() - 10) << "the view moves right, the roots left";
+    QTest::keyClick(plot, Qt::Key_Up);
+    EXPECT_GT(plot->toWidget(expected[0]).y(), before.y() + 10);
+    for (int i = 0; i < 5; ++i) QTest::keyClick(plot, Qt::Key_Plus);
+    QTest::keyClick(plot, Qt::Key_0);
+    EXPECT_NEAR(plot->scale(), fitted, fitted * 1e-9);
+    for (QPointF const& z : expected) EXPECT_TRUE(plot->rect().contains(plot->toWidget(z).toPoint()));
+
+    // Zoomed in far from the origin with the pointer a few pixels off the
+    // root: the root stays where it is, the zoom stops where doubles no longer
+    // tell pixels apart, and the ticks are labelled by their offsets, as many
+    // as fit side by side.
+    QPointF const near = under + QPointF(3, -2);
+    QWheelEvent nearWheel(near, plot->mapToGlobal(near), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    double deepest = 0;
+    for (int i = 0; i < 400; ++i) {
+        QApplication::sendEvent(plot, &nearWheel);
+        ASSERT_LT((plot->toWidget(expected[0]) - under).manhattanLength(), 0.5) << "after " << i + 1 << " clicks";
+        if (i == 380) deepest = plot->scale();
+    }
+    EXPECT_EQ(plot->scale(), deepest) << "the zoom stopped";
+    EXPECT_GT(deepest, 1e12);
+    EXPECT_LE(deepest, plot->largestScale());
+    QFontMetricsF const metrics(QFont(plot->font().family(), 8));
+    for (auto orientation : {Qt::Horizontal, Qt::Vertical}) {
+        RootPlot::Axis const axis = plot->axis(orientation);
+        ASSERT_GE(axis.at.size(), 2u) << orientation;
+        EXPECT_EQ(QSet<QString>(axis.labels.begin(), axis.labels.end()).size(), axis.labels.size()) << orientation;
+        double const spacing = (axis.at[1] - axis.at[0]) * plot->scale();
+        for (QString const& label : axis.labels)
+            EXPECT_GT(spacing, orientation == Qt::Horizontal ? metrics.horizontalAdvance(label) : metrics.height());
+    }
+    EXPECT_NEAR(plot->axis(Qt::Horizontal).base.toDouble(), 2, 1e-9) << plot->axis(Qt::Horizontal).base.toStdString();
+    EXPECT_TRUE(plot->axis(Qt::Vertical).base.isEmpty()) << "0 needs no offsets";
     EXPECT_FALSE(plot->grab().isNull());
 
     SearchResult result;
@@ -381,9 +426,15 @@ TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
     EXPECT_FALSE(plot->drawnUncertain(0));
     EXPECT_TRUE(plot->drawnUncertain(1)) << "3 certain figures of 16 shown";
     EXPECT_TRUE(plot->rootText(1).contains("Certified radius: 0.001")) << plot->rootText(1).toStdString();
+    // At 100000 figures the tooltip cuts each part at 20 figures; the output has them all.
+    result.options.shownFigures = 100000;
+    result.roots[0].root = fpComplex(fp(1.0) / fp(3.0), fp(-2.0) / fp(3.0));
+    s.window->setResult(result);
+    EXPECT_EQ(plot->rootText(0).section('\n', 0, 0), "Root 1: 0.33333333333333333333… , -0.66666666666666666667…");
+    EXPECT_EQ(plot->rootText(1).section('\n', 0, 0), "Root 2: -1 , 0") << "nothing cut, no …";
 }
 
-TEST(Window, ClickingAPointSelectsItsLineAndALineHighlightsItsPoint) {
+TEST(Window, ClickingAPointOrPressingNOrPSelectsItsLineAndALineHighlightsItsPoint) {
     Shown s;
     s.find("x^3-8");
     RootPlot* plot = s.window->plot();
@@ -401,19 +452,28 @@ TEST(Window, ClickingAPointSelectsItsLineAndALineHighlightsItsPoint) {
     EXPECT_EQ(plot->highlighted(), 2);
     s.output->setTextCursor(QTextCursor(s.output->document()->findBlockByNumber(6)));
     EXPECT_EQ(plot->highlighted(), -1);
+    // n and p step through the roots from the plot, around at the ends.
+    plot->setFocus();
+    for (auto [key, k] : {std::pair{Qt::Key_N, 0}, {Qt::Key_N, 1}, {Qt::Key_P, 0}, {Qt::Key_P, 2}}) {
+        QTest::keyClick(plot, key);
+        EXPECT_EQ(plot->highlighted(), k);
+        EXPECT_EQ(s.output->textCursor().blockNumber(), 2 * k);
+    }
 }
 
-TEST(Window, SavesThePlotAsPngAndSvgAndTheOutputAsText) {
+TEST(Window, SavesThePlotAtTheSizeAskedAndTheOutputAsTextOrSaysTheSystemsReason) {
     Shown s;
     s.find("x^5-1");
     QString const png = scratch().filePath("roots.png"), svg = scratch().filePath("roots.svg");
     ASSERT_TRUE(s.window->plot()->save(png));
-    ASSERT_TRUE(s.window->plot()->save(svg));
+    EXPECT_EQ(QImage(png).size(), s.window->plot()->size());
+    ASSERT_TRUE(s.window->plot()->save(png, QSize(900, 500)));
     QImage const image(png);
-    EXPECT_FALSE(image.isNull());
-    EXPECT_EQ(image.size(), s.window->plot()->size());
+    EXPECT_EQ(image.size(), QSize(900, 500));
+    ASSERT_TRUE(s.window->plot()->save(svg, QSize(700, 600)));
     QSvgRenderer const drawing(svg);
     EXPECT_TRUE(drawing.isValid());
+    EXPECT_EQ(drawing.viewBox(), QRect(0, 0, 700, 600));
     QFile svgFile(svg);
     ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
     EXPECT_TRUE(svgFile.readAll().contains("<svg"));
@@ -424,6 +484,62 @@ TEST(Window, SavesThePlotAsPngAndSvgAndTheOutputAsText) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly | QIODevice::Text));
     EXPECT_TRUE(QString::fromUtf8(saved.readAll()).endsWith("\n\n" + s.output->toPlainText()));
     EXPECT_TRUE(s.window->openPolynomial(text)) << "any text file opens";
+
+    QString why;
+    EXPECT_FALSE(s.window->saveOutput(scratch().filePath("no/such/folder/roots.txt"), &why));
+    EXPECT_EQ(why, "No such file or directory");
+    why.clear();
+    EXPECT_FALSE(s.window->plot()->save(scratch().filePath("no/such/folder/roots.png"), {}, &why));
+    EXPECT_EQ(why, "No such file or directory");
+}
+
+TEST(Window, AboutNamesTheLicenceAndQtsVersionAndOffersAboutQt) {
+    Shown s;
+    std::unique_ptr<QMessageBox> about(s.window->aboutBox());
+    EXPECT_TRUE(about->text().contains("Licence: ")) << about->text().toStdString();
+    EXPECT_TRUE(about->text().contains(QString("running with Qt ") + qVersion())) << about->text().toStdString();
+    auto* aboutQt = about->findChild<QPushButton*>("aboutQt");
+    ASSERT_NE(aboutQt, nullptr);
+    EXPECT_EQ(aboutQt->text(), "About &Qt");
+}
+
+// Each stop of the Tab chain, reached with Tab, looks different from how it
+// looked without the focus.
+TEST(Window, EveryFocusStopShowsItsFocus) {
+    Shown s;
+    s.find("x^3-1");
+    s.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window.get()));
+    s.input->setFocus();
+    std::set<QWidget*> seen;
+    for (int k = 0; k < 30; ++k) {
+        QWidget* const from = QApplication::focusWidget();
+        ASSERT_NE(from, nullptr);
+        QWidget* next = from->nextInFocusChain();
+        while (!(next->isVisible() && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)))
+            next = next->nextInFocusChain();
+        QImage const without = next->grab().toImage();
+        QTest::keyClick(from, Qt::Key_Tab);
+        QWidget* const stop = QApplication::focusWidget();
+        if (!seen.insert(stop).second) break;
+        EXPECT_NE(stop->grab().toImage(), without)
+            << stop->objectName().toStdString() << " " << stop->metaObject()->className() << " shows no focus";
+    }
+    EXPECT_GE(seen.size(), 10u);
+    EXPECT_TRUE(seen.count(s.window->findButton()) && seen.count(s.window->plot()));
+}
+
+// At its smallest the window keeps the input usable: lines to type on, and
+// room for a long term.
+TEST(Window, AtTheSmallestSizeTheInputStaysUsable) {
+    Shown s;
+    s.window->resize(s.window->minimumSizeHint());
+    QApplication::processEvents();
+    int const line = s.input->fontMetrics().lineSpacing();
+    EXPECT_GE(s.input->viewport()->height(), 6 * line) << s.input->viewport()->height();
+    EXPECT_GE(s.input->viewport()->width(), s.input->fontMetrics().horizontalAdvance("x^12 - (3-2i)x^5 + 1")) << s.input->viewport()->width();
+    EXPECT_LT(s.window->minimumSizeHint().height(), 600);
+    EXPECT_LT(s.window->minimumSizeHint().width(), 1000);
 }
 
 TEST(Window, SettingsComeBackInTheNextWindow) {

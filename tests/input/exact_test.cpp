@@ -224,7 +224,8 @@ TEST(ExactCoefficients, RefusalsNameTheirPlace) {
         {std::string("1\n0\0" "1\n", 6), "NUL byte", 3},
         {"7", "a constant has no roots", -1},
         {"0x^2+5", "a constant has no roots", -1},
-        {"2+x^2", "a constant before another term (write it last, or in parentheses)", 0},
+        {"x^2 + 1 + 2i3x", "not a number: +2i3 (i stands last in its term: 2i, -i, (3-2i)x)", 8},
+        {"x^2\n+ (1+i+2)x", "not a number: (1+i+2) (write a + bi, as (3-2i))", 6},
         {"x^2 = 4", "an equation whose right side is not 0 (write p(x) = 0 as p(x))", 4},
         {"x^2=0=0", "an equation whose right side is not 0 (write p(x) = 0 as p(x))", 3},
     };

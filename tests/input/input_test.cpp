@@ -128,7 +128,28 @@ TEST(InputPolynomials, BothForms) {
         {"x", "0:0 1:0"},
         {"-x^2+4", "4:0 0:0 -1:0"},
         {"x^2+x^2", "0:0 0:0 2:0"},
-        {"1+x", "rejected"},
+        // A plain constant may stand before the terms.
+        {"1+x", "1:0 1:0"},
+        {"5 - x^2", "5:0 0:0 -1:0"},
+        {"2 + 3x - x^2", "2:0 3:0 -1:0"},
+        {"x^2+3-2", "1:0 0:0 1:0"},
+        {"1e-3-x", "0.001:0 -1:0"},
+        {"x^2+1/-2x", "0:0 -0.5:0 1:0"},
+        {"x^2+-1", "rejected"},
+        // i is the imaginary unit in a coefficient; a minus before (a+bi) negates both parts.
+        {"x^2+i", "0:1 0:0 1:0"},
+        {"x^2+2i", "0:2 0:0 1:0"},
+        {"(3-2i)x+1", "1:0 3:-2"},
+        {"2 + (3-2i)x - x^2", "2:0 3:-2 -1:0"},
+        {"-(3-2i)x+(i)", "0:1 -3:2"},
+        {"2ix^2 - i", "0:-1 0:0 0:2"},
+        {"x+1.5e3i", "0:1500 1:0"},
+        {"x^2+3-2i", "3:-2 0:0 1:0"},
+        {"(-i+2)x^2-1", "-1:0 0:0 2:-1"},
+        {"1\n3-2i\n-i", "0:-1 3:-2 1:0"},
+        {"x^2+2i3", "rejected"},
+        {"x^2+(2i+3i)", "rejected"},
+        {"x^2+(1,2i)", "rejected"},
         {"x+1", "1:0 1:0"},
         {"(1)+x", "1:0 1:0"},
         {"(1,2)x^2+(0,-1)", "0:-1 0:0 1:2"},
@@ -198,9 +219,13 @@ TEST(InputPolynomials, IgnoredTextIsReported) {
         {"x^2-2)))", "-2:0 0:0 1:0", ")))"},
         {"x^2+3)x-2(", "-2:0 3:0 1:0", ")("},
         {"x^2-(2))", "-2:0 0:0 1:0", ")"},
+        {"x)+(", "0:0 1:0", ")("},
         // An equation p = 0 is read as p; it was once read with the 0 joined on.
         {"x^3 - 2x + 1 = 0", "1:0 -2:0 0:0 1:0", "= 0"},
         {"1\n0\n-1\n= 0.0\n", "-1:0 0:0 1:0", "= 0"},
+        // An i inside a word is a letter like any other; one of its own is the imaginary unit.
+        {"pi*x^2 + i", "0:1 0:0 1:0", "pi*"},
+        {"sin x - 2i*x", "0:0 1:-2", "sin"},
     };
     for (auto const& c : cases) {
         std::string ignored = "(not set)";
