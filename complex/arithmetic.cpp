@@ -40,8 +40,10 @@ void sub(fpComplex& r, fpComplex const& z, mb const& x) { equate(r, z.re - x, z.
 void sub(fpComplex& r, fpComplex const& z, double x) { equate(r, z.re - x, z.im); }
 
 void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) {
-    // Zero parts first: two products instead of three, and exact zeros.
-    fp re, im;
+    // Zero parts first: two products instead of three, and exact zeros. The
+    // parts are formed aside (r may be a or b) in working values kept per
+    // thread; swapped into r, they leave r's old storage for the next product.
+    thread_local fp re, im;
     if (!a.re) {
         mul(re, -a.im, b.im);
         mul(im, a.im, b.re);
@@ -67,8 +69,8 @@ void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) {
         sub(im, im, k2);
         sub(re, k1, k2);
     }
-    r.im = std::move(im);
-    r.re = std::move(re);
+    std::swap(r.im, im);
+    std::swap(r.re, re);
 }
 
 namespace {
@@ -119,8 +121,8 @@ void div(fpComplex& r, fpComplex const& a, fpComplex const& b) {
     } else {
         quotient(re, im, a, b);
     }
-    r.im = std::move(im);
-    r.re = std::move(re);
+    std::swap(r.im, im);
+    std::swap(r.re, re);
 }
 
 void mul(fpComplex& r, fp const& x, fpComplex const& z) { mul(r, realValue(x), z); }
