@@ -176,7 +176,7 @@ void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
         }
     }
     m.size = n - drop;
-    update(m);
+    if (m.words == nullptr || m.alloc != u32(m.size)) update(m);  // most often the storage fits already
     std::memcpy(m.words, t + drop, sizeof(u32) * std::size_t(n - drop));
     m.size *= sign;
     detail::fitExponent(x, e + 32 * i64(drop));
