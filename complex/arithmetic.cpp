@@ -41,6 +41,15 @@ void sub(fpComplex& r, fpComplex const& z, double x) { equate(r, z.re - x, z.im)
 
 namespace {
 
+// Exchanges two values with their storage; std::swap would go through three
+// moves, each a call that checks for storage to give back.
+void exchange(fp& x, fp& y) {
+    std::swap(x.mantissa.alloc, y.mantissa.alloc);
+    std::swap(x.mantissa.size, y.mantissa.size);
+    std::swap(x.mantissa.words, y.mantissa.words);
+    std::swap(x.exponent, y.exponent);
+}
+
 // r = a b; with f (whose z is b), b.re + b.im is formed there once.
 void product(fpComplex& r, fpComplex const& a, fpComplex const& b, RepeatedFactor const* f) {
     // Zero parts first: two products instead of three, and exact zeros. The
@@ -79,8 +88,8 @@ void product(fpComplex& r, fpComplex const& a, fpComplex const& b, RepeatedFacto
         sub(im, im, k2);
         sub(re, k1, k2);
     }
-    std::swap(r.im, im);
-    std::swap(r.re, re);
+    exchange(r.im, im);
+    exchange(r.re, re);
 }
 
 }  // namespace
