@@ -39,9 +39,23 @@ void sub(fpComplex& r, fpComplex const& z, fp const& x) { equate(r, z.re - x, z.
 void sub(fpComplex& r, fpComplex const& z, mb const& x) { equate(r, z.re - x, z.im); }
 void sub(fpComplex& r, fpComplex const& z, double x) { equate(r, z.re - x, z.im); }
 
-void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) {
-    // Zero parts first: two products instead of three, and exact zeros.
-    fp re, im;
+namespace {
+
+// Exchanges two values with their storage; std::swap would go through three
+// moves, each a call that checks for storage to give back.
+void exchange(fp& x, fp& y) {
+    std::swap(x.mantissa.alloc, y.mantissa.alloc);
+    std::swap(x.mantissa.size, y.mantissa.size);
+    std::swap(x.mantissa.words, y.mantissa.words);
+    std::swap(x.exponent, y.exponent);
+}
+
+// r = a b; with f (whose z is b), b.re + b.im is formed there once.
+void product(fpComplex& r, fpComplex const& a, fpComplex const& b, RepeatedFactor const* f) {
+    // Zero parts first: two products instead of three, and exact zeros. The
+    // parts are formed aside (r may be a or b) in working values kept per
+    // thread; swapped into r, they leave r's old storage for the next product.
+    thread_local fp re, im;
     if (!a.re) {
         mul(re, -a.im, b.im);
         mul(im, a.im, b.re);
@@ -60,16 +74,29 @@ void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) {
         thread_local fp k1, k2, s, t, p;
         mul(k1, a.re, b.re);
         mul(k2, a.im, b.im);
-        add(s, b.re, b.im);
+        fp const* bSum = &s;
+        if (!f) {
+            add(s, b.re, b.im);
+        } else {
+            if (!f->formed) add(f->partsSum, b.re, b.im);
+            f->formed = true;
+            bSum = &f->partsSum;
+        }
         add(t, a.re, a.im);
-        mul(p, t, s);
+        mul(p, t, *bSum);
         sub(im, p, k1);
         sub(im, im, k2);
         sub(re, k1, k2);
     }
-    r.im = std::move(im);
-    r.re = std::move(re);
+    exchange(r.im, im);
+    exchange(r.re, re);
 }
+
+}  // namespace
+
+void mul(fpComplex& r, fpComplex const& a, fpComplex const& b) { product(r, a, b, nullptr); }
+
+void mul(fpComplex& r, fpComplex const& a, RepeatedFactor const& f) { product(r, a, f.z, &f); }
 
 namespace {
 
@@ -119,8 +146,8 @@ void div(fpComplex& r, fpComplex const& a, fpComplex const& b) {
     } else {
         quotient(re, im, a, b);
     }
-    r.im = std::move(im);
-    r.re = std::move(re);
+    std::swap(r.im, im);
+    std::swap(r.re, re);
 }
 
 void mul(fpComplex& r, fp const& x, fpComplex const& z) { mul(r, realValue(x), z); }

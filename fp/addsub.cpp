@@ -98,7 +98,8 @@ void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
         if (nA > nL) t[nW + nL] = out;
     }
     i32 const nTop = nW + nA;
-    for (i32 i = nTop; i < nT; ++i) t[i] = 0;
+    t[nTop] = 0;  // nT > nTop; most often the only word above, not worth a call to memset
+    for (i32 i = nTop + 1; i < nT; ++i) t[i] = 0;
     i32 sign = sL;
     if (sL == sS) {
         i32 const common = nTop < nB ? nTop : nB;

@@ -23,7 +23,14 @@ inline void makeZero(fp& x) {
 
 // Stores e as x's exponent; an e outside the 32-bit range is absorbed by the
 // mantissa where it can be, else saturates (raising the flag) or underflows.
-void fitExponent(fp& x, i64 e);
+// Inline for the common case: every rounded result passes here.
+void fitExponentOutOfRange(fp& x, i64 e);
+inline void fitExponent(fp& x, i64 e) {
+    if (e >= minExponent && e <= maxExponent)
+        x.exponent = i32(e);
+    else
+        fitExponentOutOfRange(x, e);
+}
 
 // x = the largest magnitude of B words with the given sign; raises the flag.
 void saturate(fp& x, i32 sign);

@@ -306,12 +306,51 @@ fp::fp(char const* text) {
     if (init(value, text)) *this = std::move(value);
 }
 
+namespace {
+
+// A double whose exact decimal expansion has at most fifteen significant digits
+// (small integers, halves, quarters, ...) reads back from its text as itself:
+// the reader gives it in shortest form, an odd mantissa, when it fits B words.
+// False, r untouched, for any other double.
+bool readsBackExactly(fp& r, double d) {
+    int e2 = 0;
+    double const f = std::frexp(std::fabs(d), &e2);
+    u64 m = u64(std::ldexp(f, 53));  // |d| = m 2^(e2 - 53), exactly
+    int const tz = std::countr_zero(m);
+    m >>= tz;
+    i64 const e = i64(e2) - 53 + tz;
+    constexpr u64 fifteenDigits = 1000000000000000ull;  // 10^15
+    if (e >= 0) {
+        // An integer below 10^15 has at most fifteen digits.
+        if (e > 50 || m >= fifteenDigits >> e) return false;
+    } else {
+        // m 2^-k = m 5^k 10^-k, and m 5^k (odd) has no trailing zero.
+        u64 digits = m;
+        for (i64 k = 0; k < -e; ++k) {
+            if (digits >= fifteenDigits / 5) return false;
+            digits *= 5;
+        }
+    }
+    if (i64(std::bit_width(m)) > 32 * i64(blockPrec)) return false;  // rounded: the reader's job
+    bool const two = m > 0xFFFFFFFFull;
+    r.mantissa.size = two ? 2 : 1;
+    update(r.mantissa);
+    r.mantissa.words[0] = u32(m);
+    if (two) r.mantissa.words[1] = u32(m >> 32);
+    if (d < 0) r.mantissa.size = -r.mantissa.size;
+    r.exponent = i32(e);
+    return true;
+}
+
+}  // namespace
+
 bool init(fp& r, double d) {
     if (!std::isfinite(d)) return false;  // r as it was
     if (d == 0.0) {
         init(r);
         return true;
     }
+    if (readsBackExactly(r, d)) return true;
     // Fifteen significant digits, trailing zeros of the fraction removed.
     char text[64];
     std::snprintf(text, sizeof text, "%.14e", d);

@@ -70,14 +70,10 @@ void equate(mb& r, fp const& x) {
         mbShiftRight(r, x.mantissa, x.exponent);
 }
 
-// Stores e as x's exponent, bringing it into the 32-bit range: a mantissa with
+// fitExponent for an e outside the 32-bit range, brought into it: a mantissa with
 // room below B words absorbs an excess exactly; beyond that the value saturates
 // (and raises the overflow flag) or, below the range, is truncated toward zero.
-void detail::fitExponent(fp& x, i64 e) {
-    if (e >= detail::minExponent && e <= detail::maxExponent) {
-        x.exponent = i32(e);
-        return;
-    }
+void detail::fitExponentOutOfRange(fp& x, i64 e) {
     mb& m = x.mantissa;
     i64 const bits = NumBits(m);
     if (e < detail::minExponent) {
@@ -140,8 +136,10 @@ void detail::normalizeWide(fp& x, i64 e) {
 }
 
 void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
+    // The loops here run over a few words at the usual precisions: written out,
+    // their calls would cost more than they do.
     mb& m = x.mantissa;
-    n = words::significantWords(t, n);
+    while (n > 0 && t[n - 1] == 0) --n;
     if (n == 0) {
         detail::makeZero(x);
         return;
@@ -150,7 +148,10 @@ void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
     if (n > blockPrec) {
         // Left-align: bit 31 of the top word set.
         i32 const shift = 32 - NumBits(t[n - 1]);
-        if (shift != 0) words::shiftLeft(t, t, n, shift);
+        if (shift != 0) {
+            for (i32 i = n - 1; i > 0; --i) t[i] = (t[i] << shift) | (t[i - 1] >> (32 - shift));
+            t[0] <<= shift;
+        }
         e -= shift;
 
         i32 low = 0;
@@ -175,7 +176,7 @@ void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
         }
     }
     m.size = n - drop;
-    update(m);
+    if (m.words == nullptr || m.alloc != u32(m.size)) update(m);  // most often the storage fits already
     std::memcpy(m.words, t + drop, sizeof(u32) * std::size_t(n - drop));
     m.size *= sign;
     detail::fitExponent(x, e + 32 * i64(drop));

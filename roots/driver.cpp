@@ -1,6 +1,7 @@
 // The driver: working copy, scaling, extraction with deflation, clean-up,
 // ordering and the values at the roots.
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 #include <vector>
@@ -157,7 +158,9 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     while (!work[low]) ++low;
     bool scaled = false;
     fp R;
-    if (low < n) {
+    // log2 1e20 is 66.4: a ratio whose log2 estimate lies well inside +-60 needs
+    // no moduli (two square roots) to tell that it is not scaled.
+    if (low < n && std::abs(detail::log2Abs(work[low]) - detail::log2Abs(work[n])) > 60) {
         fp s = abs(work[low]);
         fp const lead = abs(work[n]);
         if (lead != 1.0) (void)div(s, s, lead);  // a[n] != 0

@@ -21,19 +21,20 @@ struct NoStep {
 template <class Step = NoStep>
 void horner(fpComplex const* a, i32 n, fpComplex const& z, fpComplex& v, fpComplex* d = nullptr,
             fpComplex* h = nullptr, Step step = {}) {
+    RepeatedFactor const factor(z);  // the same products as by z, its parts' sum formed once
     v = a[n];
     if (d) equate(*d, 0.0, 0.0);
     if (h) equate(*h, 0.0, 0.0);
     for (i32 j = n - 1; j >= 0; --j) {
         if (h) {
-            mul(*h, *h, z);
+            mul(*h, *h, factor);
             add(*h, *h, *d);
         }
         if (d) {
-            mul(*d, *d, z);
+            mul(*d, *d, factor);
             add(*d, *d, v);
         }
-        mul(v, v, z);
+        mul(v, v, factor);
         add(v, v, a[j]);
         step(v);
     }

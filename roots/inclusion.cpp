@@ -34,6 +34,7 @@ double farDistance(std::vector<WideComplex> const& w, std::vector<fpComplex> con
 
 std::vector<WideComplex> widen(std::vector<fpComplex> const& z) {
     std::vector<WideComplex> w;
+    w.reserve(z.size());
     for (auto const& x : z) w.push_back(toWide(x));
     return w;
 }
@@ -45,6 +46,9 @@ Scaled scale(std::vector<fpComplex> const& z) {
     double top = -std::numeric_limits<double>::infinity();
     for (auto const& x : z) top = std::max(top, log2Abs(x));
     r.s = std::isfinite(top) ? i64(std::floor(top)) : 0;
+    r.w.reserve(z.size());
+    r.err.reserve(z.size());
+    r.ok.reserve(z.size());
     for (auto const& x : z) {
         dcomplex const w(scaledDouble(x.re, r.s), scaledDouble(x.im, r.s));
         r.w.push_back(w);

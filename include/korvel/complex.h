@@ -123,6 +123,17 @@ void mul(fpComplex& r, double x, fpComplex const& z);
 void mul(fpComplex& r, fpComplex const& z, fp const& x);
 void mul(fpComplex& r, fpComplex const& z, mb const& x);
 void mul(fpComplex& r, fpComplex const& z, double x);
+// A factor of many products at one precision, as in Horner's rule: z with the
+// sum of its parts, which every product by z with no zero part needs, formed
+// once, by the first such product. mul(r, a, f) is mul(r, a, f.z) word for
+// word while blockPrec is unchanged; z must outlive f and stay unchanged.
+struct RepeatedFactor {
+    explicit RepeatedFactor(fpComplex const& factor) : z(factor) {}
+    fpComplex const& z;
+    mutable fp partsSum;  // z.re + z.im once formed
+    mutable bool formed = false;
+};
+void mul(fpComplex& r, fpComplex const& a, RepeatedFactor const& f);
 void div(fpComplex& r, fpComplex const& a, fpComplex const& b);  // 0 + 0i for b = 0
 void div(fpComplex& r, fp const& x, fpComplex const& z);
 void div(fpComplex& r, mb const& x, fpComplex const& z);

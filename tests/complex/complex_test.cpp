@@ -1,6 +1,7 @@
 // fpComplex against MPC, aliasing of every arithmetic form, and the exact rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -87,6 +88,11 @@ TEST(ComplexAliasing, EveryFormMatchesTheUnaliasedResult) {
         [](fpComplex& r, fpComplex const& a, fpComplex const& b) { div(r, b.im, a); },
         [](fpComplex& r, fpComplex const& a, fpComplex const&) { sqrt(r, a); },
         [](fpComplex& r, fpComplex const& a, fpComplex const&) { sqr(r, a); },
+        [](fpComplex& r, fpComplex const& a, fpComplex const& b) { mul(r, a, RepeatedFactor(b)); },
+    };
+    auto sameWords = [](fp const& x, fp const& y) {
+        return x.exponent == y.exponent && x.mantissa.size == y.mantissa.size &&
+               std::equal(x.mantissa.words, x.mantissa.words + std::abs(x.mantissa.size), y.mantissa.words);
     };
     for (i32 B : {1, 5}) {
         ScopedBlockPrec precision(B);
@@ -104,6 +110,11 @@ TEST(ComplexAliasing, EveryFormMatchesTheUnaliasedResult) {
                 EXPECT_TRUE(r2 == want) << "form " << k << ": r = b";
                 EXPECT_TRUE(r3 == wantSame) << "form " << k << ": r = a = b";
             }
+            // A product by a repeated factor is the plain product, word for word.
+            fpComplex plain, byFactor;
+            mul(plain, a, b);
+            mul(byFactor, a, RepeatedFactor(b));
+            EXPECT_TRUE(sameWords(plain.re, byFactor.re) && sameWords(plain.im, byFactor.im)) << "repeated factor";
             fpComplex x = a, y = a;
             x /= b;
             EXPECT_TRUE(x == a / b) << "x /= y";

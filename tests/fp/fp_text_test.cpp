@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -349,6 +351,33 @@ TEST(FpText, DoublesGoThroughDecimalText) {
     fp big(1.5e300);
     ASSERT_TRUE(equate(d, big));
     EXPECT_EQ(d, 1.5e300);
+}
+
+// A double enters as its "%.14e" text, trailing zeros of the fraction
+// removed: the same mantissa words and exponent, whether the double is one the
+// text gives back exactly (small integers, halves, 2^-21) or not (0.1, 2^-22,
+// 10^15 + 1, a 53-bit mantissa at one word).
+TEST(FpText, DoublesReadAsTheirTextWordForWord) {
+    std::vector<double> doubles{1.0, -1.0, 0.5, -0.25, 3.0, 1e15 - 1, 1e15, 1e15 + 1, 0x1p-21, 0x1p-22,
+                                0.1, 1e20, 1e-20, 4503599627370497.0, 0x1.fffffffffffffp-1, 123456789.125,
+                                -0x1.8p40, 0x1p49, 0x1p50, 0x1p51, 7e-300, 1.5e300};
+    RandomWords random(26);
+    for (int k = 0; k < 2000; ++k) {
+        std::uint64_t const bits = std::uint64_t(random.word()) << 32 | random.word();
+        double const m = double(bits >> (11 + random.below(50)));
+        doubles.push_back(std::ldexp(k % 2 ? -m : m, random.below(120) - 60));
+    }
+    for (double d : doubles)
+        for (i32 B : {1, 2, 3, 5}) {
+            ScopedBlockPrec precision(B);
+            char t[64];
+            std::snprintf(t, sizeof t, "%.14e", d);
+            fp const fromDouble(d), fromText(t);
+            ASSERT_EQ(fromDouble.exponent, fromText.exponent) << t << " at " << B;
+            ASSERT_EQ(fromDouble.mantissa.size, fromText.mantissa.size) << t << " at " << B;
+            for (i32 i = 0; i < std::abs(fromText.mantissa.size); ++i)
+                ASSERT_EQ(fromDouble.mantissa.words[i], fromText.mantissa.words[i]) << t << " at " << B;
+        }
 }
 
 }  // namespace
