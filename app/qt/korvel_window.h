@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 
+#include "app/batch.h"
 #include "app/korvel.h"
 #include "app/snapshot_window.h"
 
@@ -66,6 +67,12 @@ public:
     // The polynomial of a text file into the input, as one undoable edit; a
     // file that cannot be read or is not text is refused, why says why.
     bool openPolynomial(QString const& path, QString* why = nullptr);
+    // The roots of every polynomial in a batch file (one a line, x-notation or
+    // JSON coefficients, as korvel-cli --batch reads them), searched on the
+    // worker thread with progress and Cancel at the fields' settings, drawn
+    // in the plot's place as a density; false with the reason in why when
+    // the file cannot be read or a search is running.
+    bool openBatch(QString const& path, QString* why = nullptr);
     // The output with its header and warning into a text file, or the search
     // as JSON when the name ends in .json; false with the system's reason in
     // why when it cannot be written.
@@ -96,6 +103,8 @@ private:
     void showRound(int carried);
     void showProgress(int found, int n);
     void finishSearch(SnapshotWindow const& done, bool cancelled);
+    void finishBatch(QString const& path, BatchSummary const& summary,
+                     std::shared_ptr<std::vector<std::complex<double>>> const& roots);
     void showReading();
     void selectRootLine(int k);
     void highlightRootOfCursor();

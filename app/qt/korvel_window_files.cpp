@@ -59,6 +59,12 @@ void KorvelMainWindow::makeMenus() {
         if (!path.isEmpty() && !openPolynomial(path, &why)) QMessageBox::warning(this, "Korvel", why);
     });
     open->setToolTip("Read a polynomial, in either form, from a text file");
+    QAction* batch = file->addAction("Open &batch…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this, [this] {
+        QString const path = QFileDialog::getOpenFileName(this, "Open batch", {}, "Text (*.txt *.jsonl);;All files (*)");
+        QString why;
+        if (!path.isEmpty() && !openBatch(path, &why)) QMessageBox::warning(this, "Korvel", why);
+    });
+    batch->setToolTip("Find the roots of every polynomial in a file, one a line, and draw them all as a density");
     auto cannotWrite = [this](QString const& path, QString const& why) {
         QMessageBox::warning(this, "Korvel", "Cannot write " + QFileInfo(path).fileName() + ": " + why);
     };

@@ -58,6 +58,7 @@ RootPlot::RootPlot(QWidget* parent) : QWidget(parent), marks_{markImage(false), 
 
 void RootPlot::setResult(std::shared_ptr<SearchResult const> result) {
     result_ = std::move(result);
+    density_.reset();
     points_.clear();
     uncertain_.clear();
     radii_.clear();
@@ -71,8 +72,15 @@ void RootPlot::setResult(std::shared_ptr<SearchResult const> result) {
     fit();
 }
 
+void RootPlot::setDensity(std::shared_ptr<std::vector<std::complex<double>> const> roots) {
+    clear();
+    density_ = std::move(roots);
+    fit();
+}
+
 void RootPlot::clear() {
     result_.reset();
+    density_.reset();
     points_.clear();
     uncertain_.clear();
     radii_.clear();
@@ -112,13 +120,16 @@ QPointF RootPlot::toPlane(QPointF p) const {
 
 void RootPlot::fit() {
     double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
-    for (QPointF const& z : points_) {
-        if (!finite(z)) continue;
-        x0 = std::min(x0, z.x());
-        x1 = std::max(x1, z.x());
-        y0 = std::min(y0, z.y());
-        y1 = std::max(y1, z.y());
-    }
+    auto include = [&](double x, double y) {
+        if (!std::isfinite(x) || !std::isfinite(y)) return;
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    };
+    for (QPointF const& z : points_) include(z.x(), z.y());
+    if (density_)
+        for (auto const& z : *density_) include(z.real(), z.imag());
     if (x0 > x1) x0 = y0 = -1.5, x1 = y1 = 1.5;  // nothing to show: the unit circle
     double const extent = std::max(x1 - x0, y1 - y0);
     // A single point, or roots on one line: a square about them.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <complex>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -25,6 +26,10 @@ public:
 
     // Shows the roots of result (kept for the tooltips) and fits them.
     void setResult(std::shared_ptr<SearchResult const> result);
+    // Shows many roots (a batch's) as a density: the number on each pixel on
+    // a log scale, drawn again for each view; fits them.
+    void setDensity(std::shared_ptr<std::vector<std::complex<double>> const> roots);
+    std::vector<std::complex<double>> const* density() const { return density_.get(); }
     void clear();
 
     // Root k as a point of the plane (re, im); NaN where it is beyond doubles.
@@ -91,6 +96,7 @@ private:
     QRectF plotArea(int width, int height) const;
     void drawAxes(QPainter& painter, QRectF area) const;
     void drawRoots(QPainter& painter, QRectF area) const;
+    void drawDensity(QPainter& painter, QRectF area) const;
     void showTooltip(QPointF p, QPoint global);
     // A root's mark as a raster image: one antialiased image blitted per root
     // is many times faster than stroking each.
@@ -99,6 +105,7 @@ private:
 
     QImage marks_[2];  // a root as a raster draws it: certain, not certain
     std::shared_ptr<SearchResult const> result_;
+    std::shared_ptr<std::vector<std::complex<double>> const> density_;
     std::vector<QPointF> points_;
     std::vector<char> uncertain_;
     std::vector<double> radii_;  // in the plane; negative when unknown

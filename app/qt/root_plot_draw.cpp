@@ -15,6 +15,8 @@
 #include <QPaintEngine>
 #include <QSvgGenerator>
 
+#include "app/density.h"
+
 namespace korvel {
 
 namespace {
@@ -85,7 +87,30 @@ void RootPlot::render(QPainter& painter, int width, int height) const {
     // and scale.
     QRectF const area = plotArea(width, height);
     drawAxes(painter, area);
-    drawRoots(painter, area);
+    if (density_) drawDensity(painter, area);
+    else drawRoots(painter, area);
+}
+
+void RootPlot::drawDensity(QPainter& painter, QRectF area) const {
+    int const w = int(area.width()), h = int(area.height());
+    if (w < 1 || h < 1) return;
+    double const halfW = area.width() / 2 / scale_, halfH = area.height() / 2 / scale_;
+    RootDensity density(w, h, PlaneWindow{center_.x() - halfW, center_.x() + halfW, center_.y() - halfH, center_.y() + halfH});
+    density.add(*density_);
+    std::vector<unsigned char> const rgb = density.rgb();
+    // Where no root fell the axes show through.
+    QImage image(w, h, QImage::Format_ARGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            unsigned char const* p = &rgb[3 * (std::size_t(y) * std::size_t(w) + std::size_t(x))];
+            line[x] = p[0] + p[1] + p[2] == 0 ? qRgba(0, 0, 0, 0) : qRgb(p[0], p[1], p[2]);
+        }
+    }
+    painter.save();
+    if (stale_) painter.setOpacity(0.4);
+    painter.drawImage(area.topLeft(), image);
+    painter.restore();
 }
 
 RootPlot::Axis RootPlot::axis(Qt::Orientation orientation, QRectF area) const {

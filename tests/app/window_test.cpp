@@ -27,6 +27,7 @@
 #include <QTextBlock>
 #include <QWheelEvent>
 
+#include <complex>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -336,6 +337,60 @@ TEST(Window, ALongSearchShowsProgressAndCancelLeavesTheOutput) {
     EXPECT_EQ(s.window->plot()->points().size(), 3u) << "the plot keeps the last roots too";
     EXPECT_TRUE(s.window->findButton()->isEnabled());
     EXPECT_FALSE(progress->isVisible());
+}
+
+// Open batch: every line's roots drawn as a density in the plot's place, the
+// roots of x^n - 1 on the unit circle at any zoom; Cancel keeps what was shown.
+TEST(Window, ABatchIsDrawnAsADensityAndCancelKeepsTheLastPicture) {
+    Shown s;
+    QTemporaryDir dir;
+    QString const path = dir.filePath("batch.txt");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int n = 3; n <= 20; ++n) f.write(QString("x^%1-1\n").arg(n).toUtf8());
+        f.write("x^^2\n");
+    }
+    ASSERT_TRUE(s.window->openBatch(path));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !s.window->searching(); }, 60000));
+    RootPlot* plot = s.window->plot();
+    ASSERT_NE(plot->density(), nullptr);
+    EXPECT_EQ(plot->density()->size(), std::size_t((3 + 20) * 18 / 2));
+    EXPECT_TRUE(s.output->toPlainText().startsWith("Batch batch.txt: 19 polynomials, 1 of them failed"))
+        << s.output->toPlainText().toStdString();
+    for (int zoom : {0, 3}) {
+        for (int k = 0; k < zoom; ++k) QTest::keyClick(plot, Qt::Key_Plus);
+        QImage const image = plot->grab().toImage();
+        int onCircle = 0, off = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                QColor const c = image.pixelColor(x, y);
+                // The density's colours are warm or violet; the axes and labels grey or black.
+                if (c.red() - c.green() < 40) continue;
+                double const r = std::abs(std::complex<double>(plot->toPlane(QPointF(x + 0.5, y + 0.5)).x(),
+                                                               plot->toPlane(QPointF(x + 0.5, y + 0.5)).y()));
+                (std::abs(r - 1) < 3 / plot->toWidget(QPointF(1, 0)).x() + 0.05 ? onCircle : off)++;
+            }
+        EXPECT_GT(onCircle, 10) << "zoom " << zoom;
+        EXPECT_EQ(off, 0) << "zoom " << zoom;
+    }
+
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int k = 1; k <= 40; ++k) f.write(QString("x^200-%1\n").arg(k).toUtf8());
+    }
+    s.window->setInternalFigures(1000);
+    s.window->setExternalFigures(1000);
+    ASSERT_TRUE(s.window->openBatch(path));
+    EXPECT_TRUE(s.window->progressBar()->isVisible());
+    QString why;
+    EXPECT_FALSE(s.window->openBatch(path, &why)) << "one search at a time";
+    QTest::mouseClick(s.window->cancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !s.window->searching(); }, 60000));
+    EXPECT_EQ(s.window->findChild<QLabel*>("LabelStatus")->text(), cancelledMessage);
+    ASSERT_NE(plot->density(), nullptr);
+    EXPECT_EQ(plot->density()->size(), std::size_t((3 + 20) * 18 / 2)) << "the last picture stays";
 }
 
 TEST(Window, PlotHoldsEachRootAtItsPlaceAndMarksUncertainOnes) {
