@@ -212,23 +212,13 @@ TEST(MbMixed, InfinitiesAndNanCountAsZeroAndFailDivision) {
 template <class X, class Y>
 concept Comparable = requires(X x, Y y) { x == y; };
 
-// A double operand counts as its integer part, toward zero; division by a
-// divisor below 1 in magnitude fails and leaves its result.
+// A double operand counts as its integer part, toward zero, and a divisor
+// below 1 in magnitude fails and leaves its result: EveryMachineTypeMatchesGmp
+// checks the free forms and the binary operators on such doubles. Here the
+// forms it leaves out: /= by a zero divisor and zero's storage.
 TEST(MbOperators, DoubleOperandsTruncate) {
     mb x(10);
-    add(x, x, 2.9); EXPECT_EQ(x, mb(12));
-    add(x, x, -2.9); EXPECT_EQ(x, mb(10));
-    add(x, x, 0.4); EXPECT_EQ(x, mb(10));
-    EXPECT_EQ(mb(-7.9), mb(-7));
-    EXPECT_EQ(mb(0.9999999999999999), mb(0));
-    EXPECT_EQ(mb(2.9999999999999996), mb(2));
-    EXPECT_EQ(show(mb(9007199254740991.0)), "9007199254740991");
     EXPECT_TRUE(equate(x, 0.0)); EXPECT_TRUE(x.size == 0 && x.alloc == 0 && x.words == nullptr);
-    EXPECT_EQ(mb(-7) % 2.5, mb(1));
-    mb q(3);
-    EXPECT_FALSE(div(q, mb(10), 0.5));
-    EXPECT_EQ(q, mb(3));
-    EXPECT_EQ(mb(10) / 0.5, mb(0));
     EXPECT_EQ(mb(10) / mb(0), mb(0));
     x = mb(10), x /= 0.5; EXPECT_EQ(x, mb(10));
     x = mb(10), x /= mb(0); EXPECT_EQ(x, mb(10));

@@ -206,21 +206,15 @@ TEST(MbRandom, LengthRangeAndUniformity) {
     EXPECT_LT(chi2, 27.9);
 }
 
-// gcd is never negative; the extended form's cofactors; the inverse of |x|,
-// and a failed inverse leaves its result (or sets it to |x| mod 0).
+// gcd's sign, Bezout's identity and the inverse of |x| (or its failure) are
+// checked against GMP above; here the cofactors themselves, and the inverse
+// modulo 0, which sets the result to |x| mod 0.
 TEST(MbNumberTheory, GcdAndInverseEdges) {
-    mb r;
-    EXPECT_TRUE(gcd(mb(-12), mb(18)) == mb(6) && gcd(mb(0), mb(-5)) == mb(5) && gcd(mb(0), mb(0)) == mb(0));
-    mb x, y, g;
+    mb x, y, g, r;
     extendedGCD(x, y, g, mb(240), mb(46));
     EXPECT_TRUE(g == mb(2) && x == mb(-9) && y == mb(47));
     extendedGCD(x, y, g, mb(-240), mb(0));
     EXPECT_TRUE(g == mb(240) && x == mb(-1) && y == mb(0)) << "g >= 0 for a negative operand";
-    EXPECT_TRUE(invMod(r, mb(3), mb(11)) && r == mb(4));
-    EXPECT_TRUE(invMod(r, mb(-3), mb(11)) && r == mb(4)) << "the inverse of |x|";
-    r = mb(99);
-    EXPECT_FALSE(invMod(r, mb(6), mb(9)));
-    EXPECT_EQ(r, mb(99));
     EXPECT_FALSE(invMod(r, mb(-7), mb(0)));
     EXPECT_EQ(r, mb(7));
 }
@@ -254,11 +248,11 @@ TEST(MbNumberTheory, RandomBitsStayInRange) {
     EXPECT_EQ(x.size, 1);
 }
 
-// Primality at the small end (Miller_Rabin is true for a composite), and the
-// refusals of factorial and binomial, which leave or clear their result.
+// Primality of -3 .. 10^5 is checked against a sieve; here no trials at all and
+// Miller_Rabin's small end (it is true for a composite), and the refusals of
+// factorial and binomial, which leave or clear their result.
 TEST(MbNumberTheory, PrimalityAndCombinatoricsEdges) {
-    EXPECT_TRUE(isItPrime(mb(2), 5) && isItPrime(mb(97), 5) && !isItPrime(mb(91), 5));
-    EXPECT_FALSE(isItPrime(mb(1), 5) || isItPrime(mb(0), 5) || isItPrime(mb(-7), 5) || isItPrime(mb(4), 0));
+    EXPECT_FALSE(isItPrime(mb(4), 0));
     EXPECT_TRUE(Miller_Rabin(mb(1)) && Miller_Rabin(mb(0)) && Miller_Rabin(mb(4)) && !Miller_Rabin(mb(3)));
     mb r = mb(5);
     factorial(r, mb(-1));
@@ -270,11 +264,7 @@ TEST(MbRoots, AgainstGmp) {
     testing::RandomWords rng(424242);
     for (int i = 0; i < 400; ++i) {
         // Up to 12 words, and (for the square root's recursive start) up to 80.
-        auto w = rng.magnitude(i % 4 == 0 ? 33 + rng.below(48) : 1 + rng.below(12));
-        mb x;
-        x.size = i32(w.size());
-        update(x);
-        for (std::size_t k = 0; k < w.size(); ++k) x.words[k] = w[k];
+        mb const x = testing::fromWords(rng.magnitude(i % 4 == 0 ? 33 + rng.below(48) : 1 + rng.below(12)));
         i32 const n = 1 + rng.below(9);
         mb root = nthRoot(x, n);
         // Its power and the neighbours of that power.
@@ -284,12 +274,10 @@ TEST(MbRoots, AgainstGmp) {
             init(step, d);
             add(p, p, step);
             if (p.size <= 0) continue;
-            Mpz gp, want, wantSqrt;
+            Mpz gp, want;
             testing::toMpz(gp, p);
             mpz_root(want, gp, unsigned(n));
             EXPECT_TRUE(testing::sameValue(nthRoot(p, n), want)) << "n=" << n << " of " << testing::decimal(p);
-            mpz_sqrt(wantSqrt, gp);
-            EXPECT_TRUE(testing::sameValue(sqrt(p), wantSqrt)) << testing::decimal(p);
             mb negative(p), r;
             negative.size = -negative.size;
             nthRoot(r, negative, n);
@@ -306,9 +294,6 @@ TEST(MbRoots, AgainstGmp) {
     ASSERT_TRUE(mbConvFromStr(r, "9"));
     sqrt(r, x);
     EXPECT_EQ(testing::decimal(r), "9") << "sqrt of a negative value leaves r";
-    ASSERT_TRUE(mbConvFromStr(x, "1000"));
-    sqrt(x, x);
-    EXPECT_EQ(testing::decimal(x), "31");
     EXPECT_EQ(testing::decimal(nthRoot(x, 0)), "0");
     EXPECT_EQ(testing::decimal(nthRoot(x, -2)), "0");
 }
