@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "../support/mp_bridge.h"
 #include "../support/random_fp.h"
+#include "../support/reference_check.h"
 #include <korvel/fp.h>
 
 namespace korvel {
@@ -24,23 +24,9 @@ fp fullValue(RandomWords& rng, i32 B, i32 lowExponent, i32 highExponent) {
     return testing::fullFp(rng, B, lowExponent + rng.below(highExponent - lowExponent + 1));
 }
 
-// |ours - reference| in units of 2^(floor(log2 |reference|) - 32B + 1).
-double ulpError(fp const& ours, mpfr_srcptr reference, i32 B) {
-    Mpfr o(32 * B + 64), d(32 * B + 64);
-    testing::toMpfr(o, ours);
-    mpfr_sub(d, o, reference, MPFR_RNDN);
-    return testing::inUlps(d, reference, B);
-}
-
-struct Worst {
-    double ulps = 0;
-    std::string where;
-    void see(double u, std::string const& w) {
-        if (u > ulps) ulps = u, where = w;
-    }
-};
-
-std::string show(fp const& x) { return toString(x, 30); }
+using testing::show;
+using testing::ulpError;
+using testing::Worst;
 
 TEST(FpFunctions, SqrtWithinOneUlp) {
     RandomWords rng(seed);

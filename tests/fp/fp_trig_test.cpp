@@ -8,6 +8,7 @@
 
 #include "../support/reference_check.h"
 #include "../support/random_fp.h"
+#include "../support/random_mb.h"
 #include <korvel/fp.h>
 #include "fp/internal.h"
 
@@ -24,16 +25,7 @@ using testing::negated;
 using testing::show;
 using testing::ulpError;
 
-fp powerOf2(i32 n) { return power2(n); }
-
-// 1 + sign 2^-k rounded to B words.
-fp nearOne(i32 k, i32 sign) {
-    fp r, one;
-    init(one, 1);
-    fp d = power2(-k);
-    if (sign < 0) sub(r, one, d); else add(r, one, d);
-    return r;
-}
+fp nearOne(i32 k, i32 sign) { return testing::nearInteger(1, sign, k); }
 
 // Which arguments a function takes, and which hard ones it gets.
 enum class Domain { any, unbounded, moderate, belowOne, aboveOne };
@@ -77,7 +69,7 @@ std::vector<fp> hardArguments(Domain domain, i32 B) {
         xs.push_back(negated(x));
     }
     for (i32 e : {-1100, -1001, -500, -200, -40})  // tiny arguments
-        for (fp const& x : {powerOf2(e), fp(3.0) * powerOf2(e)}) xs.push_back(x), xs.push_back(negated(x));
+        for (fp const& x : {power2(e), fp(3.0) * power2(e)}) xs.push_back(x), xs.push_back(negated(x));
     switch (domain) {
         case Domain::any:
             addQuarterTurns(xs, B);
@@ -85,8 +77,8 @@ std::vector<fp> hardArguments(Domain domain, i32 B) {
             break;
         case Domain::unbounded:
             xs.push_back(fp(-1e10));
-            xs.push_back(fp(1.5) * powerOf2(99999));  // beyond 1e30000
-            xs.push_back(fp(-1.5) * powerOf2(99999));
+            xs.push_back(fp(1.5) * power2(99999));  // beyond 1e30000
+            xs.push_back(fp(-1.5) * power2(99999));
             break;
         case Domain::moderate:
             for (double d : {-20000.0, 20000.0, 0.5, -3.0}) xs.push_back(fp(d));
@@ -99,7 +91,7 @@ std::vector<fp> hardArguments(Domain domain, i32 B) {
             xs.clear();
             for (i32 k : {1, 10, 33, 160, 32 * B - 1}) xs.push_back(nearOne(k, 1));
             for (double d : {1.5, 2.0, 3.0, 1e10}) xs.push_back(fp(d));
-            xs.push_back(fp(1.5) * powerOf2(99999));
+            xs.push_back(fp(1.5) * power2(99999));
             break;
     }
     return xs;
@@ -170,8 +162,7 @@ TEST_P(TrigFunctions, WithinBoundOfMpfrOnRandomAndHardArguments) {
         std::vector<fp> xs = hardArguments(f.domain, B);
         int const draws = B >= 32 ? 8 : 40;
         for (int i = 0; i < draws; ++i) xs.push_back(randomArgument(rng, f.domain, B));
-        double worst = 0;
-        std::string where;
+        testing::Worst worst;
         for (fp const& x : xs) {
             fp r;
             f.ours(r, x);
@@ -181,10 +172,10 @@ TEST_P(TrigFunctions, WithinBoundOfMpfrOnRandomAndHardArguments) {
             testing::toMpfr(xv, x);
             f.reference(ref, xv, MPFR_RNDN);
             double const error = ulpError(r, ref, B);
-            if (error > worst) worst = error, where = show(x);
+            worst.see(error, show(x));
             EXPECT_LE(error, f.bound) << f.name << " B=" << B << " x=" << show(x) << " gave " << show(r);
         }
-        if (HasFailure()) std::printf("%s B=%d: worst %.3g ulps at %s\n", f.name, B, worst, where.c_str());
+        if (HasFailure()) std::printf("%s B=%d: worst %.3g ulps at %s\n", f.name, B, worst.ulps, worst.where.c_str());
     }
 }
 
@@ -294,10 +285,8 @@ TEST(FpTrig, PinnedValuesAndDomainErrors) {
     };
     for (auto const& p : pinned) EXPECT_EQ(compare(p.got, p.want), 0) << p.what << " gave " << show(p.got);
 
-    fp zeroWords;  // zero held in two words
-    zeroWords.mantissa.size = 2;
-    update(zeroWords.mantissa);
-    zeroWords.mantissa.words[0] = zeroWords.mantissa.words[1] = 0;
+    fp zeroWords;
+    zeroWords.mantissa = testing::fromWords({0, 0});  // zero held in two words
     using Unary = fp (*)(fp const&);
     for (Unary f : std::initializer_list<Unary>{sin, tan, atan, asin, sinh, tanh, asinh, atanh})
         EXPECT_TRUE(!f(zeroWords)) << "an odd function of zero in any form is 0";
