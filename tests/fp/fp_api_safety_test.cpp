@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "../support/random_mb.h"
 #include <korvel/fp.h>
 
 namespace korvel {
@@ -39,14 +40,7 @@ TEST(FpApiSafety, SetBlockPrecClampsToItsRange) {
 }
 
 TEST(FpApiSafety, DivisionByZeroInAnyFormFails) {
-    mb zeroWords;  // zero held in two words
-    zeroWords.size = 2;
-    update(zeroWords);
-    zeroWords.words[0] = zeroWords.words[1] = 0;
-    mb oneWordZero;
-    oneWordZero.size = 1;
-    update(oneWordZero);
-    oneWordZero.words[0] = 0;
+    mb const zeroWords = testing::fromWords({0, 0}), oneWordZero = testing::fromWords({0});
     for (mb const* zero : {&zeroWords, &oneWordZero}) {
         mb q = integer(7), r = integer(5);
         EXPECT_FALSE(div(q, integer(100), *zero));
@@ -83,9 +77,6 @@ TEST(FpApiSafety, PowBeyondTheRange) {
     EXPECT_FALSE(pow(r, fp("1e-100"), -30000000)) << "1e3000000000 cannot be held";
     EXPECT_TRUE(pow(r, fp("1e100"), -30000000)) << "1e-3000000000 underflows to zero";
     EXPECT_TRUE(!r);
-    r = 7.0;
-    EXPECT_FALSE(pow(r, fp(), -1));
-    EXPECT_EQ(r, 7.0);
     EXPECT_TRUE(pow(r, fp(0.5), fp("3e9"))) << "2^-3e9 underflows to zero";
     EXPECT_TRUE(!r);
 }

@@ -34,19 +34,12 @@ void expectForm(fp const& x, std::initializer_list<u32> lowFirst, i32 exponent, 
     EXPECT_EQ(x.exponent, exponent) << what;
 }
 
+// Ties of either sign and the bits beside them are checked against GMP in
+// NormalizeRoundsToNearestTiesAway; here the carry out of the top word and the
+// forms the random operands never take.
 TEST(FpExact, NormalizeRoundsAtTheFirstDroppedBit) {
     ScopedBlockPrec B1(1);
-    fp x = make({0x80000000u, 0x80000000u}, 0);
-    fpNormalize(x);
-    expectForm(x, {0x80000001u}, 32, "an exact half rounds up");
-    x = make({0x80000000u, 0x80000000u}, 0, true);
-    fpNormalize(x);
-    expectForm(x, {0x80000001u}, 32, "negative half");
-    EXPECT_LT(x.mantissa.size, 0);
-    x = make({0x7FFFFFFFu, 0x80000000u}, 0);
-    fpNormalize(x);
-    expectForm(x, {0x80000000u}, 32, "below half is cut");
-    x = make({0x80000000u, 0xFFFFFFFFu}, 0);
+    fp x = make({0x80000000u, 0xFFFFFFFFu}, 0);
     fpNormalize(x);
     expectForm(x, {1u}, 64, "all ones carry out");
     x = make({7u, 0u, 0u}, 3);
@@ -143,6 +136,8 @@ TEST(FpExact, RepresentationHelpers) {
     a = fp();
     EXPECT_EQ(a.mantissa.alloc, 0u);
     EXPECT_EQ(text(abs(value("-2.5"))), "2.5");
+    power2(a, -3);
+    expectForm(a, {1u}, -3, "2^-3 is one word");
 }
 
 // Exponents never wrap: a value out of reach of the 32-bit exponent is refused

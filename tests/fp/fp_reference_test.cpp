@@ -47,6 +47,21 @@ std::string show(fp const& x) {
     return ::testing::AssertionFailure() << wordCount(r) << " words at B = " << B;
 }
 
+// x's mantissa cut to its top `keep` bits and followed by 1 and zeros to its
+// length: an exact tie at `keep` bits, or (sticky) one just above it.
+void makeTie(fp& x, i32 keep, bool sticky) {
+    i32 const drop = NumBits(x.mantissa) - keep;
+    mb m = abs(x.mantissa), one;
+    init(one, 1);
+    mbShiftRight(m, m, drop);
+    mbShiftLeft(m, m, 1);
+    add(m, m, one);
+    mbShiftLeft(m, m, drop - 1);
+    if (sticky) add(m, m, one);
+    m.size = x.mantissa.size < 0 ? -m.size : m.size;
+    x.mantissa = m;
+}
+
 // add/sub: the operand with the larger exponent, L, is kept whole in a window
 // whose lowest bit lies at least 32B - 1 bits below L's top bit; the other
 // loses less than one unit of that bit. Then one rounding.
@@ -173,18 +188,7 @@ TEST(FpReference, NormalizeRoundsToNearestTiesAway) {
         ScopedBlockPrec precision(B);
         for (int i = 0; i < 2000; ++i) {
             fp x = testing::randomFp(rng, 20, 100);
-            if (rng.below(4) == 0 && wordCount(x) > B) {  // an exact tie below the kept bits
-                i32 bits = NumBits(x.mantissa) - 32 * B;
-                mb m = abs(x.mantissa);
-                mbShiftRight(m, m, bits);
-                mbShiftLeft(m, m, 1);
-                mb one;
-                init(one, 1);
-                add(m, m, one);
-                mbShiftLeft(m, m, bits - 1);
-                m.size = x.mantissa.size < 0 ? -m.size : m.size;
-                x.mantissa = m;
-            }
+            if (rng.below(4) == 0 && wordCount(x) > B) makeTie(x, 32 * B, false);
             Mpz m;
             testing::toMpz(m, x.mantissa);
             long long const e = x.exponent;
@@ -224,17 +228,7 @@ TEST(FpReference, ToDoubleRoundsOnceToNearestEven) {
     for (int i = 0; i < 4000; ++i) {
         fp x = testing::randomFp(rng, 8, 100000);
         i32 const bits = NumBits(x.mantissa);
-        if (rng.below(2) == 0 && bits > 54) {  // the bits below 53 become 10...0, or 10...01
-            mb m = abs(x.mantissa), one;
-            init(one, 1);
-            mbShiftRight(m, m, bits - 53);
-            mbShiftLeft(m, m, 1);
-            add(m, m, one);
-            mbShiftLeft(m, m, bits - 54);
-            if (rng.below(2) == 0) add(m, m, one);
-            m.size = x.mantissa.size < 0 ? -m.size : m.size;
-            x.mantissa = m;
-        }
+        if (rng.below(2) == 0 && bits > 54) makeTie(x, 53, rng.below(2) == 0);
         i64 e = 0;
         double const got = toDouble(x, e);
         long want = 0;
