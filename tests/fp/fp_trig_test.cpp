@@ -1,5 +1,5 @@
-// Trigonometric and hyperbolic functions, their inverses and the constants pi
-// and ln 10 against MPFR, in units of the last place of B words.
+// Trigonometric and hyperbolic functions, their inverses and the constants pi,
+// ln 10, ln 2 and e against MPFR, in units of the last place of B words.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -231,37 +231,54 @@ TEST(FpTrig, Atan2WithinFourUlpsInEveryQuadrant) {
     }
 }
 
-TEST(FpTrig, ConstantsWithinOneUlpAndCachedPerHighestPrecision) {
-    for (i32 B : {1, 3, 9, 32, 126}) {
-        ScopedBlockPrec precision(B);
-        fp pi, ln10;
-        ComputePi(pi);
-        ComputeLog_10(ln10);
-        Mpfr ref(32 * B + 64);
-        mpfr_const_pi(ref, MPFR_RNDN);
-        EXPECT_LE(ulpError(pi, ref, B), 1.0) << "pi at B=" << B;
-        EXPECT_EQ(compare(Pi(), pi), 0);
-        mpfr_log_ui(ref, 10, MPFR_RNDN);
-        EXPECT_LE(ulpError(ln10, ref, B), 1.0) << "ln 10 at B=" << B;
+struct Constant {
+    char const* name;
+    void (*compute)(fp&);
+    detail::CachedConstant& (*cache)();
+    void (*reference)(mpfr_ptr);
+};
+
+Constant const constants[] = {
+    {"pi", ComputePi, detail::piCache, [](mpfr_ptr r) { mpfr_const_pi(r, MPFR_RNDN); }},
+    {"ln 10", ComputeLog_10, detail::ln10Cache, [](mpfr_ptr r) { mpfr_log_ui(r, 10, MPFR_RNDN); }},
+    {"ln 2", ComputeLn2, detail::ln2Cache, [](mpfr_ptr r) { mpfr_const_log2(r, MPFR_RNDN); }},
+    {"e", ComputeE, detail::eCache, [](mpfr_ptr r) { mpfr_set_ui(r, 1, MPFR_RNDN), mpfr_exp(r, r, MPFR_RNDN); }},
+};
+
+// Each constant is summed once per highest precision asked for; below it the
+// cached value is rounded.
+TEST(FpConstants, WithinOneUlpAndCachedPerHighestPrecision) {
+    for (Constant const& c : constants) {
+        for (i32 B : {1, 3, 9, 32, 126}) {
+            ScopedBlockPrec precision(B);
+            fp x;
+            c.compute(x);
+            Mpfr ref(32 * B + 64);
+            c.reference(ref);
+            EXPECT_LE(ulpError(x, ref, B), 1.0) << c.name << " at B=" << B;
+            if (c.compute == ComputePi) {
+                EXPECT_EQ(compare(Pi(), x), 0) << "Pi() is ComputePi's value";
+            }
+        }
+        detail::CachedConstant& cache = c.cache();
+        i32 const top = cache.blockPrecCurr + 2;
+        fp atTop, atLower;
+        {
+            ScopedBlockPrec p(top);
+            i32 const before = cache.computations;
+            c.compute(atTop);
+            c.compute(atTop);
+            EXPECT_EQ(cache.computations, before + 1) << c.name << ": two calls at a new highest precision sum once";
+            EXPECT_EQ(blockPrec, top);
+        }
+        ScopedBlockPrec lower(top - 1);
+        i32 const before = cache.computations;
+        c.compute(atLower);
+        EXPECT_EQ(cache.computations, before) << c.name << ": a lower precision rounds the cached value";
+        fpNormalize(atTop);
+        EXPECT_EQ(compare(atLower, atTop), 0) << c.name;
+        EXPECT_LE(detail::length(atLower), top - 1) << c.name;
     }
-    auto& pi = detail::piCache();
-    auto& ln10 = detail::ln10Cache();
-    i32 const top = (pi.blockPrecCurr > ln10.blockPrecCurr ? pi.blockPrecCurr : ln10.blockPrecCurr) + 1;
-    fp r;
-    {
-        ScopedBlockPrec p(top);
-        i32 const before = pi.computations, before10 = ln10.computations;
-        ComputePi(r);
-        ComputePi(r);
-        ComputeLog_10(r);
-        ComputeLog_10(r);
-        EXPECT_EQ(pi.computations, before + 1) << "two calls at one precision sum pi once";
-        EXPECT_EQ(ln10.computations, before10 + 1);
-    }
-    ScopedBlockPrec lower(top - 1);
-    i32 const before = pi.computations;
-    ComputePi(r);
-    EXPECT_EQ(pi.computations, before) << "a lower precision rounds the cached value";
 }
 
 TEST(FpTrig, PinnedValuesAndDomainErrors) {
