@@ -106,12 +106,7 @@ TEST(FpApiSafety, NonFiniteDoublesFailOrSaturate) {
         EXPECT_FALSE(init(r, c.d));
         EXPECT_FALSE(pow(r, c.d, fp(2.0)));
         EXPECT_FALSE(pow(r, fp(2.0), c.d));
-        EXPECT_EQ(r, 5.0) << c.d;
-        mb m = mb(5);
-        EXPECT_FALSE(equate(m, c.d));
-        EXPECT_TRUE(m == mb(5)) << c.d;
-        m = c.d;
-        EXPECT_TRUE(!m) << "mb has no largest value: " << c.d << " assigns 0";
+        EXPECT_EQ(r, 5.0) << c.d;  // mb's forms: MbMixed.InfinitiesAndNanCountAsZeroAndFailDivision
         fp made[3];
         fpClearOverflow();
         made[0] = fp(c.d);
