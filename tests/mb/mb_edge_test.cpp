@@ -85,11 +85,6 @@ TEST(MbStorage, EquateSelfAndCarefulGrowth) {
     EXPECT_EQ(work.alloc, alloc);
     equate(work, small);
     EXPECT_EQ(work.alloc, 1u) << "equate makes storage exact";
-
-    mb m;
-    init(m, INT32_MIN);
-    EXPECT_EQ(m.size, -1);
-    EXPECT_EQ(m.words[0], 0x80000000u);
 }
 
 // compare of normal forms is checked against GMP; here a high zero word.
@@ -157,6 +152,8 @@ TEST(MbDivision, ThreeByTwoCapsItsQuotient) {
     EXPECT_EQ(ThreeByTwo(a3, b2), 0xFFFFFFFFu) << "a quotient of 2^32 is capped";
 }
 
+// Plain decimal texts of every length are read back against GMP in
+// DecimalTextAgainstGmp; here the lenient rules.
 TEST(MbText, LenientReaderRules) {
     struct Case {
         char const* text;
@@ -164,8 +161,6 @@ TEST(MbText, LenientReaderRules) {
         char const* value;
     };
     Case const cases[] = {
-        {"4294967296", true, "4294967296"},
-        {"-4294967295", true, "-4294967295"},
         {" - 1 2 3 ", true, "-123"},
         {"+007", true, "7"},
         {"000", true, "0"},
@@ -191,10 +186,6 @@ TEST(MbText, LenientReaderRules) {
         EXPECT_EQ(mbConvFromStr(x, c.text), c.ok) << '"' << c.text << '"';
         EXPECT_EQ(str(x), c.value) << '"' << c.text << '"';
     }
-    mb three = num("18446744073709551616");
-    EXPECT_EQ(three.size, 3);
-    EXPECT_EQ(three.words[2], 1u);
-
     mb fromCtor("12x");
     EXPECT_EQ(fromCtor.size, 0) << "an unreadable text constructs zero";
     mb e;
@@ -228,48 +219,42 @@ TEST(MbText, WriterGroupsAndStack) {
     EXPECT_EQ(s.items[s.top], 249);
 }
 
-TEST(MbMachine, RangesOfEveryType) {
-    mb x;
-    short sh = 1;
-    EXPECT_TRUE(equate(sh, num("-32768")));
-    EXPECT_EQ(sh, -32768);
-    EXPECT_FALSE(equate(sh, num("32768")));
-    EXPECT_EQ(sh, 0);
-    unsigned short us;
-    EXPECT_TRUE(equate(us, num("65535")));
-    EXPECT_FALSE(equate(us, num("-1")));
-    char c;
-    EXPECT_TRUE(equate(c, num("-128")));
-    EXPECT_FALSE(equate(c, num("128")));
-    unsigned char uc;
-    EXPECT_TRUE(equate(uc, num("255")));
-    EXPECT_FALSE(equate(uc, num("256")));
+// equate(T&, x) takes [lo, hi] and refuses the integers just beyond both ends.
+template <class T>
+void expectRange(char const* lo, char const* hi, char const* below, char const* above) {
+    T v{};
+    EXPECT_TRUE(equate(v, num(lo)) && mb(v) == num(lo)) << lo;
+    EXPECT_TRUE(equate(v, num(hi)) && mb(v) == num(hi)) << hi;
+    EXPECT_FALSE(equate(v, num(below))) << below;
+    EXPECT_FALSE(equate(v, num(above))) << above;
+}
 
+// Signed types of 32 and 64 bits accept a symmetric range: their minimum is
+// refused.
+TEST(MbMachine, RangesOfEveryType) {
+    expectRange<short>("-32768", "32767", "-32769", "32768");
+    expectRange<unsigned short>("0", "65535", "-1", "65536");
+    expectRange<char>("-128", "127", "-129", "128");
+    expectRange<unsigned char>("0", "255", "-1", "256");
+    expectRange<i32>("-2147483647", "2147483647", "-2147483648", "2147483648");
+    expectRange<u32>("0", "4294967295", "-1", "4294967296");
+    expectRange<long long>("-9223372036854775807", "9223372036854775807", "-9223372036854775808",
+                           "9223372036854775808");
+    expectRange<long>("-9223372036854775807", "9223372036854775807", "-9223372036854775808",
+                      "9223372036854775808");
+    expectRange<unsigned long long>("0", "18446744073709551615", "-1", "18446744073709551616");
+
+    // A refused value leaves 0, or in a 32-bit int a one-word bit pattern.
+    short sh = 1;
+    EXPECT_TRUE(!equate(sh, num("32768")) && sh == 0);
     i32 l = 5;
-    EXPECT_TRUE(equate(l, num("2147483647")));
-    EXPECT_TRUE(equate(l, num("-2147483647")));
     EXPECT_FALSE(equate(l, num("-2147483648")));
     EXPECT_EQ(u32(l), 0x80000000u) << "the refused word's bit pattern is left";
-    EXPECT_FALSE(equate(l, num("4294967296")));
-    EXPECT_EQ(l, 0);
-    u32 ul;
-    EXPECT_TRUE(equate(ul, num("4294967295")));
-    EXPECT_FALSE(equate(ul, num("-1")));
+    EXPECT_TRUE(!equate(l, num("4294967296")) && l == 0);
+    long long ll = 5;
+    EXPECT_TRUE(!equate(ll, num("-9223372036854775808")) && ll == 0);
 
-    long long ll;
-    EXPECT_TRUE(equate(ll, num("9223372036854775807")));
-    EXPECT_FALSE(equate(ll, num("-9223372036854775808")));
-    EXPECT_EQ(ll, 0);
-    unsigned long long ull;
-    EXPECT_TRUE(equate(ull, num("18446744073709551615")));
-    EXPECT_EQ(ull, 18446744073709551615ull);
-    EXPECT_FALSE(equate(ull, num("-1")));
-    EXPECT_FALSE(equate(ull, num("18446744073709551616")));
-
-    // The machine's 64-bit long keeps its own range.
-    long native;
-    EXPECT_TRUE(equate(native, num("-9223372036854775807")));
-    EXPECT_EQ(native, -9223372036854775807L);
+    mb x;
     equate(x, LONG_MIN);
     EXPECT_EQ(str(x), "-9223372036854775808");
     equate(x, ULLONG_MAX);
@@ -277,13 +262,9 @@ TEST(MbMachine, RangesOfEveryType) {
     equate(x, INT32_MIN);
     EXPECT_EQ(x.size, -1);
     EXPECT_EQ(x.words[0], 0x80000000u);
-    equate(x, static_cast<unsigned char>(200));
-    EXPECT_EQ(str(x), "200");
     equate(x, 5LL);
     EXPECT_EQ(x.alloc, 2u) << "64-bit sources take two words before normalising";
     EXPECT_EQ(x.size, 1);
-    equate(x, (signed char)-3);
-    EXPECT_EQ(str(x), "-3");
 }
 
 }  // namespace
