@@ -32,7 +32,7 @@ using testing::randomMb;
     return ::testing::AssertionSuccess();
 }
 
-std::string show(mb const& x) { return testing::decimal(x); }
+using testing::decimal;
 
 using BinaryOp = std::function<void(mb&, mb const&, mb const&)>;
 using GmpBinaryOp = std::function<void(mpz_ptr, mpz_srcptr, mpz_srcptr)>;
@@ -45,8 +45,8 @@ void checkAliasing(char const* name, BinaryOp const& op, GmpBinaryOp const& ref,
     testing::toMpz(gx, x);
     testing::toMpz(gy, y);
     auto expect = [&](mb const& got, mpz_srcptr w, char const* form) {
-        EXPECT_TRUE(sameValue(got, w)) << name << " " << form << " x=" << show(x) << " y=" << show(y)
-                                       << " got " << show(got);
+        EXPECT_TRUE(sameValue(got, w)) << name << " " << form << " x=" << decimal(x) << " y=" << decimal(y)
+                                       << " got " << decimal(got);
         EXPECT_TRUE(normalForm(got)) << name << " " << form;
     };
     ref(want, gx, gy);
@@ -106,7 +106,7 @@ TEST(MbDifferential, AddSubMulAgainstGmp) {
             mpz_abs(gx, gx);
             mpz_abs(gy, gy);
             mpz_sub(want, gx, gy);
-            EXPECT_TRUE(sameValue(r, want)) << "mbSubAbs x=" << show(x) << " y=" << show(y);
+            EXPECT_TRUE(sameValue(r, want)) << "mbSubAbs x=" << decimal(x) << " y=" << decimal(y);
         }
         Mpz gx, gy;
         testing::toMpz(gx, x);
@@ -130,7 +130,7 @@ TEST(MbDifferential, LongProductsAgainstGmp) {
         mpz_mul(want, gx, gy);
         mb r;
         mul(r, x, y);
-        EXPECT_TRUE(sameValue(r, want) && normalForm(r)) << "x=" << show(x) << " y=" << show(y);
+        EXPECT_TRUE(sameValue(r, want) && normalForm(r)) << "x=" << decimal(x) << " y=" << decimal(y);
         mul(x, x, x);
         mpz_mul(want, gx, gx);
         EXPECT_TRUE(sameValue(x, want)) << "square in place";
@@ -149,15 +149,15 @@ TEST(MbDifferential, ShiftsAgainstGmp) {
         mpz_tdiv_q_2exp(right, gx, u32(std::abs(n)));
         mb r;
         mbShiftLeft(r, x, n);
-        EXPECT_TRUE(sameValue(r, left) && normalForm(r)) << "left x=" << show(x) << " n=" << n;
+        EXPECT_TRUE(sameValue(r, left) && normalForm(r)) << "left x=" << decimal(x) << " n=" << n;
         mbShiftRight(r, x, n);
-        EXPECT_TRUE(sameValue(r, right) && normalForm(r)) << "right x=" << show(x) << " n=" << n;
+        EXPECT_TRUE(sameValue(r, right) && normalForm(r)) << "right x=" << decimal(x) << " n=" << n;
         mb a(x);
         mbShiftLeft(a, a, n);
-        EXPECT_TRUE(sameValue(a, left)) << "left in place x=" << show(x) << " n=" << n;
+        EXPECT_TRUE(sameValue(a, left)) << "left in place x=" << decimal(x) << " n=" << n;
         mb b(x);
         mbShiftRight(b, b, n);
-        EXPECT_TRUE(sameValue(b, right)) << "right in place x=" << show(x) << " n=" << n;
+        EXPECT_TRUE(sameValue(b, right)) << "right in place x=" << decimal(x) << " n=" << n;
     }
 }
 
@@ -173,8 +173,8 @@ TEST(MbDifferential, ShortDivisionAgainstGmp) {
         mpz_tdiv_qr_ui(q, rem, ga, d);
         mb got;
         u32 r = mbShortDiv(got, a, d);
-        EXPECT_TRUE(sameValue(got, q) && normalForm(got)) << "a=" << show(a) << " d=" << d;
-        EXPECT_EQ(r, mpz_get_ui(rem)) << "a=" << show(a) << " d=" << d;
+        EXPECT_TRUE(sameValue(got, q) && normalForm(got)) << "a=" << decimal(a) << " d=" << d;
+        EXPECT_EQ(r, mpz_get_ui(rem)) << "a=" << decimal(a) << " d=" << d;
         // The mb form with a negative one-word divisor, in place.
         mb b, inPlace(a);
         init(b, 1);
@@ -182,7 +182,7 @@ TEST(MbDifferential, ShortDivisionAgainstGmp) {
         b.size = -1;
         r = mbShortDiv(inPlace, inPlace, b);
         mpz_neg(q, q);
-        EXPECT_TRUE(sameValue(inPlace, q)) << "in place a=" << show(a) << " d=-" << d;
+        EXPECT_TRUE(sameValue(inPlace, q)) << "in place a=" << decimal(a) << " d=-" << d;
         EXPECT_EQ(r, mpz_get_ui(rem));
     }
 }
@@ -211,14 +211,14 @@ TEST(MbDifferential, DivisionAgainstGmp) {
 
         mb gq, gr;
         ASSERT_TRUE(divRem(gq, gr, x, y));
-        EXPECT_TRUE(sameValue(gq, q) && sameValue(gr, r)) << "divRem x=" << show(x) << " y=" << show(y);
+        EXPECT_TRUE(sameValue(gq, q) && sameValue(gr, r)) << "divRem x=" << decimal(x) << " y=" << decimal(y);
         // q and r each aliased to an operand.
         mb qx(x), ry(y);
         EXPECT_TRUE(divRem(qx, ry, qx, ry));
-        EXPECT_TRUE(sameValue(qx, q) && sameValue(ry, r)) << "divRem aliased x=" << show(x);
+        EXPECT_TRUE(sameValue(qx, q) && sameValue(ry, r)) << "divRem aliased x=" << decimal(x);
         mb rx(x), qy(y);
         EXPECT_TRUE(divRem(qy, rx, rx, qy));
-        EXPECT_TRUE(sameValue(qy, q) && sameValue(rx, r)) << "divRem aliased x=" << show(x);
+        EXPECT_TRUE(sameValue(qy, q) && sameValue(rx, r)) << "divRem aliased x=" << decimal(x);
     }
 }
 
@@ -242,7 +242,7 @@ TEST(MbDifferential, DivisionOfConstructedProducts) {
         testing::toMpz(gy, y);
         mpz_tdiv_q(want, gx, gy);
         ASSERT_TRUE(div(r, x, y));
-        EXPECT_TRUE(sameValue(r, want)) << "x=" << show(x) << " y=" << show(y);
+        EXPECT_TRUE(sameValue(r, want)) << "x=" << decimal(x) << " y=" << decimal(y);
     }
 }
 
@@ -268,10 +268,10 @@ TEST(MbDifferential, PowerAgainstGmp) {
         } else {
             EXPECT_EQ(ok, x.size != 0);  // integer part of 1/x^|n| is 0
         }
-        EXPECT_TRUE(sameValue(r, want) && normalForm(r)) << "x=" << show(x) << " n=" << n;
+        EXPECT_TRUE(sameValue(r, want) && normalForm(r)) << "x=" << decimal(x) << " n=" << n;
         mb inPlace(x);
         EXPECT_EQ(power(inPlace, inPlace, n), ok);
-        EXPECT_TRUE(sameValue(inPlace, want)) << "in place x=" << show(x) << " n=" << n;
+        EXPECT_TRUE(sameValue(inPlace, want)) << "in place x=" << decimal(x) << " n=" << n;
     }
 }
 
@@ -282,7 +282,7 @@ TEST(MbDifferential, DecimalTextAgainstGmp) {
         mb x = randomMb(rng, 80);
         Mpz gx;
         testing::toMpz(gx, x);
-        std::string const want = testing::decimal(gx);
+        std::string const want = decimal(gx);
         OwnedText const text(mb2Str(x));
         EXPECT_EQ(std::string(text.get()), want);
         EXPECT_EQ(toString(x), want);
@@ -413,10 +413,10 @@ TEST(MbDifferential, SquareRootAgainstGmp) {
         mpz_sqrt(want, gx);
         mb r;
         sqrt(r, x);
-        EXPECT_TRUE(sameValue(r, want)) << "sqrt x=" << show(x);
+        EXPECT_TRUE(sameValue(r, want)) << "sqrt x=" << decimal(x);
         mb alias(x);
         sqrt(alias, alias);
-        EXPECT_TRUE(sameValue(alias, want)) << "sqrt aliased x=" << show(x);
+        EXPECT_TRUE(sameValue(alias, want)) << "sqrt aliased x=" << decimal(x);
     }
 }
 

@@ -23,7 +23,7 @@ using testing::sameValue;
 
 constexpr std::uint64_t seed = 20261207;
 
-std::string show(mb const& x) { return testing::decimal(x); }
+using testing::decimal;
 
 bool exactStorage(mb const& x) { return x.size == 0 ? x.alloc == 0 : x.alloc == u32(std::abs(x.size)); }
 
@@ -56,7 +56,7 @@ TEST(MbDouble, IntegerPartMatchesMpzSetD) {
         EXPECT_TRUE(equate(x, d));
         x = d;
         EXPECT_TRUE(sameValue(x, want) && sameValue(y, want) && exactStorage(x) && exactStorage(y))
-            << std::hexfloat << d << " got " << show(x);
+            << std::hexfloat << d << " got " << decimal(x);
     }
 }
 
@@ -83,7 +83,7 @@ TEST(MbDouble, ConversionToDoubleIsNearest) {
         double got = 1.5;
         bool const ok = mbToDouble(got, x, e);
         EXPECT_EQ(std::bit_cast<u64>(got), std::bit_cast<u64>(want))
-            << show(x) << " * 2^" << e << std::hexfloat << " got " << got << " want " << want;
+            << decimal(x) << " * 2^" << e << std::hexfloat << " got " << got << " want " << want;
         EXPECT_EQ(ok, !std::isinf(want));
         if (e == 0) {
             EXPECT_EQ(equate(got, x), ok);
@@ -128,7 +128,7 @@ void checkMixedForms(RandomWords& rng) {
         testing::toMpz(gx, x);
         toMpz(gv, v);
         auto expect = [&](mb const& got, mpz_srcptr w, char const* form) {
-            EXPECT_TRUE(sameValue(got, w)) << form << " x=" << show(x) << " v=" << +v << " got " << show(got);
+            EXPECT_TRUE(sameValue(got, w)) << form << " x=" << decimal(x) << " v=" << +v << " got " << decimal(got);
         };
         mb r;
         mpz_add(want, gx, gv);
@@ -249,8 +249,8 @@ TEST(MbOperators, ShiftsPowersAndModuli) {
 
 // Exact at the ends of the 64-bit types, where a double would round.
 TEST(MbOperators, MachineIntegersAreExactAtTheirEnds) {
-    EXPECT_EQ(show(mb(LLONG_MIN) + ULLONG_MAX), "9223372036854775807");
-    EXPECT_EQ(show(mb(0) - LLONG_MIN), "9223372036854775808");
+    EXPECT_EQ(decimal(mb(LLONG_MIN) + ULLONG_MAX), "9223372036854775807");
+    EXPECT_EQ(decimal(mb(0) - LLONG_MIN), "9223372036854775808");
 }
 
 }  // namespace

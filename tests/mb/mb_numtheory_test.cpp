@@ -19,7 +19,7 @@ using testing::sameValue;
 
 constexpr std::uint64_t seed = 20261208;
 
-std::string show(mb const& x) { return testing::decimal(x); }
+using testing::decimal;
 
 mb fromMpz(mpz_srcptr v) {
     mb x;
@@ -42,7 +42,7 @@ TEST(MbNumberTheory, GcdInverseAndPowerMatchGmp) {
         testing::toMpz(ga, a);
         testing::toMpz(gb, b);
         mpz_gcd(want, ga, gb);
-        EXPECT_TRUE(sameValue(gcd(a, b), want)) << "gcd " << show(a) << ", " << show(b);
+        EXPECT_TRUE(sameValue(gcd(a, b), want)) << "gcd " << decimal(a) << ", " << decimal(b);
 
         // a x + b y = g for every sign, g = gcd >= 0.
         mb x, y, g;
@@ -52,7 +52,7 @@ TEST(MbNumberTheory, GcdInverseAndPowerMatchGmp) {
         mpz_mul(s, s, ga);
         mpz_addmul(s, t, gb);
         EXPECT_TRUE(sameValue(g, want) && mpz_cmp(s, want) == 0)
-            << "extendedGCD " << show(a) << ", " << show(b);
+            << "extendedGCD " << decimal(a) << ", " << decimal(b);
 
         // The inverse of |a| modulo |b|.
         mpz_abs(s, ga);
@@ -60,8 +60,8 @@ TEST(MbNumberTheory, GcdInverseAndPowerMatchGmp) {
         if (mpz_cmp_ui(t.v, 2) >= 0) {
             mb r(-1);
             bool const exists = mpz_invert(want, s, t) != 0;
-            EXPECT_EQ(invMod(r, a, b), exists) << "invMod " << show(a) << ", " << show(b);
-            if (exists) EXPECT_TRUE(sameValue(r, want)) << "invMod " << show(a) << " mod " << show(b);
+            EXPECT_EQ(invMod(r, a, b), exists) << "invMod " << decimal(a) << ", " << decimal(b);
+            if (exists) EXPECT_TRUE(sameValue(r, want)) << "invMod " << decimal(a) << " mod " << decimal(b);
             else EXPECT_EQ(r, mb(-1)) << "no inverse leaves r";
         }
 
@@ -82,8 +82,8 @@ TEST(MbNumberTheory, GcdInverseAndPowerMatchGmp) {
         if (a.size == 0) mpz_set_ui(want, 0);  // 0^0 included
         mb r;
         powerMod(r, a, e, k, m);
-        EXPECT_TRUE(sameValue(r, want)) << "powerMod " << show(a) << "^(" << show(e) << " 2^" << k << ") mod "
-                                        << show(m) << " got " << show(r);
+        EXPECT_TRUE(sameValue(r, want)) << "powerMod " << decimal(a) << "^(" << decimal(e) << " 2^" << k << ") mod "
+                                        << decimal(m) << " got " << decimal(r);
         EXPECT_TRUE(sameValue(powerMod(a, e, k, m), want));
     }
 }
@@ -110,7 +110,7 @@ TEST(MbNumberTheory, FactorialAndBinomialMatchGmp) {
         testing::toMpz(gn, n);
         mpz_bin_ui(want, gn, k);
         if (mpz_cmp_ui(gn.v, k) < 0) mpz_set_ui(want, 0);
-        EXPECT_TRUE(sameValue(binomial(n, k), want)) << show(n) << " over " << k;
+        EXPECT_TRUE(sameValue(binomial(n, k), want)) << decimal(n) << " over " << k;
     }
 }
 
@@ -163,13 +163,13 @@ TEST(MbPrimality, RejectsPseudoprimesAndProducts) {
         mpz_urandomb(q, state, 256);
         mpz_nextprime(q, q);
         mpz_mul(n, p, q);
-        EXPECT_FALSE(isItPrime(fromMpz(n), 20)) << "p q " << testing::decimal(n);
+        EXPECT_FALSE(isItPrime(fromMpz(n), 20)) << "p q " << decimal(n);
         mpz_mul(n, p, p);
-        EXPECT_FALSE(isItPrime(fromMpz(n), 20)) << "p^2 " << testing::decimal(n);
-        EXPECT_TRUE(isItPrime(fromMpz(p), 20)) << testing::decimal(p);
+        EXPECT_FALSE(isItPrime(fromMpz(n), 20)) << "p^2 " << decimal(n);
+        EXPECT_TRUE(isItPrime(fromMpz(p), 20)) << decimal(p);
         mpz_urandomb(p, state, 64 + 160 * i);
         mpz_nextprime(p, p);
-        EXPECT_TRUE(isItPrime(fromMpz(p), 20)) << testing::decimal(p);
+        EXPECT_TRUE(isItPrime(fromMpz(p), 20)) << decimal(p);
         mpz_mul_ui(n, p, 1009);
         EXPECT_FALSE(isItPrime(fromMpz(n), 20)) << "1009 p";
     }
@@ -192,7 +192,7 @@ TEST(MbRandom, LengthRangeAndUniformity) {
         ASSERT_TRUE(NumBits(x) == bits && x.size > 0 && x.alloc == u32(x.size)) << bits;
         mb const n = abs(randomMb(rng, 6)) + 1;
         ASSERT_TRUE(mbRandom(x, n));
-        ASSERT_TRUE(x.size >= 0 && x < n && (x.size == 0 || x.words[x.size - 1] != 0)) << show(n);
+        ASSERT_TRUE(x.size >= 0 && x < n && (x.size == 0 || x.words[x.size - 1] != 0)) << decimal(n);
     }
     // Chi-square with 9 degrees of freedom: below 27.9 with probability 0.999.
     std::vector<int> counts(10, 0);
@@ -275,7 +275,7 @@ TEST(MbRoots, AgainstGmp) {
             Mpz gp, want;
             testing::toMpz(gp, p);
             mpz_root(want, gp, unsigned(n));
-            EXPECT_TRUE(testing::sameValue(nthRoot(p, n), want)) << "n=" << n << " of " << testing::decimal(p);
+            EXPECT_TRUE(testing::sameValue(nthRoot(p, n), want)) << "n=" << n << " of " << decimal(p);
             mb negative(p), r;
             negative.size = -negative.size;
             nthRoot(r, negative, n);
@@ -291,9 +291,9 @@ TEST(MbRoots, AgainstGmp) {
     ASSERT_TRUE(mbConvFromStr(x, "-4"));
     ASSERT_TRUE(mbConvFromStr(r, "9"));
     sqrt(r, x);
-    EXPECT_EQ(testing::decimal(r), "9") << "sqrt of a negative value leaves r";
-    EXPECT_EQ(testing::decimal(nthRoot(x, 0)), "0");
-    EXPECT_EQ(testing::decimal(nthRoot(x, -2)), "0");
+    EXPECT_EQ(decimal(r), "9") << "sqrt of a negative value leaves r";
+    EXPECT_EQ(decimal(nthRoot(x, 0)), "0");
+    EXPECT_EQ(decimal(nthRoot(x, -2)), "0");
 }
 
 }  // namespace
