@@ -9,18 +9,11 @@
 #include <string>
 #include <thread>
 
+#include "../support/random_mb.h"
 #include <korvel/fp.h>
 
 namespace korvel {
 namespace {
-
-mb integer(long long v) {
-    mb x;
-    equate(x, v);
-    return x;
-}
-
-bool same(mb const& x, mb const& y) { return compare(x, y) == 0; }
 
 TEST(FpApiSafety, SetBlockPrecClampsToItsRange) {
     i32 const saved = getBlockPrec();
@@ -39,19 +32,12 @@ TEST(FpApiSafety, SetBlockPrecClampsToItsRange) {
 }
 
 TEST(FpApiSafety, DivisionByZeroInAnyFormFails) {
-    mb zeroWords;  // zero held in two words
-    zeroWords.size = 2;
-    update(zeroWords);
-    zeroWords.words[0] = zeroWords.words[1] = 0;
-    mb oneWordZero;
-    oneWordZero.size = 1;
-    update(oneWordZero);
-    oneWordZero.words[0] = 0;
+    mb const zeroWords = testing::fromWords({0, 0}), oneWordZero = testing::fromWords({0});
     for (mb const* zero : {&zeroWords, &oneWordZero}) {
-        mb q = integer(7), r = integer(5);
-        EXPECT_FALSE(div(q, integer(100), *zero));
-        EXPECT_FALSE(divRem(q, r, integer(100), *zero));
-        EXPECT_TRUE(same(q, integer(7)) && same(r, integer(5))) << "the quotient and remainder are left";
+        mb q = mb(7), r = mb(5);
+        EXPECT_FALSE(div(q, mb(100), *zero));
+        EXPECT_FALSE(divRem(q, r, mb(100), *zero));
+        EXPECT_TRUE(q == mb(7) && r == mb(5)) << "the quotient and remainder are left";
         fp x(3.0), y;
         y.mantissa = *zero;
         EXPECT_FALSE(div(x, fp(1.0), y));
@@ -83,17 +69,14 @@ TEST(FpApiSafety, PowBeyondTheRange) {
     EXPECT_FALSE(pow(r, fp("1e-100"), -30000000)) << "1e3000000000 cannot be held";
     EXPECT_TRUE(pow(r, fp("1e100"), -30000000)) << "1e-3000000000 underflows to zero";
     EXPECT_TRUE(!r);
-    r = 7.0;
-    EXPECT_FALSE(pow(r, fp(), -1));
-    EXPECT_EQ(r, 7.0);
     EXPECT_TRUE(pow(r, fp(0.5), fp("3e9"))) << "2^-3e9 underflows to zero";
     EXPECT_TRUE(!r);
 }
 
 TEST(FpApiSafety, HugeCountsEndQuickly) {
-    EXPECT_TRUE(same(nthRoot(integer(1000), INT_MAX), integer(1)));
-    EXPECT_TRUE(same(nthRoot(integer(-1000), INT_MAX), integer(-1)));
-    EXPECT_TRUE(same(nthRoot(integer(0), 3), integer(0)));
+    EXPECT_EQ(nthRoot(mb(1000), INT_MAX), mb(1));
+    EXPECT_EQ(nthRoot(mb(-1000), INT_MAX), mb(-1));
+    EXPECT_EQ(nthRoot(mb(0), 3), mb(0));
     OwnedText const text(fpToStr(fp(1.5), INT_MAX));
     EXPECT_STREQ(text.get(), "1.5");
 }
@@ -123,12 +106,7 @@ TEST(FpApiSafety, NonFiniteDoublesFailOrSaturate) {
         EXPECT_FALSE(init(r, c.d));
         EXPECT_FALSE(pow(r, c.d, fp(2.0)));
         EXPECT_FALSE(pow(r, fp(2.0), c.d));
-        EXPECT_EQ(r, 5.0) << c.d;
-        mb m = integer(5);
-        EXPECT_FALSE(equate(m, c.d));
-        EXPECT_TRUE(same(m, integer(5))) << c.d;
-        m = c.d;
-        EXPECT_TRUE(!m) << "mb has no largest value: " << c.d << " assigns 0";
+        EXPECT_EQ(r, 5.0) << c.d;  // mb's forms: MbMixed.InfinitiesAndNanCountAsZeroAndFailDivision
         fp made[3];
         fpClearOverflow();
         made[0] = fp(c.d);

@@ -47,6 +47,21 @@ std::string show(fp const& x) {
     return ::testing::AssertionFailure() << wordCount(r) << " words at B = " << B;
 }
 
+// x's mantissa cut to its top `keep` bits and followed by 1 and zeros to its
+// length: an exact tie at `keep` bits, or (sticky) one just above it.
+void makeTie(fp& x, i32 keep, bool sticky) {
+    i32 const drop = NumBits(x.mantissa) - keep;
+    mb m = abs(x.mantissa), one;
+    init(one, 1);
+    mbShiftRight(m, m, drop);
+    mbShiftLeft(m, m, 1);
+    add(m, m, one);
+    mbShiftLeft(m, m, drop - 1);
+    if (sticky) add(m, m, one);
+    m.size = x.mantissa.size < 0 ? -m.size : m.size;
+    x.mantissa = m;
+}
+
 // add/sub: the operand with the larger exponent, L, is kept whole in a window
 // whose lowest bit lies at least 32B - 1 bits below L's top bit; the other
 // loses less than one unit of that bit. Then one rounding.
@@ -88,6 +103,20 @@ void divBound(mpq_t out, fp const& x, fp const& y, fp const& r, i32 B) {
     mpq_add(out, out, h);
 }
 
+struct Operation {
+    char const* name;
+    void (*ours)(fp&, fp const&, fp const&);
+    void (*exact)(mpq_ptr, mpq_srcptr, mpq_srcptr);
+    void (*bound)(mpq_t, fp const&, fp const&, fp const&, i32);
+};
+
+Operation const operations[] = {
+    {"add", [](fp& r, fp const& a, fp const& b) { add(r, a, b); }, mpq_add, addBound},
+    {"sub", [](fp& r, fp const& a, fp const& b) { sub(r, a, b); }, mpq_sub, addBound},
+    {"mul", [](fp& r, fp const& a, fp const& b) { mul(r, a, b); }, mpq_mul, mulBound},
+    {"div", [](fp& r, fp const& a, fp const& b) { EXPECT_TRUE(div(r, a, b)); }, mpq_div, divBound},
+};
+
 TEST(FpReference, ArithmeticWithinAlgorithmBounds) {
     RandomWords rng(seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -99,35 +128,17 @@ TEST(FpReference, ArithmeticWithinAlgorithmBounds) {
             Mpq qx, qy, exact, bound;
             testing::toMpq(qx, x);
             testing::toMpq(qy, y);
-            fp r;
-
-            add(r, x, y);
-            mpq_add(exact, qx, qy);
-            addBound(bound, x, y, r, B);
-            EXPECT_TRUE(within(r, exact, bound)) << "add B=" << B << " x=" << show(x) << " y=" << show(y);
-            EXPECT_TRUE(fitsPrecision(r, B)) << "add";
-
-            sub(r, x, y);
-            mpq_sub(exact, qx, qy);
-            addBound(bound, x, y, r, B);
-            EXPECT_TRUE(within(r, exact, bound)) << "sub B=" << B << " x=" << show(x) << " y=" << show(y);
-
-            mul(r, x, y);
-            mpq_mul(exact, qx, qy);
-            mulBound(bound, x, y, r, B);
-            EXPECT_TRUE(within(r, exact, bound)) << "mul B=" << B << " x=" << show(x) << " y=" << show(y);
-            EXPECT_TRUE(fitsPrecision(r, B)) << "mul";
-
-            ASSERT_TRUE(div(r, x, y));
-            mpq_div(exact, qx, qy);
-            divBound(bound, x, y, r, B);
-            EXPECT_TRUE(within(r, exact, bound)) << "div B=" << B << " x=" << show(x) << " y=" << show(y);
-            EXPECT_TRUE(fitsPrecision(r, B)) << "div";
-
-            i32 const c = compare(x, y);
+            for (Operation const& op : operations) {
+                fp r;
+                op.ours(r, x, y);
+                op.exact(exact, qx, qy);
+                op.bound(bound, x, y, r, B);
+                EXPECT_TRUE(within(r, exact, bound)) << op.name << " B=" << B << " x=" << show(x) << " y=" << show(y);
+                EXPECT_TRUE(fitsPrecision(r, B)) << op.name;
+            }
             i32 const want = mpq_cmp(qx, qy) < 0 ? -1 : (mpq_cmp(qx, qy) > 0 ? 1 : 0);
             if (wordCount(x) <= B && wordCount(y) <= B) {
-                EXPECT_EQ(c, want) << "compare";
+                EXPECT_EQ(compare(x, y), want) << "compare";
             }
         }
     }
@@ -137,28 +148,21 @@ TEST(FpReference, ArithmeticWithinAlgorithmBounds) {
 TEST(FpReference, AliasedResultsMatch) {
     RandomWords rng(seed + 1);
     SCOPED_TRACE("seed " + std::to_string(seed + 1));
-    using Op = void (*)(fp&, fp const&, fp const&);
-    Op const ops[] = {
-        [](fp& r, fp const& a, fp const& b) { add(r, a, b); },
-        [](fp& r, fp const& a, fp const& b) { sub(r, a, b); },
-        [](fp& r, fp const& a, fp const& b) { mul(r, a, b); },
-        [](fp& r, fp const& a, fp const& b) { (void)div(r, a, b); },  // the comparison checks r
-    };
     for (i32 B : precisions) {
         ScopedBlockPrec precision(B);
         for (int i = 0; i < 300; ++i) {
             fp x = testing::randomFp(rng, 12, 100), y = testing::randomFp(rng, 12, 100);
-            for (int k = 0; k < 4; ++k) {
+            for (Operation const& op : operations) {
                 fp want, wantSame;
-                ops[k](want, x, y);
-                ops[k](wantSame, x, x);
+                op.ours(want, x, y);
+                op.ours(wantSame, x, x);
                 fp r1(x), r2(y), r3(x);
-                ops[k](r1, r1, y);
-                ops[k](r2, x, r2);
-                ops[k](r3, r3, r3);
-                EXPECT_EQ(compare(r1, want), 0) << "op " << k << " r = x";
-                EXPECT_EQ(compare(r2, want), 0) << "op " << k << " r = y";
-                EXPECT_EQ(compare(r3, wantSame), 0) << "op " << k << " r = x = y";
+                op.ours(r1, r1, y);
+                op.ours(r2, x, r2);
+                op.ours(r3, r3, r3);
+                EXPECT_EQ(compare(r1, want), 0) << op.name << " r = x";
+                EXPECT_EQ(compare(r2, want), 0) << op.name << " r = y";
+                EXPECT_EQ(compare(r3, wantSame), 0) << op.name << " r = x = y";
             }
         }
     }
@@ -173,18 +177,7 @@ TEST(FpReference, NormalizeRoundsToNearestTiesAway) {
         ScopedBlockPrec precision(B);
         for (int i = 0; i < 2000; ++i) {
             fp x = testing::randomFp(rng, 20, 100);
-            if (rng.below(4) == 0 && wordCount(x) > B) {  // an exact tie below the kept bits
-                i32 bits = NumBits(x.mantissa) - 32 * B;
-                mb m = abs(x.mantissa);
-                mbShiftRight(m, m, bits);
-                mbShiftLeft(m, m, 1);
-                mb one;
-                init(one, 1);
-                add(m, m, one);
-                mbShiftLeft(m, m, bits - 1);
-                m.size = x.mantissa.size < 0 ? -m.size : m.size;
-                x.mantissa = m;
-            }
+            if (rng.below(4) == 0 && wordCount(x) > B) makeTie(x, 32 * B, false);
             Mpz m;
             testing::toMpz(m, x.mantissa);
             long long const e = x.exponent;
@@ -224,17 +217,7 @@ TEST(FpReference, ToDoubleRoundsOnceToNearestEven) {
     for (int i = 0; i < 4000; ++i) {
         fp x = testing::randomFp(rng, 8, 100000);
         i32 const bits = NumBits(x.mantissa);
-        if (rng.below(2) == 0 && bits > 54) {  // the bits below 53 become 10...0, or 10...01
-            mb m = abs(x.mantissa), one;
-            init(one, 1);
-            mbShiftRight(m, m, bits - 53);
-            mbShiftLeft(m, m, 1);
-            add(m, m, one);
-            mbShiftLeft(m, m, bits - 54);
-            if (rng.below(2) == 0) add(m, m, one);
-            m.size = x.mantissa.size < 0 ? -m.size : m.size;
-            x.mantissa = m;
-        }
+        if (rng.below(2) == 0 && bits > 54) makeTie(x, 53, rng.below(2) == 0);
         i64 e = 0;
         double const got = toDouble(x, e);
         long want = 0;

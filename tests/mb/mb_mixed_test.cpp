@@ -23,7 +23,7 @@ using testing::sameValue;
 
 constexpr std::uint64_t seed = 20261207;
 
-std::string show(mb const& x) { return testing::decimal(x); }
+using testing::decimal;
 
 bool exactStorage(mb const& x) { return x.size == 0 ? x.alloc == 0 : x.alloc == u32(std::abs(x.size)); }
 
@@ -56,7 +56,7 @@ TEST(MbDouble, IntegerPartMatchesMpzSetD) {
         EXPECT_TRUE(equate(x, d));
         x = d;
         EXPECT_TRUE(sameValue(x, want) && sameValue(y, want) && exactStorage(x) && exactStorage(y))
-            << std::hexfloat << d << " got " << show(x);
+            << std::hexfloat << d << " got " << decimal(x);
     }
 }
 
@@ -83,7 +83,7 @@ TEST(MbDouble, ConversionToDoubleIsNearest) {
         double got = 1.5;
         bool const ok = mbToDouble(got, x, e);
         EXPECT_EQ(std::bit_cast<u64>(got), std::bit_cast<u64>(want))
-            << show(x) << " * 2^" << e << std::hexfloat << " got " << got << " want " << want;
+            << decimal(x) << " * 2^" << e << std::hexfloat << " got " << got << " want " << want;
         EXPECT_EQ(ok, !std::isinf(want));
         if (e == 0) {
             EXPECT_EQ(equate(got, x), ok);
@@ -128,7 +128,7 @@ void checkMixedForms(RandomWords& rng) {
         testing::toMpz(gx, x);
         toMpz(gv, v);
         auto expect = [&](mb const& got, mpz_srcptr w, char const* form) {
-            EXPECT_TRUE(sameValue(got, w)) << form << " x=" << show(x) << " v=" << +v << " got " << show(got);
+            EXPECT_TRUE(sameValue(got, w)) << form << " x=" << decimal(x) << " v=" << +v << " got " << decimal(got);
         };
         mb r;
         mpz_add(want, gx, gv);
@@ -212,23 +212,13 @@ TEST(MbMixed, InfinitiesAndNanCountAsZeroAndFailDivision) {
 template <class X, class Y>
 concept Comparable = requires(X x, Y y) { x == y; };
 
-// A double operand counts as its integer part, toward zero; division by a
-// divisor below 1 in magnitude fails and leaves its result.
+// A double operand counts as its integer part, toward zero, and a divisor
+// below 1 in magnitude fails and leaves its result: EveryMachineTypeMatchesGmp
+// checks the free forms and the binary operators on such doubles. Here the
+// forms it leaves out: /= by a zero divisor and zero's storage.
 TEST(MbOperators, DoubleOperandsTruncate) {
     mb x(10);
-    add(x, x, 2.9); EXPECT_EQ(x, mb(12));
-    add(x, x, -2.9); EXPECT_EQ(x, mb(10));
-    add(x, x, 0.4); EXPECT_EQ(x, mb(10));
-    EXPECT_EQ(mb(-7.9), mb(-7));
-    EXPECT_EQ(mb(0.9999999999999999), mb(0));
-    EXPECT_EQ(mb(2.9999999999999996), mb(2));
-    EXPECT_EQ(show(mb(9007199254740991.0)), "9007199254740991");
     EXPECT_TRUE(equate(x, 0.0)); EXPECT_TRUE(x.size == 0 && x.alloc == 0 && x.words == nullptr);
-    EXPECT_EQ(mb(-7) % 2.5, mb(1));
-    mb q(3);
-    EXPECT_FALSE(div(q, mb(10), 0.5));
-    EXPECT_EQ(q, mb(3));
-    EXPECT_EQ(mb(10) / 0.5, mb(0));
     EXPECT_EQ(mb(10) / mb(0), mb(0));
     x = mb(10), x /= 0.5; EXPECT_EQ(x, mb(10));
     x = mb(10), x /= mb(0); EXPECT_EQ(x, mb(10));
@@ -259,8 +249,8 @@ TEST(MbOperators, ShiftsPowersAndModuli) {
 
 // Exact at the ends of the 64-bit types, where a double would round.
 TEST(MbOperators, MachineIntegersAreExactAtTheirEnds) {
-    EXPECT_EQ(show(mb(LLONG_MIN) + ULLONG_MAX), "9223372036854775807");
-    EXPECT_EQ(show(mb(0) - LLONG_MIN), "9223372036854775808");
+    EXPECT_EQ(decimal(mb(LLONG_MIN) + ULLONG_MAX), "9223372036854775807");
+    EXPECT_EQ(decimal(mb(0) - LLONG_MIN), "9223372036854775808");
 }
 
 }  // namespace

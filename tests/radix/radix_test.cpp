@@ -173,9 +173,11 @@ TEST(RadixFaults, MalformedInputsGiveTheEmptyText) {
             << '"' << c.text << "\" from base " << c.from << " to " << c.to << ", " << c.n << " digits";
 }
 
-// Digits, rounding (ties up, carries into the integer part), bracketed digits
-// of large bases, zeros and the copy within one base.
-TEST(RadixPinned, DigitsRoundingAndBrackets) {
+// Digits of either case, bracketed digits, rounding with its carry and texts
+// with no integer part are compared with GMP above on random digits; these are
+// what random digits do not make: exact ties (they go up), a point with no
+// fraction, zeros, white space and the copy within one base.
+TEST(RadixPinned, TiesZerosWhiteSpaceAndTheSameBase) {
     struct Case {
         char const* text;
         int to, from, n;
@@ -183,22 +185,8 @@ TEST(RadixPinned, DigitsRoundingAndBrackets) {
         char const* expected;
     };
     Case const cases[] = {
-        {"255", 16, 10, 0, false, "ff"},
-        {"255", 16, 10, 0, true, "FF"},
-        {"0.5", 2, 10, 4, false, "0.1"},
-        {".5", 2, 10, 4, false, ".1"},
         {"12.", 2, 10, 0, false, "1100"},
-        {"0.FF", 10, 16, 1, false, "1"},            // the rounding carry reaches the integer part
-        {".99", 10, 16, 1, false, ".6"},
-        {".FF", 10, 16, 1, false, "1"},
-        {"0.6", 3, 10, 0, false, "1"},              // odd target base, no digits
-        {"0.6", 3, 10, 1, false, "0.2"},            // 1.8 thirds
-        {"0.25", 2, 10, 1, false, "0.1"},           // ties go up
-        {"F.F8", 2, 16, 4, false, "10000"},
-        {"0.1", 10, 3, 5, false, "0.33333"},
-        {"<100>", 150, 200, 0, false, "<100>"},
-        {"<37>", 65536, 40, 0, false, "<37>"},      // one bracketed digit in, one out
-        {"<37>.<39>", 65536, 40, 1, false, "<37>.<63898>"},
+        {"0.25", 2, 10, 1, false, "0.1"},
         {"<65535>.<32768>", 2, 65536, 0, false, "10000000000000000"},
         {"0", 7, 10, 3, false, "0"},
         {"000.000", 7, 10, 3, false, "0"},

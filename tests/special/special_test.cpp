@@ -8,6 +8,7 @@
 
 #include "../support/reference_check.h"
 #include "../support/random_fp.h"
+#include "../support/random_mb.h"
 #include <korvel/special.h>
 
 namespace korvel {
@@ -18,16 +19,10 @@ using testing::RandomWords;
 
 constexpr std::uint64_t seed = 314159;
 
+using testing::nearInteger;
 using testing::negated;
 using testing::show;
 using testing::ulpError;
-
-// n + sign 2^-k at B words.
-fp nearInteger(i32 n, i32 sign, i32 k) {
-    fp r = fp(double(n)), d = power2(-k);
-    if (sign < 0) sub(r, r, d); else add(r, r, d);
-    return r;
-}
 
 // Arguments from every range the three methods and the shifts cover: (1, 20000]
 // with integers and their neighbours, (0, 1), (-20000, 0) off the poles, and
@@ -62,8 +57,7 @@ TEST(Gamma, WithinFourUlpsOfMpfrOverEveryRange) {
     std::printf("seed %llu\n", (unsigned long long)seed);
     for (i32 B : {1, 3, 5, 9, 15, 16, 17, 18, 32}) {
         ScopedBlockPrec precision(B);
-        double worst = 0;
-        std::string where;
+        testing::Worst worst;
         for (fp const& x : gammaArguments(rng, B)) {
             if (x.mantissa.size < 0 && isItInteger(x)) continue;  // n - 2^-k rounded onto a pole
             fp r;
@@ -73,10 +67,10 @@ TEST(Gamma, WithinFourUlpsOfMpfrOverEveryRange) {
             testing::toMpfr(xv, x);
             mpfr_gamma(ref, xv, MPFR_RNDN);
             double const error = ulpError(r, ref, B);
-            if (error > worst) worst = error, where = show(x);
+            worst.see(error, show(x));
             EXPECT_LE(error, 4.0) << "B=" << B << " x=" << show(x) << " gave " << show(r);
         }
-        if (HasFailure()) std::printf("Gamma B=%d: worst %.3g ulps at %s\n", B, worst, where.c_str());
+        if (HasFailure()) std::printf("Gamma B=%d: worst %.3g ulps at %s\n", B, worst.ulps, worst.where.c_str());
     }
 }
 
@@ -136,10 +130,8 @@ TEST(Gamma, PinnedValuesPolesAndRangeEnds) {
         fpClearOverflow();
         EXPECT_TRUE(!Gamma(-1e9 - 0.5)) << "Gamma(-1e9 - 1/2) underflows to 0";
         EXPECT_FALSE(fpOverflowed()) << "an underflow raises no overflow";
-        fp zeroWords;  // zero held in two words
-        zeroWords.mantissa.size = 2;
-        update(zeroWords.mantissa);
-        zeroWords.mantissa.words[0] = zeroWords.mantissa.words[1] = 0;
+        fp zeroWords;
+        zeroWords.mantissa = testing::fromWords({0, 0});  // zero held in two words
         EXPECT_TRUE(!Gamma(zeroWords)) << "zero in any form is a pole";
         fp untouched(7.0);
         GammaSpecial(untouched, fp(0.5));

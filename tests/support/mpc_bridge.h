@@ -3,6 +3,8 @@
 
 #include <mpc.h>
 
+#include <string>
+
 #include <korvel/complex.h>
 #include "mp_bridge.h"
 
@@ -22,6 +24,8 @@ inline void toMpc(mpc_ptr out, fpComplex const& z) {
     toMpfr(mpc_realref(out), z.re);
     toMpfr(mpc_imagref(out), z.im);
 }
+
+inline std::string show(fpComplex const& z) { return toString(z, 25); }
 
 // max(|re - ref.re|, |im - ref.im|) in units of the last place of B words of
 // the larger part of the reference.

@@ -32,6 +32,23 @@ inline double ulpError(fp const& ours, mpfr_srcptr reference, i32 B) {
 
 inline std::string show(fp const& x) { return toString(x, 25); }
 
+// The largest error seen and where, to print when a bound fails.
+struct Worst {
+    double ulps = 0;
+    std::string where;
+    void see(double u, std::string const& w) {
+        if (u > ulps) ulps = u, where = w;
+    }
+};
+
+// n + sign 2^-k rounded to the working precision: the hard neighbours of an
+// integer.
+inline fp nearInteger(i32 n, i32 sign, i32 k) {
+    fp r = fp(double(n)), d = power2(-k);
+    if (sign < 0) sub(r, r, d); else add(r, r, d);
+    return r;
+}
+
 inline fp negated(fp x) {
     x.mantissa.size = -x.mantissa.size;
     return x;
