@@ -130,6 +130,16 @@ bool readExact(ExactComplex& z, char const* s) {
         equate(z.re.num, s[0] == '-' ? -1 : 1);
         return true;
     }
+    // A whole number of up to 18 digits, the most common coefficient, as the
+    // general reading below gives it (num / 1 * 10^0), without its texts.
+    if (std::size_t const sign = s[0] == '+' || s[0] == '-' ? 1 : 0, digits = std::strspn(s + sign, "0123456789");
+        digits > 0 && digits <= 18 && s[sign + digits] == '\0') {
+        i64 v = 0;
+        for (std::size_t k = sign; k < sign + digits; ++k) v = 10 * v + (s[k] - '0');
+        z = ExactComplex{};
+        equate(z.re.num, s[0] == '-' ? -v : v);
+        return true;
+    }
     OwnedText realText(nullptr), imagText(nullptr);
     return detail::coefficientParts(s, realText, imagText) && readFraction(z.re, realText.get()) &&
            readFraction(z.im, imagText.get());
