@@ -102,16 +102,16 @@ void KorvelMainWindow::finishBatch(QString const& path, BatchSummary const& summ
     plot_->setStale(false);
     plot_->setDensity(roots);
     QString const name = QFileInfo(path).fileName();
-    QString const text = QString("Batch %1: %2 polynomials, %3 of them failed; %4 roots drawn as a density")
-                             .arg(name)
-                             .arg(summary.searched)
-                             .arg(summary.failed)
-                             .arg(roots->size());
-    outputHeader_->setText(text);
+    outputHeader_->setText(QString("Batch %1: %2 polynomials, %3 roots").arg(name).arg(summary.searched).arg(roots->size()));
     outputHeader_->setStyleSheet("");
     TextViewRoots->setStyleSheet("");
-    TextViewRoots->setPlainText(text + ".\nThe plot shows how many roots fall on each pixel, on a log scale; "
-                                       "korvel-cli --batch writes every root of every line.");
+    TextViewRoots->setPlainText(QString("Batch %1\n%2 polynomials searched, %3 failed\n%4 roots drawn as a density:\n"
+                                        "how many fall on each pixel, on a log scale.\n\n"
+                                        "korvel-cli --batch writes every root of every line.")
+                                    .arg(name)
+                                    .arg(summary.searched)
+                                    .arg(summary.failed)
+                                    .arg(roots->size()));
     TextFieldTime->clear();
     setStatusText(summary.failed > 0 ? "Some lines could not be searched: korvel-cli --batch names each with its reason"
                                      : "");

@@ -356,7 +356,7 @@ TEST(Window, ABatchIsDrawnAsADensityAndCancelKeepsTheLastPicture) {
     RootPlot* plot = s.window->plot();
     ASSERT_NE(plot->density(), nullptr);
     EXPECT_EQ(plot->density()->size(), std::size_t((3 + 20) * 18 / 2));
-    EXPECT_TRUE(s.output->toPlainText().startsWith("Batch batch.txt: 19 polynomials, 1 of them failed"))
+    EXPECT_TRUE(s.output->toPlainText().startsWith("Batch batch.txt\n19 polynomials searched, 1 failed\n207 roots"))
         << s.output->toPlainText().toStdString();
     for (int zoom : {0, 3}) {
         for (int k = 0; k < zoom; ++k) QTest::keyClick(plot, Qt::Key_Plus);
