@@ -181,7 +181,7 @@ constexpr std::int64_t windowPerJob = 32;
 class Pipeline {
 public:
     Pipeline(BatchSettings const& settings, BatchHooks const& hooks, std::stop_token outer)
-        : settings_(settings), hooks_(hooks), ring_(std::size_t(windowPerJob * std::max(settings.jobs, 1))),
+        : settings_(settings), options_(oneThreadEach(settings.options)), hooks_(hooks), ring_(std::size_t(windowPerJob * std::max(settings.jobs, 1))),
           outerStop_(std::move(outer), [this] { stopAll(); }) {}
 
     BatchSummary run(std::istream& in) {
@@ -292,7 +292,7 @@ private:
             return refusal;
         }
         try {
-            return searchBatchLine(line, text, settings_.options, stop_.get_token());
+            return searchBatchLine(line, text, options_, stop_.get_token());
         } catch (std::bad_alloc const&) {
             return BatchOutcome{batchErrorJson(line, outOfMemoryMessage, 1), {}, true, false};
         }
@@ -345,7 +345,14 @@ private:
 
     static constexpr std::size_t maxLineBytes = std::size_t(64) << 20;
 
+    // The searches run side by side on the jobs' threads, one thread each.
+    static RootOptions oneThreadEach(RootOptions o) {
+        o.threads = 1;
+        return o;
+    }
+
     BatchSettings const& settings_;
+    RootOptions const options_;
     BatchHooks const& hooks_;
     // Guards the ring and the counters below; changed_ wakes every thread on
     // any change, which at these rates costs nothing beside a search.

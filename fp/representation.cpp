@@ -24,6 +24,7 @@ thread_local bool overflowFlag = false;
 
 bool fpOverflowed() { return overflowFlag; }
 void fpClearOverflow() { overflowFlag = false; }
+void fpRaiseOverflow() { overflowFlag = true; }
 
 OverflowWatch::~OverflowWatch() {
     if (earlier_) overflowFlag = true;

@@ -10,6 +10,7 @@
 #include <limits>
 #include <numeric>
 
+#include "roots/parallel.h"
 #include "roots/search.h"
 
 namespace korvel {
@@ -226,8 +227,13 @@ void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex*
         }
     }
     if (settle) {
+        std::vector<std::size_t> changed;
         for (std::size_t i = 0; i < count; ++i)
-            if (moved[i]) evaluateAll(coefficients, n, roots + i, values + i, 1);
+            if (moved[i]) changed.push_back(i);
+        std::size_t const m = changed.size();
+        parallelFor(m, threadsFor(m, double(m) * n * blockPrec), [&](std::size_t k) {
+            evaluateAll(coefficients, n, roots + changed[k], values + changed[k], 1);
+        });
         reorder(roots, values, out, n);
     }
     for (std::size_t i = 0; i < count; ++i) out.certainFigures[i] = figuresOf(roots[i], out.radii[i], shownFigures);

@@ -1,4 +1,5 @@
 // The caller's control of a search: the cancel flag and the progress report.
+#include <algorithm>
 #include <atomic>
 
 #include "roots/search.h"
@@ -18,6 +19,14 @@ bool searchCancelled() { return active && active->cancel && active->cancel->load
 
 void reportProgress(int found, int n) {
     if (active && active->progress && !searchCancelled()) active->progress(found, n);
+}
+
+int searchThreads() { return active ? std::max(active->threads, 1) : 1; }
+
+RootSearchControl workerControl() {
+    RootSearchControl c;
+    if (active) c.cancel = active->cancel;
+    return c;
 }
 
 }  // namespace korvel::detail

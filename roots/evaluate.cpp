@@ -1,7 +1,10 @@
 // Evaluation at the working precision: Horner's rule (roots/horner.h) on the
 // coefficients, or its sparse form by powers when most of them are zero, and
 // the values at many points.
+#include <algorithm>
+
 #include "roots/horner.h"
+#include "roots/parallel.h"
 #include "roots/search.h"
 
 namespace korvel {
@@ -71,7 +74,10 @@ namespace korvel {
 
 void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count) {
     detail::Poly const p = detail::makePoly(a, n);
-    for (int k = 0; k < count; ++k) detail::evaluate(p, points[k], values[k], nullptr);
+    std::size_t const m = std::size_t(std::max(count, 0));
+    double const work = double(m) * double(p.sparse ? p.terms.size() : std::size_t(n)) * blockPrec;
+    detail::parallelFor(m, detail::threadsFor(m, work),
+                        [&](std::size_t k) { detail::evaluate(p, points[k], values[k], nullptr); });
 }
 
 }  // namespace korvel

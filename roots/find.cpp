@@ -6,6 +6,7 @@
 #include <new>
 
 #include <korvel/input.h>
+#include "roots/parallel.h"
 #include "roots/search.h"
 #include "roots/squarefree.h"
 
@@ -102,6 +103,7 @@ public:
         : options_(options), onStop_(stop, [this] { cancel_ = true; }), callersPrecision_(blockPrec),
           callersDecPrec_{decPrec} {
         control_.cancel = &cancel_;
+        control_.threads = detail::resolveThreads(options.threads);
         if (options.progress)
             control_.progress = [this](int found, int) { options_.progress(done_ + found, total_, carried_); };
     }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "roots/parallel.h"
 #include "roots/search.h"
 #include "roots/wide.h"
 
@@ -74,7 +75,8 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
     std::vector<WideComplex> const w = widen(z);
     log2Radius.assign(n, 0);
     double const lead = p.logAbs.back();
-    for (std::size_t i = 0; i < n; ++i) {
+    // A pair's distance in doubles costs about as much as a unit of threadsFor.
+    parallelFor(n, threadsFor(n, double(n) * double(n)), [&](std::size_t i) {
         double prod = 1, logs = 0, epsSum = 0, d = 0, eps = 0;
         int exponent = 0;
         for (std::size_t j = 0; j < n; ++j) {
@@ -95,7 +97,7 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
         double const logProd = std::log2(prod) + exponent + logs + double(r.s) * double(n - 1) - 1.5 * epsSum;
         log2Radius[i] = std::log2(double(n)) + log2Value[i] - lead - logProd + logSlack;
         if (std::isnan(log2Radius[i])) log2Radius[i] = std::numeric_limits<double>::infinity();
-    }
+    });
 }
 
 bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {

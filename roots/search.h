@@ -113,6 +113,11 @@ bool searchCancelled();
 // Tells the caller of the search on this thread that found roots of n are
 // found; nothing once it has cancelled.
 void reportProgress(int found, int n);
+// The threads the search on this thread may use (1 outside a search).
+int searchThreads();
+// The control for the other threads that share the work of the search on
+// this thread: its cancel flag, no progress, one thread each.
+RootSearchControl workerControl();
 
 // ---- fp and doubles (doubles.cpp; exact where said) ---------------------------------
 double log2Abs(fp const& x);                 // log2 |x|; -inf for zero

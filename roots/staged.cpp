@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "roots/parallel.h"
 #include "roots/search.h"
 #include "roots/wide.h"
 
@@ -39,18 +40,24 @@ bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
 // the roots) when the disks are disjoint. The progress counts the refined roots
 // after `found` of n.
 bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i32 n) {
-    std::vector<Refined> r(z.size());
-    for (std::size_t i = 0; i < z.size(); ++i) {
-        refine(p, z[i], bits, r[i]);
-        if (searchCancelled()) return false;
-        reportProgress(found + i32(i) + 1, n);
-    }
+    std::size_t const d = z.size();
+    // A refinement takes some ten evaluations, most of them at about blockPrec.
+    double const work = 10.0 * double(d) * double(p.n) * double(blockPrec);
+    std::vector<Refined> r(d);
+    parallelFor(
+        d, threadsFor(d, work), [&](std::size_t i) { refine(p, z[i], bits, r[i]); },
+        [&](std::size_t done) { reportProgress(found + i32(done), n); });
+    if (searchCancelled()) return false;
     if (!disjointAfterSteps(p, r)) return false;
     i32 const target = blockPrec;
-    bool again = false;
-    for (std::size_t i = 0; i < z.size(); ++i) {
+    std::vector<std::size_t> illConditioned;
+    for (std::size_t i = 0; i < d; ++i)
+        if (r[i].log2Condition > conditionBits) illConditioned.push_back(i);
+    if (illConditioned.empty()) return true;
+    std::size_t const m = illConditioned.size();
+    parallelFor(m, threadsFor(m, work * double(m) / double(d)), [&](std::size_t k) {
+        std::size_t const i = illConditioned[k];
         double const lost = r[i].log2Condition;
-        if (!(lost > conditionBits)) continue;
         {
             ScopedBlockPrec more(target + wordsFor(lost));
             refine(p, z[i], bitsOf(target) - lost, r[i]);
@@ -64,9 +71,8 @@ bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, double bits, i3
         double const bound = log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec));
         r[i].log2Value = log2ValueBound(v, bound);
         r[i].log2Step = -std::numeric_limits<double>::infinity();
-        again = true;
-    }
-    return !again || disjointAfterSteps(p, r);
+    });
+    return disjointAfterSteps(p, r);
 }
 
 }  // namespace

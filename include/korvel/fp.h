@@ -136,6 +136,7 @@ private:
 // The flag is kept per thread: a computation sees only its own overflows.
 bool fpOverflowed();        // a result's exponent rose above its range since the last clear
 void fpClearOverflow();
+void fpRaiseOverflow();     // raises the flag, as an overflow would (for work done on other threads)
 
 // Tells whether an overflow happened within a scope, without losing one that
 // happened before it: the flag is cleared on entry and raised again on exit

@@ -50,6 +50,9 @@ struct RootSearchControl {
     // Called on the searching thread with the roots found so far out of n;
     // found restarts at 0 when the staged search falls back.
     std::function<void(int found, int n)> progress;
+    // Threads the search may use, the calling one among them (see
+    // RootOptions::threads; here 0 counts as 1); the results do not depend on it.
+    int threads = 1;
 };
 
 // result = a(x) by Horner's rule.
@@ -125,6 +128,13 @@ struct RootOptions {
     bool certify = true;   // carry more figures until every shown figure is certain
     bool cleanUp = true;   // clear a part of a root that lies within its disk (see findPolyRoots)
     RootSearch search = RootSearch::staged;
+    // Threads that share the work of a search, the calling one among them: the
+    // refinement of the roots, the values there and the radii of their disks,
+    // each root on one thread. 0: the number in the environment variable
+    // KORVEL_THREADS when it is set, else every hardware thread. Small
+    // polynomials use one thread whatever it says; the roots, values and disks
+    // are the same word for word for any number.
+    int threads = 0;
     // Called on the searching thread with the roots found so far out of n and
     // the figures the round under way carries; found restarts at 0 each round.
     std::function<void(int found, int n, int carried)> progress;  // may be empty

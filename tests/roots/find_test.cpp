@@ -6,6 +6,7 @@
 #include <stop_token>
 #include <string>
 
+#include "../support/random_words.h"
 #include "roots_support.h"
 
 namespace korvel {
@@ -63,6 +64,25 @@ TEST(FindRoots, LeavesTheCallersPrecisionAndStopsBeforeItStarts) {
     EXPECT_EQ(reports, 0) << "nothing searched";
 }
 
+// Two reports agree word for word: roots, values, disks, figures and clusters.
+void expectSameReport(RootReport const& x, RootReport const& y, std::string const& what) {
+    ASSERT_TRUE(x.ok && y.ok) << what << ": " << x.error << y.error;
+    ASSERT_EQ(x.roots.size(), y.roots.size()) << what;
+    EXPECT_EQ(x.carriedUsed, y.carriedUsed) << what;
+    EXPECT_EQ(x.warning, y.warning) << what;
+    for (std::size_t k = 0; k < x.roots.size(); ++k) {
+        FoundRoot const &a = x.roots[k], &b = y.roots[k];
+        EXPECT_TRUE(a.root == b.root && a.value == b.value) << what << ": root " << k;
+        EXPECT_EQ(a.radius.has_value(), b.radius.has_value()) << what << ": root " << k;
+        if (a.radius && b.radius) {
+            EXPECT_TRUE(*a.radius == *b.radius) << what << ": root " << k;
+        }
+        EXPECT_EQ(a.certainFigures, b.certainFigures) << what << ": root " << k;
+        EXPECT_EQ(a.cluster, b.cluster) << what << ": root " << k;
+        EXPECT_EQ(a.multiplicity, b.multiplicity) << what << ": root " << k;
+    }
+}
+
 // Integer coefficients are exact either way: a square-free polynomial given as
 // text or as fp values gives the same roots, values, radii and figures, word
 // for word.
@@ -74,22 +94,50 @@ TEST(FindRoots, TextAndCoefficientsAgreeWordForWord) {
         o.certify = certify;
         RootReport const fromText = findRoots("x^5-2x^4-2x^3+8x^2-7x+(2,1)", o);
         RootReport const fromValues = findRoots(std::span<fpComplex const>(a), o);
-        ASSERT_TRUE(fromText.ok && fromValues.ok);
         ASSERT_EQ(fromText.roots.size(), 5u);
-        ASSERT_EQ(fromValues.roots.size(), 5u);
         EXPECT_FALSE(fromText.exactFactors) << "square-free: searched whole";
-        EXPECT_EQ(fromText.carriedUsed, fromValues.carriedUsed);
-        EXPECT_EQ(fromText.warning, fromValues.warning);
-        for (std::size_t k = 0; k < 5; ++k) {
-            FoundRoot const &x = fromText.roots[k], &y = fromValues.roots[k];
-            EXPECT_TRUE(x.root == y.root && x.value == y.value) << "root " << k;
-            EXPECT_EQ(x.radius.has_value(), y.radius.has_value());
-            if (x.radius && y.radius) {
-                EXPECT_TRUE(*x.radius == *y.radius) << "root " << k;
-            }
-            EXPECT_EQ(x.certainFigures, y.certainFigures);
-            EXPECT_EQ(x.multiplicity, 1);
-        }
+        expectSameReport(fromText, fromValues, certify ? "certified" : "not certified");
+    }
+}
+
+// A random polynomial of degree n with complex integer coefficients up to 99.
+std::vector<fpComplex> randomCoefficients(testing::RandomWords& rng, int n) {
+    std::vector<fpComplex> a;
+    for (int k = 0; k <= n; ++k) a.emplace_back(double(rng.below(199) - 99), double(rng.below(199) - 99));
+    if (!a.back()) a.back() = fpComplex(1.0);
+    return a;
+}
+
+// The work shared among threads gives what one thread gives, word for word,
+// in each search, with and without certification and clean-up.
+TEST(FindRoots, ThreadsChangeNoWord) {
+    testing::RandomWords rng(4);
+    std::vector<fpComplex> clustered;  // (x - k/16) for k = 1..60: ill-conditioned roots
+    for (int k = 1; k <= 60; ++k) clustered.emplace_back(k / 16.0, 0.0);
+    struct Case {
+        std::string what;
+        std::vector<fpComplex> a;
+        int shown, carried;
+        RootSearch search = RootSearch::staged;
+        bool certify = true, cleanUp = true;
+    } const cases[] = {
+        {"random 150", randomCoefficients(rng, 150), 16, 64},
+        {"random 70 at 256", randomCoefficients(rng, 70), 256, 272},
+        {"random 100 uncertified", randomCoefficients(rng, 100), 16, 40, RootSearch::staged, false, false},
+        {"random 60 full precision", randomCoefficients(rng, 60), 16, 64, RootSearch::fullPrecision},
+        {"x^300 - 1", testing::sparse({{300, "1"}, {0, "-1"}}), 64, 80},
+        {"clustered 60", testing::expand(clustered), 32, 48},
+    };
+    for (auto const& c : cases) {
+        RootOptions o = figures(c.shown, c.carried);
+        o.search = c.search;
+        o.certify = c.certify;
+        o.cleanUp = c.cleanUp;
+        o.threads = 1;
+        RootReport const one = findRoots(std::span<fpComplex const>(c.a), o);
+        o.threads = 3;
+        RootReport const three = findRoots(std::span<fpComplex const>(c.a), o);
+        expectSameReport(one, three, c.what);
     }
 }
 

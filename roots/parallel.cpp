@@ -1,0 +1,97 @@
+// The threads of a search: started for one loop and joined at its end, so
+// that no thread, and nothing shared between searches, outlives the loop.
+#include "roots/parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "roots/search.h"
+
+namespace korvel::detail {
+
+namespace {
+
+// Work (see threadsFor) below which a second thread costs more to start than
+// it saves: starting and joining one takes some 20-50 microseconds, about a
+// thousand units.
+constexpr double minParallelWork = 20000;
+
+// More threads than any machine this runs on offers; a larger request is
+// taken as this many.
+constexpr int maxThreads = 256;
+
+}  // namespace
+
+int resolveThreads(int requested) {
+    if (requested <= 0) {
+        requested = 0;
+        if (char const* text = std::getenv("KORVEL_THREADS")) requested = std::atoi(text);
+        if (requested <= 0) requested = int(std::min(std::thread::hardware_concurrency(), unsigned(maxThreads)));
+    }
+    return std::clamp(requested, 1, maxThreads);
+}
+
+int threadsFor(std::size_t count, double work) {
+    if (count < 2 || !(work >= minParallelWork)) return 1;
+    return int(std::min<std::size_t>(std::size_t(searchThreads()), count));
+}
+
+void parallelFor(std::size_t count, int threads, std::function<void(std::size_t)> const& body,
+                 std::function<void(std::size_t)> const& progress) {
+    if (threads <= 1 || count < 2) {
+        for (std::size_t i = 0; i < count; ++i) {
+            body(i);
+            if (progress) progress(i + 1);
+        }
+        return;
+    }
+    std::atomic<std::size_t> next = 0, done = 0;
+    std::size_t reported = 0;  // the calling thread's last progress
+    std::atomic<bool> failed = false, overflowed = false;
+    std::exception_ptr error;
+    std::mutex errorLock;  // guards error, set by the first body that throws
+    auto claim = [&](bool caller) {
+        try {
+            for (std::size_t i; !failed.load(std::memory_order_relaxed) && (i = next.fetch_add(1)) < count;) {
+                body(i);
+                std::size_t const d = done.fetch_add(1) + 1;
+                if (caller && progress) progress(reported = d);
+            }
+        } catch (...) {
+            std::lock_guard const lock(errorLock);
+            if (!error) error = std::current_exception();
+            failed = true;
+        }
+    };
+    i32 const precision = blockPrec, digits = decPrec;
+    RootSearchControl const control = workerControl();
+    {
+        std::vector<std::jthread> workers;
+        workers.reserve(std::size_t(threads - 1));
+        for (int t = 1; t < threads; ++t) {
+            try {
+                workers.emplace_back([&] {
+                    ScopedBlockPrec const working(precision);
+                    decPrec = digits;
+                    ScopedSearchControl const controlled(control);
+                    claim(false);
+                    if (fpOverflowed()) overflowed = true;
+                });
+            } catch (std::system_error const&) {
+                break;  // no more threads to be had: the ones started share the items
+            }
+        }
+        claim(true);
+    }  // the workers join here
+    if (error) std::rethrow_exception(error);
+    if (overflowed) fpRaiseOverflow();
+    if (progress && done > reported) progress(done);
+}
+
+}  // namespace korvel::detail
