@@ -16,6 +16,8 @@ namespace korvel::detail {
 namespace {
 
 // Slack in log2 units for the roundings of the double logarithms themselves.
+// Wider than search.h's log2Slack, which would do: the radii made with this
+// one are in every certified bound and certain-figure count korvel-cli prints.
 constexpr double logSlack = 1e-6;
 
 // log2 of a lower bound of |z_i - z_j| from a subtraction in fp.

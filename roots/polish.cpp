@@ -63,7 +63,9 @@ double spread(std::vector<fp> const& radii, std::vector<std::size_t> const& memb
 }
 
 // log2 of the radius about the members' mean of the union of their disks as
-// they stand; HUGE_VAL when a radius is unknown.
+// they stand; HUGE_VAL when a radius is unknown. Its own sum, not certify's
+// enclosing disk: which polished cluster is kept hangs on this value's last
+// bits, and with it the roots korvel-cli prints.
 double asFound(fpComplex const* roots, std::vector<fp> const& radii, std::vector<std::size_t> const& members) {
     fpComplex c, d;
     meanOf(c, roots, members);
