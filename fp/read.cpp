@@ -387,7 +387,7 @@ fp& fp::operator=(double d) {
     return *this;
 }
 
-// Through the 16-figure text, not toDouble's exact rounding: the seed's callers
+// Through the 16-figure text, not toDouble's exact rounding: its callers
 // (the full-precision search among them) depend on these last bits.
 bool equate(double& d, fp const& x) {
     d = 0.0;
