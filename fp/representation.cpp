@@ -138,6 +138,8 @@ void detail::normalizeWide(fp& x, i64 e) {
 
 namespace {
 
+__extension__ typedef unsigned __int128 u128;
+
 // m's size is `words`, its storage exactly that.
 inline void setSize(mb& m, i32 words) {
     m.size = words;
@@ -168,8 +170,17 @@ void roundAbove(fp& x, u32 const* t, i32 n, i32 runtimeB, i32 sign, i64 e) {
         // The first dropped bit, when set, rounds the magnitude up.
         u32 carry = (t[drop - 1] << shift) >> 31;
         setSize(m, B);
-#pragma GCC unroll 8
-        for (i32 k = 0; k < B; ++k) {
+        // Two words at a time: words i and i + 1 of the aligned view from t[i - 1 .. i + 1].
+        i32 k = 0;
+#pragma GCC unroll 4
+        for (; k + 1 < B; k += 2) {
+            u64 pairAt;
+            std::memcpy(&pairAt, t + drop + k, sizeof pairAt);
+            u64 const v = u64((u128(pairAt) << 32 | t[drop + k - 1]) >> (32 - shift)) + carry;
+            carry &= v == 0;
+            std::memcpy(m.words + k, &v, sizeof v);
+        }
+        if (k < B) {
             u32 const w = aligned(drop + k) + carry;
             carry &= w == 0;
             m.words[k] = w;
