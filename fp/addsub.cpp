@@ -59,64 +59,91 @@ void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
     detail::normalizeWide(r, e);
 }
 
+__extension__ typedef unsigned __int128 u128;
+
+inline u64 pairAt(u32 const* p) {  // words p[0], p[1] as one 64-bit value, little-endian
+    u64 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void setPair(u32* p, u64 v) { std::memcpy(p, &v, sizeof v); }
+
 // The word loops of addSigned: on the stack, for a few words, written out here
-// where the compiler sees the counts; the kernels otherwise.
+// two words at a time where the compiler sees them; the kernels otherwise.
 template <bool Small>
 struct WordLoops {
     static u32 shiftLeft(u32* r, u32 const* a, i32 n, i32 bits) {
-        if constexpr (!Small) return words::shiftLeft(r, a, n, bits);
-        u32 out = 0;
-        for (i32 i = 0; i < n; ++i) {
-            r[i] = a[i] << bits | out;
-            out = a[i] >> (32 - bits);
+        if constexpr (!Small) {
+            return words::shiftLeft(r, a, n, bits);
+        } else {
+            u64 out = 0;
+            i32 i = 0;
+            for (; i + 1 < n; i += 2) {
+                u64 const v = pairAt(a + i);
+                setPair(r + i, v << bits | out);
+                out = v >> (64 - bits);
+            }
+            if (i < n) {
+                r[i] = a[i] << bits | u32(out);
+                out = a[i] >> (32 - bits);
+            }
+            return u32(out);
         }
-        return out;
     }
     // r[0 .. n) += b[0 .. nb) for nb <= n; the carry out of r[n - 1] is returned.
     static u32 addInto(u32* r, i32 n, u32 const* b, i32 nb) {
         if constexpr (!Small) {
             u32 const carry = words::add(r, r, b, nb);
             return words::addCarry(r + nb, r + nb, n - nb, carry);
+        } else {
+            u64 c = 0;
+            i32 i = 0;
+            for (; i + 1 < nb; i += 2) {
+                u128 const sum = u128(pairAt(r + i)) + pairAt(b + i) + c;
+                setPair(r + i, u64(sum));
+                c = u64(sum >> 64);
+            }
+            for (; i < nb; ++i) {
+                c += u64(r[i]) + b[i];
+                r[i] = u32(c);
+                c >>= 32;
+            }
+            for (; i < n && c != 0; ++i) {
+                c += r[i];
+                r[i] = u32(c);
+                c >>= 32;
+            }
+            return u32(c);
         }
-        u64 c = 0;
-        i32 i = 0;
-        for (; i < nb; ++i) {
-            c += u64(r[i]) + b[i];
-            r[i] = u32(c);
-            c >>= 32;
-        }
-        for (; i < n && c != 0; ++i) {
-            c += r[i];
-            r[i] = u32(c);
-            c >>= 32;
-        }
-        return u32(c);
     }
-    // r[0 .. n) = a[0 .. n) - b[0 .. nb) for nb <= n and a >= b; r may be a.
+    // r[0 .. n) = a[0 .. n) - b[0 .. nb) for nb <= n and a >= b; r may be a or b.
     static void subtract(u32* r, u32 const* a, i32 n, u32 const* b, i32 nb) {
         if constexpr (!Small) {
             u32 const borrow = words::sub(r, a, b, nb);
             words::subBorrow(r + nb, a + nb, n - nb, borrow);
-            return;
-        }
-        u64 borrow = 0;
-        i32 i = 0;
-        for (; i < nb; ++i) {
-            u64 const d = u64(a[i]) - b[i] - borrow;
-            r[i] = u32(d);
-            borrow = d >> 63;
-        }
-        for (; i < n; ++i) {
-            u64 const d = u64(a[i]) - borrow;
-            r[i] = u32(d);
-            borrow = d >> 63;
+        } else {
+            u64 borrow = 0;
+            i32 i = 0;
+            for (; i + 1 < nb; i += 2) {
+                u128 const d = u128(pairAt(a + i)) - pairAt(b + i) - borrow;
+                setPair(r + i, u64(d));
+                borrow = u64(d >> 127);
+            }
+            for (; i < n; ++i) {
+                u64 const d = u64(a[i]) - (i < nb ? b[i] : 0) - borrow;
+                r[i] = u32(d);
+                borrow = d >> 63;
+            }
         }
     }
     static i32 compare(u32 const* a, u32 const* b, i32 n) {
-        if constexpr (!Small) return words::compare(a, b, n);
-        for (i32 i = n - 1; i >= 0; --i)
-            if (a[i] != b[i]) return a[i] > b[i] ? 1 : -1;
-        return 0;
+        if constexpr (!Small) {
+            return words::compare(a, b, n);
+        } else {
+            for (i32 i = n - 1; i >= 0; --i)
+                if (a[i] != b[i]) return a[i] > b[i] ? 1 : -1;
+            return 0;
+        }
     }
 };
 
@@ -133,7 +160,8 @@ void combine(fp& r, u32* t, u32 const* Lw, i32 nL, i32 bits, i32 nA, i32 nW, u32
         if (nA > nL) t[nW + nL] = out;
     }
     i32 const nTop = nW + nA;
-    for (i32 i = nTop; i < nT; ++i) t[i] = 0;
+    t[nTop] = 0;  // nT > nTop; most often the only word above, not worth a call to memset
+    for (i32 i = nTop + 1; i < nT; ++i) t[i] = 0;
     i32 sign = sL;
     if (sL == sS) {
         if (nB > nTop) {  // the other reaches higher: t = B + t
