@@ -198,14 +198,14 @@ void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
     bool const xKept = x.exponent >= y.exponent;
     fp const& L = xKept ? x : y;
     fp const& S = xKept ? y : x;
-    i32 const sL = (L.mantissa.size < 0 ? -1 : 1) * (xKept ? 1 : sy);
-    i32 const sS = (S.mantissa.size < 0 ? -1 : 1) * (xKept ? sy : 1);
+    i32 const sL = (L.mantissa.size < 0) != (!xKept && sy < 0) ? -1 : 1;
+    i32 const sS = (S.mantissa.size < 0) != (xKept && sy < 0) ? -1 : 1;
     i32 const nL = length(L), nS = length(S);
-    i64 const difference = i64(L.exponent) - S.exponent;
-    i32 const bits = i32(difference % 32);
-    i64 const w = difference / 32;
+    u64 const difference = u64(i64(L.exponent) - S.exponent);  // >= 0: shifts, not divisions
+    i32 const bits = i32(difference & 31);
+    i64 const w = i64(difference >> 5);
     i32 const bitsL = detail::bitLength(L) + bits;
-    i32 const nA = bits == 0 ? nL : (bitsL + 31) / 32;  // the kept operand's words after the bit shift
+    i32 const nA = bits == 0 ? nL : (bitsL + 31) >> 5;  // the kept operand's words after the bit shift
     i64 widen = 0;
     if (w != 0) {
         i64 const room = B - nA;
