@@ -4,7 +4,6 @@
 // units of word n - 1 (n the product's words beyond B, see below), then half an
 // ulp of rounding (the bound FpReference checks exactly).
 #include <array>
-#include <cstring>
 #include <utility>
 
 #include "fp/internal.h"
@@ -16,7 +15,7 @@ using detail::length;
 
 namespace {
 
-__extension__ typedef unsigned __int128 u128;
+using words::u128;
 
 // The integer the short product below sums (every partial product x_i y_j of
 // words with i + j >= cut, in units of word cut; cut = 0 gives the whole
@@ -63,11 +62,11 @@ void productOnStack(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut
                 over += acc < p;
             }
         }
-        std::memcpy(z + 2 * K + 2, &acc, sizeof(u64));  // the low limb, little-endian
+        words::setPair(z + 2 * K + 2, u64(acc));  // the low limb
         acc = acc >> 64 | u128(over) << 64;
     }
     // Below 2^64: the sum is at most the whole product.
-    std::memcpy(z + 2 * (NX + NY), &acc, sizeof(u64));
+    words::setPair(z + 2 * (NX + NY), u64(acc));
     // Words below weight c are zero; the first kept is word c.
     i32 const start = 2 + c - (cut < 0 ? 1 : 0);
     if (cut < 0) z[start] = 0;

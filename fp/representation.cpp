@@ -138,7 +138,7 @@ void detail::normalizeWide(fp& x, i64 e) {
 
 namespace {
 
-__extension__ typedef unsigned __int128 u128;
+using words::u128;
 
 // m's size is `words`, its storage exactly that.
 inline void setSize(mb& m, i32 words) {
@@ -174,11 +174,9 @@ void roundAbove(fp& x, u32 const* t, i32 n, i32 runtimeB, i32 sign, i64 e) {
         i32 k = 0;
 #pragma GCC unroll 4
         for (; k + 1 < B; k += 2) {
-            u64 pairAt;
-            std::memcpy(&pairAt, t + drop + k, sizeof pairAt);
-            u64 const v = u64((u128(pairAt) << 32 | t[drop + k - 1]) >> (32 - shift)) + carry;
+            u64 const v = u64((u128(words::pair(t + drop + k)) << 32 | t[drop + k - 1]) >> (32 - shift)) + carry;
             carry &= v == 0;
-            std::memcpy(m.words + k, &v, sizeof v);
+            words::setPair(m.words + k, v);
         }
         if (k < B) {
             u32 const w = aligned(drop + k) + carry;
