@@ -56,14 +56,18 @@ void product(fpComplex& r, fpComplex const& a, fpComplex const& b, RepeatedFacto
     // parts are formed aside (r may be a or b) in working values kept per
     // thread; swapped into r, they leave r's old storage for the next product.
     thread_local fp re, im;
+    // -(a.im b.im) as the product then negated: the rounding is symmetric, so
+    // this is the product of -a.im without a copy of it.
     if (!a.re) {
-        mul(re, -a.im, b.im);
+        mul(re, a.im, b.im);
+        re.mantissa.size = -re.mantissa.size;
         mul(im, a.im, b.re);
     } else if (!a.im) {
         mul(re, a.re, b.re);
         mul(im, a.re, b.im);
     } else if (!b.re) {
-        mul(re, -a.im, b.im);
+        mul(re, a.im, b.im);
+        re.mantissa.size = -re.mantissa.size;
         mul(im, a.re, b.im);
     } else if (!b.im) {
         mul(re, a.re, b.re);

@@ -59,23 +59,28 @@ void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
     detail::normalizeWide(r, e);
 }
 
+// Words of the sum formed on the stack (the kept operand widened to B words
+// and shifted, plus one): enough for operands and B of up to 8 words.
+constexpr i32 stackSumWords = 20;
+
 // r = x + sy * y for non-zero x, y in one pass: the window of `align` worked out
-// from the lengths, the kept operand shifted into scratch, the other's surviving
-// words added or subtracted there, then rounded into r. The integer before
-// rounding, and so the result, is the one addOrSubCopies forms.
+// from the lengths, the kept operand shifted into a buffer (on the stack when
+// short), the other's surviving words added or subtracted there, then rounded
+// into r. The integer before rounding, and so the result, is the one
+// addOrSubCopies forms.
 void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
     i32 const B = blockPrec;
     bool const xKept = x.exponent >= y.exponent;
     fp const& L = xKept ? x : y;
     fp const& S = xKept ? y : x;
-    i32 const sL = (L.mantissa.size < 0 ? -1 : 1) * (xKept ? 1 : sy);
-    i32 const sS = (S.mantissa.size < 0 ? -1 : 1) * (xKept ? sy : 1);
+    i32 const sL = (L.mantissa.size < 0) != (!xKept && sy < 0) ? -1 : 1;
+    i32 const sS = (S.mantissa.size < 0) != (xKept && sy < 0) ? -1 : 1;
     i32 const nL = length(L), nS = length(S);
-    i64 const difference = i64(L.exponent) - S.exponent;
-    i32 const bits = i32(difference % 32);
-    i64 const w = difference / 32;
+    u64 const difference = u64(i64(L.exponent) - S.exponent);  // >= 0: shifts, not divisions
+    i32 const bits = i32(difference & 31);
+    i64 const w = i64(difference >> 5);
     i32 const bitsL = detail::bitLength(L) + bits;
-    i32 const nA = bits == 0 ? nL : (bitsL + 31) / 32;  // the kept operand's words after the bit shift
+    i32 const nA = bits == 0 ? nL : (bitsL + 31) >> 5;  // the kept operand's words after the bit shift
     i64 widen = 0;
     if (w != 0) {
         i64 const room = B - nA;
@@ -87,14 +92,17 @@ void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
     u32 const* Bw = S.mantissa.words + (nS - nB);
     i32 const nW = i32(widen);
     i32 const nT = (nW + nA > nB ? nW + nA : nB) + 1;
+    i64 const e = i64(L.exponent) - bits - 32 * widen;
 
     // t = |L| 2^(bits + 32 widen), then +- the surviving words of S.
-    u32* const t = detail::scratch(1, nT);
+    u32 stackWords[stackSumWords];
+    u32* const t = nT <= stackSumWords ? stackWords : detail::scratch(1, nT);
+    u32 const* const Lw = L.mantissa.words;
     for (i32 i = 0; i < nW; ++i) t[i] = 0;
     if (bits == 0) {
-        std::memcpy(t + nW, L.mantissa.words, sizeof(u32) * std::size_t(nL));
+        for (i32 i = 0; i < nL; ++i) t[nW + i] = Lw[i];
     } else {
-        u32 const out = words::shiftLeft(t + nW, L.mantissa.words, nL, bits);
+        u32 const out = words::shiftLeft(t + nW, Lw, nL, bits);
         if (nA > nL) t[nW + nL] = out;
     }
     i32 const nTop = nW + nA;
@@ -122,7 +130,7 @@ void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
             sign = sS;
         }
     }
-    detail::roundInto(r, t, nT, sign, i64(L.exponent) - bits - 32 * widen);
+    detail::roundInto(r, t, nT, sign, e);
 }
 
 // Mantissas with a zero top word (never produced by the arithmetic) take the

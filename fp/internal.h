@@ -40,7 +40,7 @@ void saturate(fp& x, i32 sign);
 void normalizeWide(fp& x, i64 e);
 
 // x = sign * t[0 .. n) * 2^e rounded to B words as normalizeWide rounds; t is
-// scratch (changed here) and must not be x's storage.
+// only read and must not be x's storage.
 void roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e);
 
 // Scratch words of this thread: slot 0 for normalizeWide, slot 1 for the

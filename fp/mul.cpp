@@ -3,12 +3,87 @@
 // Error budget: the partial products left out sum to less than min(lx, ly) + 1
 // units of word n - 1 (n the product's words beyond B, see below), then half an
 // ulp of rounding (the bound FpReference checks exactly).
+#include <array>
+#include <utility>
+
 #include "fp/internal.h"
 #include "mb/kernels.h"
 
 namespace korvel {
 
 using detail::length;
+
+namespace {
+
+using words::u128;
+
+// The integer the short product below sums (every partial product x_i y_j of
+// words with i + j >= cut, in units of word cut; cut = 0 gives the whole
+// product, -1 the whole product a word up), formed on the stack from 64-bit
+// limbs X_I = x_2I + x_2I+1 2^32 column by column, then rounded into r. A limb
+// product X_I Y_J holds the word products of weights 2K, 2K + 1 (two) and
+// 2K + 2 (K = I + J): it is taken whole when 2K >= cut, without its lowest
+// word product when 2K = cut - 1, by its highest alone when 2K = cut - 2.
+// Any order of summing gives the same integer, so the result is the same.
+// NX and NY, the limb counts, are fixed so that every loop unrolls.
+template <i32 NX, i32 NY>
+void productOnStack(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut, i32 sign, i64 e) {
+    u64 X[NX], Y[NY];
+    for (i32 i = 0; i < NX; ++i) X[i] = xs[2 * i] | (2 * i + 1 < lx ? u64(xs[2 * i + 1]) << 32 : 0);
+    for (i32 i = 0; i < NY; ++i) Y[i] = ys[2 * i] | (2 * i + 1 < ly ? u64(ys[2 * i + 1]) << 32 : 0);
+    i32 const c = cut < 0 ? 0 : cut;
+    // Column K's 64-bit result goes to words 2K + 2 on; below, two words for
+    // the word up that cut = -1 asks for.
+    u32 z[2 * (NX + NY) + 2];
+    u128 acc = 0;  // the column's sum and carry, with `over` its third limb
+#pragma GCC unroll 8
+    for (i32 K = 0; K <= NX + NY - 2; ++K) {
+        u64 over = 0;
+        if (2 * K < c - 2) {  // nothing taken yet: acc is still zero
+        } else if (2 * K >= c) {
+#pragma GCC unroll 4
+            for (i32 i = K - NY + 1 > 0 ? K - NY + 1 : 0; i <= (K < NX - 1 ? K : NX - 1); ++i) {
+                u128 const p = u128(X[i]) * Y[K - i];
+                acc += p;
+                over += acc < p;
+            }
+        } else if (2 * K == c - 1) {
+#pragma GCC unroll 4
+            for (i32 i = K - NY + 1 > 0 ? K - NY + 1 : 0; i <= (K < NX - 1 ? K : NX - 1); ++i) {
+                u128 const p = u128(X[i]) * Y[K - i] - u64(u32(X[i])) * u32(Y[K - i]);
+                acc += p;
+                over += acc < p;
+            }
+        } else {  // 2K = c - 2: the top word products, of weight 2^64
+#pragma GCC unroll 4
+            for (i32 i = K - NY + 1 > 0 ? K - NY + 1 : 0; i <= (K < NX - 1 ? K : NX - 1); ++i) {
+                u128 const p = u128(u64(X[i] >> 32) * (Y[K - i] >> 32)) << 64;
+                acc += p;
+                over += acc < p;
+            }
+        }
+        words::setPair(z + 2 * K + 2, u64(acc));  // the low limb
+        acc = acc >> 64 | u128(over) << 64;
+    }
+    // Below 2^64: the sum is at most the whole product.
+    words::setPair(z + 2 * (NX + NY), u64(acc));
+    // Words below weight c are zero; the first kept is word c.
+    i32 const start = 2 + c - (cut < 0 ? 1 : 0);
+    if (cut < 0) z[start] = 0;
+    detail::roundInto(r, z + start, 2 * (NX + NY) + 2 - start, sign, e + 32 * i64(cut));
+}
+
+// Operands of at most this many words are multiplied on the stack.
+constexpr i32 stackLimbs = 4;
+
+using StackProduct = void (*)(fp&, u32 const*, i32, u32 const*, i32, i32, i32, i64);
+template <i32... I>
+constexpr auto stackProducts(std::integer_sequence<i32, I...>) {
+    return std::array<StackProduct, sizeof...(I)>{&productOnStack<I / stackLimbs + 1, I % stackLimbs + 1>...};
+}
+constexpr auto stackProduct = stackProducts(std::make_integer_sequence<i32, stackLimbs * stackLimbs>());
+
+}  // namespace
 
 void mul(fp& r, fp const& x, fp const& y) {
     if (x.mantissa.size == 0 || y.mantissa.size == 0) {
@@ -23,6 +98,13 @@ void mul(fp& r, fp const& x, fp const& y) {
     // below into the words that are kept.
     i32 const productWords = (detail::bitLength(x) + detail::bitLength(y) + 31) / 32;
     i32 const n = productWords - B;
+    if (lx <= 2 * stackLimbs && ly <= 2 * stackLimbs && x.mantissa.words[lx - 1] != 0 &&
+        y.mantissa.words[ly - 1] != 0) {
+        i32 const sign = (x.mantissa.size < 0) != (y.mantissa.size < 0) ? -1 : 1;
+        stackProduct[std::size_t((lx - 1) / 2 * stackLimbs + (ly - 1) / 2)](
+            r, x.mantissa.words, lx, y.mantissa.words, ly, n <= 0 ? 0 : n - 2, sign, e);
+        return;
+    }
     if (n <= 0) {
         mul(r.mantissa, x.mantissa, y.mantissa);
         detail::normalizeWide(r, e);

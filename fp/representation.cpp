@@ -1,4 +1,5 @@
 // Representation: precision globals, copying, rounding to the working precision.
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -136,51 +137,93 @@ void detail::normalizeWide(fp& x, i64 e) {
     detail::roundInto(x, t, n, sign, e);
 }
 
-void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
-    // The loops here run over a few words at the usual precisions: written out,
-    // their calls would cost more than they do.
+namespace {
+
+using words::u128;
+
+// m's size is `words`, its storage exactly that.
+inline void setSize(mb& m, i32 words) {
+    m.size = words;
+    if (m.words == nullptr || m.alloc != u32(words)) update(m);  // most often the storage fits already
+}
+
+// roundInto for n > B significant words. The words are read left-aligned (bit
+// 31 of the top word set) as they are needed, not shifted in place: word i of
+// that view is `aligned(i)`, i >= 1. FixedB > 0 is B known when compiling, for
+// the usual precisions, so that the loops over the kept words unroll.
+template <i32 FixedB>
+void roundAbove(fp& x, u32 const* t, i32 n, i32 runtimeB, i32 sign, i64 e) {
+    i32 const B = FixedB > 0 ? FixedB : runtimeB;
     mb& m = x.mantissa;
+    i32 const shift = std::countl_zero(t[n - 1]);
+    auto aligned = [t, shift](i32 i) { return u32((u64(t[i]) << 32 | t[i - 1]) >> (32 - shift)); };
+    e -= shift;
+    i32 drop = n - B;
+    // Exact when every bit under the B kept words is zero; the low zero words
+    // are dropped then, and only they.
+    bool exact = (t[drop - 1] << shift) == 0;
+    for (i32 i = 0; exact && i < drop - 1; ++i) exact = t[i] == 0;
+    if (exact) {
+        while (aligned(drop) == 0) ++drop;
+        setSize(m, n - drop);
+        for (i32 i = drop; i < n; ++i) m.words[i - drop] = aligned(i);
+    } else {
+        // The first dropped bit, when set, rounds the magnitude up.
+        u32 carry = (t[drop - 1] << shift) >> 31;
+        setSize(m, B);
+        // Two words at a time: words i and i + 1 of the aligned view from t[i - 1 .. i + 1].
+        i32 k = 0;
+#pragma GCC unroll 4
+        for (; k + 1 < B; k += 2) {
+            u64 const v = u64((u128(words::pair(t + drop + k)) << 32 | t[drop + k - 1]) >> (32 - shift)) + carry;
+            carry &= v == 0;
+            words::setPair(m.words + k, v);
+        }
+        if (k < B) {
+            u32 const w = aligned(drop + k) + carry;
+            carry &= w == 0;
+            m.words[k] = w;
+        }
+        if (carry != 0) {  // every kept word was all ones: the magnitude is 2^(32n)
+            setSize(m, 1);
+            m.words[0] = 1;
+            m.size = sign;
+            detail::fitExponent(x, e + 32 * i64(n));
+            return;
+        }
+    }
+    m.size *= sign;
+    detail::fitExponent(x, e + 32 * i64(drop));
+}
+
+}  // namespace
+
+void detail::roundInto(fp& x, u32* t, i32 n, i32 sign, i64 e) {
     while (n > 0 && t[n - 1] == 0) --n;
     if (n == 0) {
         detail::makeZero(x);
         return;
     }
-    i32 drop = 0;
-    if (n > blockPrec) {
-        // Left-align: bit 31 of the top word set.
-        i32 const shift = 32 - NumBits(t[n - 1]);
-        if (shift != 0) {
-            for (i32 i = n - 1; i > 0; --i) t[i] = (t[i] << shift) | (t[i - 1] >> (32 - shift));
-            t[0] <<= shift;
-        }
-        e -= shift;
-
-        i32 low = 0;
-        while (t[low] == 0) ++low;
-        drop = n - blockPrec;
-        if (n - low <= blockPrec) {
-            drop = low;  // exact once the low zero words are gone
-        } else if (t[drop - 1] & 0x80000000u) {
-            // The first dropped bit is set: round the magnitude up.
-            bool allOnes = true;
-            for (i32 i = drop; i < n && allOnes; ++i) allOnes = t[i] == 0xFFFFFFFFu;
-            if (allOnes) {
-                m.size = 1;
-                update(m);
-                m.words[0] = 1;
-                m.size = sign;
-                detail::fitExponent(x, e + 32 * i64(n));
-                return;
-            }
-            for (i32 i = drop; ++t[i] == 0; ++i) {
-            }
-        }
+    i32 const B = blockPrec;
+    if (n <= B) {  // kept as it is
+        mb& m = x.mantissa;
+        setSize(m, n);
+        for (i32 i = 0; i < n; ++i) m.words[i] = t[i];
+        m.size *= sign;
+        detail::fitExponent(x, e);
+        return;
     }
-    m.size = n - drop;
-    if (m.words == nullptr || m.alloc != u32(m.size)) update(m);  // most often the storage fits already
-    std::memcpy(m.words, t + drop, sizeof(u32) * std::size_t(n - drop));
-    m.size *= sign;
-    detail::fitExponent(x, e + 32 * i64(drop));
+    switch (B) {
+        case 1: roundAbove<1>(x, t, n, B, sign, e); break;
+        case 2: roundAbove<2>(x, t, n, B, sign, e); break;
+        case 3: roundAbove<3>(x, t, n, B, sign, e); break;
+        case 4: roundAbove<4>(x, t, n, B, sign, e); break;
+        case 5: roundAbove<5>(x, t, n, B, sign, e); break;
+        case 6: roundAbove<6>(x, t, n, B, sign, e); break;
+        case 7: roundAbove<7>(x, t, n, B, sign, e); break;
+        case 8: roundAbove<8>(x, t, n, B, sign, e); break;
+        default: roundAbove<0>(x, t, n, B, sign, e); break;
+    }
 }
 
 void fpNormalize(fp& x) { detail::normalizeWide(x, x.exponent); }

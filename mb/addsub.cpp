@@ -23,9 +23,10 @@ void addMagnitudes(mb& zt, mb const& x, mb const& y) {
     zt.size = carry != 0 ? nl + 1 : nl;
 }
 
-// zt = |x| - |y| for |x| >= |y| > 0, in normal form.
+// zt = |x| - |y| for |x| >= |y| > 0, in normal form. y's high zero words are
+// passed over: |x| >= |y| bounds only its significant words by x's length.
 void subMagnitudes(mb& zt, mb const& x, mb const& y) {
-    i32 const nx = length(x), ny = length(y);
+    i32 const nx = length(x), ny = words::significantWords(y.words, length(y));
     zt.size = nx;
     updateWithCare(zt);
     u32 const borrow = words::sub(zt.words, x.words, y.words, ny);
