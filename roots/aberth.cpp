@@ -76,6 +76,61 @@ bool doubleCorrection(std::vector<dcomplex> const& b, i64 e, dcomplex y, dcomple
     return !std::isfinite(N.real()) || !std::isfinite(N.imag());
 }
 
+// x^g for g >= 0, by squaring.
+dcomplex powerOf(dcomplex x, i32 g) {
+    dcomplex r = 1;
+    while (g > 0) {
+        if (g & 1) r *= x;
+        g >>= 1;
+        if (g > 0) x *= x;
+    }
+    return r;
+}
+
+// doubleCorrection for a sparse polynomial (nonzero b_k at the ascending
+// `terms` only): a gap of g is bridged by x^g, with D = x R'(x) carried as
+// D <- (D + g v) x^g, so that no gap needs x^(g-1) too. Each x^g errs by at
+// most (g - 1) sqrt(5) u relative, so the rounding stays below
+// (sqrt(5) n + 2 terms) u mu with mu = sum |b_k| |x|^k, within the bounds
+// doubleCorrection takes from its own mu.
+bool sparseDoubleCorrection(std::vector<dcomplex> const& b, std::vector<i32> const& terms, i64 e, dcomplex y,
+                            dcomplex& N, double& lv) {
+    i32 const n = i32(b.size()) - 1;
+    std::size_t const count = terms.size();
+    double const ay = std::sqrt(std::norm(y));
+    bool const reversed = ay > 1;
+    dcomplex const x = reversed ? recip(y) : y;
+    double const ax = std::sqrt(std::norm(x));
+    // The t-th term from the top of the polynomial evaluated (reversed or not).
+    auto index = [&](std::size_t t) { return std::size_t(terms[reversed ? t : count - 1 - t]); };
+    auto exponent = [&](std::size_t t) { return reversed ? n - i32(index(t)) : i32(index(t)); };
+    auto absSum = [](dcomplex c) { return std::abs(c.real()) + std::abs(c.imag()); };
+    dcomplex v = b[index(0)], D = 0;
+    double mu = absSum(v);
+    i32 prev = exponent(0);
+    for (std::size_t t = 1; prev > 0; ++t) {
+        bool const more = t < count;
+        i32 const k = more ? exponent(t) : 0;
+        i32 const g = prev - k;
+        dcomplex const xg = powerOf(x, g);
+        D = (D + double(g) * v) * xg;
+        v *= xg;
+        mu *= std::pow(ax, double(g));
+        if (more) {
+            v += b[index(t)];
+            mu += absSum(b[index(t)]);
+        }
+        prev = k;
+    }
+    double const av = std::abs(v);
+    double const bound = 8.0 * double(n + 2) * unitRoundoff * mu;
+    lv = std::log2(av + bound) + double(e) + (reversed ? double(n) * std::log2(ay) : 0.0);
+    if (av <= 4.0 * double(n + 1) * unitRoundoff * mu) return true;
+    // p/p' = x v / D; for the reversed R, v / (x (n v - D)).
+    N = reversed ? v / (x * (double(n) * v - D)) : x * v / D;
+    return !std::isfinite(N.real()) || !std::isfinite(N.imag());
+}
+
 // The Aberth correction for z in doubles with a separate exponent: N = p/p' at
 // z from Horner's rule on a itself (nothing overflows or underflows), with lv =
 // log2 of a bound on |p(z)|; true when |p| is within the rounding of the
@@ -163,11 +218,14 @@ bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<do
 
     std::size_t const n = y.size();
     std::vector<char> frozen(n, 0);
-    auto correct = [&](std::size_t i, dcomplex& N) { return doubleCorrection(b, e, y[i], N, log2Value[i]); };
+    auto correct = [&](std::size_t i, dcomplex& N) {
+        return p.sparse ? sparseDoubleCorrection(b, p.terms, e, y[i], N, log2Value[i])
+                        : doubleCorrection(b, e, y[i], N, log2Value[i]);
+    };
     aberthSweeps(y, frozen, doubleSweeps, correct, recip);
     dcomplex N;
     for (std::size_t i = 0; i < n; ++i)
-        if (!frozen[i]) doubleCorrection(b, e, y[i], N, log2Value[i]);
+        if (!frozen[i]) correct(i, N);
     return true;
 }
 

@@ -179,6 +179,9 @@ void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule
 // (roots/horner.h), or its sparse form by powers when p.sparse.
 void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d);
+// v = p(z), log2 |p'(z)| and, unless v or p'(z) is 0 (false), Newton's step
+// v / p'(z): for a sparse p from z p'(z), whose gaps need z^g alone.
+bool newtonStep(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex& step, double& log2Derivative);
 
 // ---- stage 2 ---------------------------------------------------------------------------
 // Where the last evaluation at blockPrec of a refinement was: its point, log2
