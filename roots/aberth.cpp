@@ -18,6 +18,12 @@ namespace {
 constexpr int doubleSweeps = 150;
 constexpr int fpSweeps = 60;
 
+// arg c in doubles, for any exponent of c.
+double argument(fpComplex const& c) {
+    i64 const s = i64(std::floor(std::max(log2Abs(c.re), log2Abs(c.im))));
+    return std::atan2(scaledDouble(c.im, s), scaledDouble(c.re, s));
+}
+
 // A hull edge from i to j holds j - i roots on a circle of radius
 // (|a_i| / |a_j|)^(1/(j - i)); each circle turns by its own offset so that
 // circles of equal radius do not line up.
@@ -33,12 +39,19 @@ std::vector<std::pair<double, double>> startCircles(Poly const& p) {
         }
         hull.push_back(t);
     }
+    // A sparse binomial a_j x^j + a_i x^i has its roots on its one circle, at
+    // the angles (arg(-a_i / a_j) + 2 pi t) / (j - i): there the starts are the
+    // roots to the doubles' precision, and stage 1 has nothing left to do.
+    bool const binomial = p.sparse && p.terms.size() == 2;
     std::vector<std::pair<double, double>> starts;  // (log2 radius, angle)
     for (std::size_t e = 0; e + 1 < hull.size(); ++e) {
         i32 const i = p.terms[hull[e]], j = p.terms[hull[e + 1]];
         double const lr = (p.logAbs[hull[e]] - p.logAbs[hull[e + 1]]) / (j - i);
-        for (i32 t = 0; t < j - i; ++t)
-            starts.emplace_back(lr, 2 * std::numbers::pi * t / (j - i) + 0.7 * double(e) + 0.4);
+        double const onRoots = binomial ? (argument(p.a[i]) - argument(p.a[j]) + std::numbers::pi) / (j - i) : 0;
+        for (i32 t = 0; t < j - i; ++t) {
+            double const angle = 2 * std::numbers::pi * t / (j - i);
+            starts.emplace_back(lr, binomial ? angle + onRoots : angle + 0.7 * double(e) + 0.4);
+        }
     }
     return starts;
 }
