@@ -39,6 +39,29 @@ std::vector<WideComplex> widen(std::vector<fpComplex> const& z) {
     return w;
 }
 
+// Above this degree a sparse polynomial tries Newton's disks first.
+constexpr std::size_t newtonDegree = 4096;
+
+// log2 of Newton's radius n |p(z)| / |p'(z)| about every z_i, as an upper bound:
+// a disk that holds at least one root of p (1/|z - root| summed over the n roots
+// is |p'/p| at z). z p'(z) is formed at blockPrec (newtonStep) and bounded from
+// below by its rounding, at most n times that of p(z) (k |a_k| <= n |a_k|).
+void newtonRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+                 std::vector<double>& log2Radius) {
+    double const ln = std::log2(double(p.n)), round = log2RoundingFactor(p.n, bitsOf(blockPrec));
+    fpComplex v, step;
+    log2Radius.assign(z.size(), std::numeric_limits<double>::infinity());
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        if (!z[i]) continue;
+        double ld = 0;
+        (void)newtonStep(p, z[i], v, step, ld);
+        double const lz = log2Abs(z[i]), lzd = ld + lz, lerr = ln + log2Magnitude(p, lz) + round;
+        if (!(lzd > lerr + 1)) continue;  // p' not told from 0: no disk
+        double const lower = ld + std::log2(1 - std::exp2(lerr - lzd)) - logSlack;
+        log2Radius[i] = ln + log2Value[i] - lower + logSlack;
+    }
+}
+
 }  // namespace
 
 Scaled scale(std::vector<fpComplex> const& z) {
@@ -70,6 +93,10 @@ bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, do
 void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
                std::vector<double>& log2Radius) {
     std::size_t const n = z.size();
+    if (p.sparse && n > newtonDegree && std::size_t(p.n) == n) {
+        newtonRadii(p, z, log2Value, log2Radius);
+        if (disjointDisks(z, log2Radius)) return;
+    }
     Scaled const r = scale(z);
     std::vector<WideComplex> const w = widen(z);
     log2Radius.assign(n, 0);
@@ -98,6 +125,16 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
     }
 }
 
+double pairReach(Scaled const& r, std::vector<double> const& log2Radius) {
+    double top = -std::numeric_limits<double>::infinity(), error = 0x1p-990;
+    for (std::size_t i = 0; i < log2Radius.size(); ++i) {
+        if (std::isnan(log2Radius[i])) return std::numeric_limits<double>::infinity();
+        top = std::max(top, log2Radius[i]);
+        error = std::max(error, r.err[i]);
+    }
+    return (std::exp2(std::clamp(top + 1 - double(r.s), -1000.0, 2000.0)) + 2 * error) * (1 + 0x1p-10);
+}
+
 bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
     std::size_t const n = z.size();
     Scaled const r = scale(z);
@@ -107,32 +144,12 @@ bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& l
     std::vector<double> twice(n);
     for (std::size_t i = 0; i < n; ++i)
         twice[i] = std::exp2(std::clamp(log2Radius[i] + 1 - double(r.s), -1000.0, 2000.0));
-    auto apart = [&](std::size_t i, std::size_t j) {
+    // Pairs further apart than pairReach pass every test below.
+    return visitNearPairs(r, pairReach(r, log2Radius), [&](std::size_t i, std::size_t j) {
         double d = 0, eps = 0;
         if (doubleDistance(r, i, j, d, eps)) return d * (1 - 1.5 * eps) > std::max(twice[i], twice[j]);
         return farDistance(w, z, i, j) > std::max(log2Radius[i], log2Radius[j]) + 1;
-    };
-    // Only pairs whose real parts (scaled) differ by at most `reach` are
-    // compared: beyond it the real parts alone, less the doubles' conversion
-    // errors (or 2^-990 for a double that underflowed), leave the two further
-    // apart than twice the largest radius, which every test above confirms.
-    double largest = 0, error = 0x1p-990;
-    for (std::size_t i = 0; i < n; ++i) {
-        largest = std::max(largest, twice[i]);
-        error = std::max(error, r.err[i]);
-        if (std::isnan(twice[i])) largest = std::numeric_limits<double>::infinity();
-    }
-    double const reach = (largest + 2 * error) * (1 + 0x1p-10);
-    std::vector<std::size_t> byReal(n);
-    for (std::size_t i = 0; i < n; ++i) byReal[i] = i;
-    std::sort(byReal.begin(), byReal.end(), [&](std::size_t i, std::size_t j) { return r.w[i].real() < r.w[j].real(); });
-    for (std::size_t a = 0; a < n; ++a)
-        for (std::size_t b = a + 1; b < n; ++b) {
-            std::size_t const i = byReal[a], j = byReal[b];
-            if (r.w[j].real() - r.w[i].real() > reach) break;
-            if (!apart(std::min(i, j), std::max(i, j))) return false;
-        }
-    return true;
+    });
 }
 
 }  // namespace korvel::detail
