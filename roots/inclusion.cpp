@@ -39,8 +39,14 @@ std::vector<WideComplex> widen(std::vector<fpComplex> const& z) {
     return w;
 }
 
-// Above this degree a sparse polynomial tries Newton's disks first.
+// Above this degree a sparse polynomial tries Newton's disks first, and above
+// 3 B^2 at B words: an evaluation by powers costs about 2 log2 n complex
+// products of B-word numbers, against n products in doubles.
 constexpr std::size_t newtonDegree = 4096;
+std::size_t newtonFrom() {
+    std::size_t const words = std::size_t(blockPrec);
+    return std::max(newtonDegree, 3 * words * words);
+}
 
 // log2 of Newton's radius n |p(z)| / |p'(z)| about every z_i, as an upper bound:
 // a disk that holds at least one root of p (1/|z - root| summed over the n roots
@@ -93,7 +99,7 @@ bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, do
 void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
                std::vector<double>& log2Radius) {
     std::size_t const n = z.size();
-    if (p.sparse && n > newtonDegree && std::size_t(p.n) == n) {
+    if (p.sparse && n > newtonFrom() && std::size_t(p.n) == n) {
         newtonRadii(p, z, log2Value, log2Radius);
         if (disjointDisks(z, log2Radius)) return;
     }

@@ -217,7 +217,8 @@ bool visitNearPairs(Scaled const& r, double reach, Visit visit) {
     std::size_t const n = r.w.size();
     std::vector<std::size_t> byReal(n);
     for (std::size_t i = 0; i < n; ++i) byReal[i] = i;
-    std::sort(byReal.begin(), byReal.end(), [&](std::size_t i, std::size_t j) { return r.w[i].real() < r.w[j].real(); });
+    std::sort(byReal.begin(), byReal.end(),
+              [&](std::size_t i, std::size_t j) { return r.w[i].real() < r.w[j].real(); });
     for (std::size_t a = 0; a < n; ++a)
         for (std::size_t b = a + 1; b < n; ++b) {
             std::size_t const i = byReal[a], j = byReal[b];
