@@ -18,6 +18,12 @@ namespace {
 constexpr int doubleSweeps = 150;
 constexpr int fpSweeps = 60;
 
+// arg c in doubles, for any exponent of c.
+double argument(fpComplex const& c) {
+    i64 const s = i64(std::floor(std::max(log2Abs(c.re), log2Abs(c.im))));
+    return std::atan2(scaledDouble(c.im, s), scaledDouble(c.re, s));
+}
+
 // A hull edge from i to j holds j - i roots on a circle of radius
 // (|a_i| / |a_j|)^(1/(j - i)); each circle turns by its own offset so that
 // circles of equal radius do not line up.
@@ -33,12 +39,19 @@ std::vector<std::pair<double, double>> startCircles(Poly const& p) {
         }
         hull.push_back(t);
     }
+    // A sparse binomial a_j x^j + a_i x^i has its roots on its one circle, at
+    // the angles (arg(-a_i / a_j) + 2 pi t) / (j - i): there the starts are the
+    // roots to the doubles' precision, and stage 1 has nothing left to do.
+    bool const binomial = p.sparse && p.terms.size() == 2;
     std::vector<std::pair<double, double>> starts;  // (log2 radius, angle)
     for (std::size_t e = 0; e + 1 < hull.size(); ++e) {
         i32 const i = p.terms[hull[e]], j = p.terms[hull[e + 1]];
         double const lr = (p.logAbs[hull[e]] - p.logAbs[hull[e + 1]]) / (j - i);
-        for (i32 t = 0; t < j - i; ++t)
-            starts.emplace_back(lr, 2 * std::numbers::pi * t / (j - i) + 0.7 * double(e) + 0.4);
+        double const onRoots = binomial ? (argument(p.a[i]) - argument(p.a[j]) + std::numbers::pi) / (j - i) : 0;
+        for (i32 t = 0; t < j - i; ++t) {
+            double const angle = 2 * std::numbers::pi * t / (j - i);
+            starts.emplace_back(lr, binomial ? angle + onRoots : angle + 0.7 * double(e) + 0.4);
+        }
     }
     return starts;
 }
@@ -73,6 +86,61 @@ bool doubleCorrection(std::vector<dcomplex> const& b, i64 e, dcomplex y, dcomple
     if (av <= 4.0 * double(n + 1) * unitRoundoff * mu) return true;
     // p'/p = x (n - x R'/R) at x = 1/y for the reversed R.
     N = reversed ? v / (x * (double(n) * v - x * d)) : v / d;
+    return !std::isfinite(N.real()) || !std::isfinite(N.imag());
+}
+
+// x^g for g >= 0, by squaring.
+dcomplex powerOf(dcomplex x, i32 g) {
+    dcomplex r = 1;
+    while (g > 0) {
+        if (g & 1) r *= x;
+        g >>= 1;
+        if (g > 0) x *= x;
+    }
+    return r;
+}
+
+// doubleCorrection for a sparse polynomial (nonzero b_k at the ascending
+// `terms` only): a gap of g is bridged by x^g, with D = x R'(x) carried as
+// D <- (D + g v) x^g, so that no gap needs x^(g-1) too. Each x^g errs by at
+// most (g - 1) sqrt(5) u relative, so the rounding stays below
+// (sqrt(5) n + 2 terms) u mu with mu = sum |b_k| |x|^k, within the bounds
+// doubleCorrection takes from its own mu.
+bool sparseDoubleCorrection(std::vector<dcomplex> const& b, std::vector<i32> const& terms, i64 e, dcomplex y,
+                            dcomplex& N, double& lv) {
+    i32 const n = i32(b.size()) - 1;
+    std::size_t const count = terms.size();
+    double const ay = std::sqrt(std::norm(y));
+    bool const reversed = ay > 1;
+    dcomplex const x = reversed ? recip(y) : y;
+    double const ax = std::sqrt(std::norm(x));
+    // The t-th term from the top of the polynomial evaluated (reversed or not).
+    auto index = [&](std::size_t t) { return std::size_t(terms[reversed ? t : count - 1 - t]); };
+    auto exponent = [&](std::size_t t) { return reversed ? n - i32(index(t)) : i32(index(t)); };
+    auto absSum = [](dcomplex c) { return std::abs(c.real()) + std::abs(c.imag()); };
+    dcomplex v = b[index(0)], D = 0;
+    double mu = absSum(v);
+    i32 prev = exponent(0);
+    for (std::size_t t = 1; prev > 0; ++t) {
+        bool const more = t < count;
+        i32 const k = more ? exponent(t) : 0;
+        i32 const g = prev - k;
+        dcomplex const xg = powerOf(x, g);
+        D = (D + double(g) * v) * xg;
+        v *= xg;
+        mu *= std::pow(ax, double(g));
+        if (more) {
+            v += b[index(t)];
+            mu += absSum(b[index(t)]);
+        }
+        prev = k;
+    }
+    double const av = std::abs(v);
+    double const bound = 8.0 * double(n + 2) * unitRoundoff * mu;
+    lv = std::log2(av + bound) + double(e) + (reversed ? double(n) * std::log2(ay) : 0.0);
+    if (av <= 4.0 * double(n + 1) * unitRoundoff * mu) return true;
+    // p/p' = x v / D; for the reversed R, v / (x (n v - D)).
+    N = reversed ? v / (x * (double(n) * v - D)) : x * v / D;
     return !std::isfinite(N.real()) || !std::isfinite(N.imag());
 }
 
@@ -163,11 +231,14 @@ bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<do
 
     std::size_t const n = y.size();
     std::vector<char> frozen(n, 0);
-    auto correct = [&](std::size_t i, dcomplex& N) { return doubleCorrection(b, e, y[i], N, log2Value[i]); };
+    auto correct = [&](std::size_t i, dcomplex& N) {
+        return p.sparse ? sparseDoubleCorrection(b, p.terms, e, y[i], N, log2Value[i])
+                        : doubleCorrection(b, e, y[i], N, log2Value[i]);
+    };
     aberthSweeps(y, frozen, doubleSweeps, correct, recip);
     dcomplex N;
     for (std::size_t i = 0; i < n; ++i)
-        if (!frozen[i]) doubleCorrection(b, e, y[i], N, log2Value[i]);
+        if (!frozen[i]) correct(i, N);
     return true;
 }
 

@@ -97,11 +97,14 @@ Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex 
         return doubleDistance(scaled, i, j, dist, eps) && dist * (1 - 1.5 * eps) > 0 &&
                std::log2(dist * (1 - 1.5 * eps)) + double(scaled.s) - log2Slack > log2Sum(d.lr[i], d.lr[j]);
     };
+    // Pairs beyond pairReach are apart; the components do not depend on the
+    // order in which pairs are joined.
     Components parts(count);
-    for (std::size_t i = 0; i < count; ++i)
-        for (std::size_t j = i + 1; j < count; ++j)
-            if (parts.find(i) != parts.find(j) && !apart(i, j) && meet(roots[i], roots[j], d.lr[i], d.lr[j]))
-                parts.join(i, j);
+    visitNearPairs(scaled, pairReach(scaled, d.lr), [&](std::size_t i, std::size_t j) {
+        if (parts.find(i) != parts.find(j) && !apart(i, j) && meet(roots[i], roots[j], d.lr[i], d.lr[j]))
+            parts.join(i, j);
+        return true;
+    });
     std::vector<std::vector<std::size_t>> byRoot(count);
     for (std::size_t i = 0; i < count; ++i) byRoot[parts.find(i)].push_back(i);
     for (auto& m : byRoot)

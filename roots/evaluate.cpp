@@ -46,14 +46,16 @@ void evaluateSparse(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* 
         bool const more = t > 0;  // a nonzero coefficient below prev
         i32 const k = more ? p.terms[--t] : 0;
         i32 const g = prev - k;
-        power(zg1, z, g - 1);
-        mul(zg, zg1, z);
         if (d) {
+            power(zg1, z, g - 1);
+            mul(zg, zg1, z);
             mul(*d, *d, zg);
             equate(gf, g);
             mul(w, v, zg1);
             mul(w, w, gf);
             add(*d, *d, w);
+        } else {
+            power(zg, z, g);  // the value alone needs no z^(g-1)
         }
         mul(v, v, zg);
         if (more) add(v, v, p.a[k]);
@@ -66,6 +68,45 @@ void evaluateSparse(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* 
 void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d) {
     if (p.sparse) return evaluateSparse(p, z, v, d);
     horner(p.a, p.n, z, v, d);
+}
+
+bool newtonStep(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex& step, double& log2Derivative) {
+    thread_local fpComplex d;  // per thread: its storage is reused from one step to the next
+    if (!p.sparse || !z) {
+        evaluate(p, z, v, &d);
+        log2Derivative = log2Abs(d);
+        if (!v || !d) return false;
+        div(step, v, d);
+        return true;
+    }
+    // With v = sum a_i z^(i-k) over the terms down to k and d = z (d/dz) of
+    // it, a gap of g gives d <- (d + g v) z^g: one power a gap, where p'
+    // itself needs z^(g-1) beside z^g. The step is then z v / d.
+    fpComplex zg;
+    fp gf;
+    v = p.a[p.n];
+    equate(d, 0.0, 0.0);
+    i32 prev = p.n;
+    std::size_t t = p.terms.size();
+    if (t > 0 && p.terms[t - 1] == p.n) --t;
+    while (prev > 0) {
+        bool const more = t > 0;
+        i32 const k = more ? p.terms[--t] : 0;
+        i32 const g = prev - k;
+        power(zg, z, g);
+        equate(gf, g);
+        mul(step, v, gf);
+        add(d, d, step);
+        mul(d, d, zg);
+        mul(v, v, zg);
+        if (more) add(v, v, p.a[k]);
+        prev = k;
+    }
+    log2Derivative = log2Abs(d) - log2Abs(z);
+    if (!v || !d) return false;
+    mul(step, v, z);
+    div(step, step, d);
+    return true;
 }
 
 }  // namespace korvel::detail

@@ -24,13 +24,14 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     // good to all T bits.
     double const logEps = -(8.0 * target + 2) * std::log2(10.0);
     double const round = log2RoundingFactor(p.n, T);
-    fpComplex v, d, step;
+    fpComplex v, step;
+    double ld = 0;  // log2 |p'(z)|
     out.log2Step = -std::numeric_limits<double>::infinity();
-    // The disk is about z, where v = p(z) and d = p'(z) were just formed at blockPrec.
+    // The disk is about z, where v = p(z) and log2 |p'(z)| were just formed at blockPrec.
     auto centerAt = [&](double lz, double mag) {
         out.center = z;
         out.log2Value = log2ValueBound(v, mag + round);
-        out.log2Condition = mag - log2Abs(d) - lz;
+        out.log2Condition = mag - ld - lz;
         out.log2Step = -std::numeric_limits<double>::infinity();
     };
     bool centered = false;
@@ -43,15 +44,14 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
         while (c > 2 * (bits - 8) && c > 96) c = c / 2 + 8;
         i32 const words = c >= T ? target : std::min(target, wordsFor(c));
         ScopedBlockPrec precision(words);
-        evaluate(p, z, v, &d);
+        bool const moves = newtonStep(p, z, v, step, ld);
         double const lz = log2Abs(z), mag = log2Magnitude(p, lz);
         if (words == target) {
             ++atTarget;
             centerAt(lz, mag);
             centered = true;
         }
-        if (!v || !d) break;  // an exact root, or a stationary point
-        div(step, v, d);
+        if (!moves) break;  // an exact root, or a stationary point
         sub(z, z, step);
         double const moved = lz - log2Abs(step);
         bits = std::min(bitsOf(words) - 4, 2 * moved);
@@ -63,7 +63,7 @@ void refine(Poly const& p, fpComplex& z, double bits, Refined& out) {
     }
     if (centered) return;
     // The steps ran out: the disk is about z itself.
-    evaluate(p, z, v, &d);
+    (void)newtonStep(p, z, v, step, ld);
     double const lz = log2Abs(z);
     centerAt(lz, log2Magnitude(p, lz));
 }

@@ -184,6 +184,9 @@ void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule
 // (roots/horner.h), or its sparse form by powers when p.sparse.
 void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d);
+// v = p(z), log2 |p'(z)| and, unless v or p'(z) is 0 (false), Newton's step
+// v / p'(z): for a sparse p from z p'(z), whose gaps need z^g alone.
+bool newtonStep(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex& step, double& log2Derivative);
 
 // ---- stage 2 ---------------------------------------------------------------------------
 // Where the last evaluation at blockPrec of a refinement was: its point, log2
@@ -210,8 +213,36 @@ Scaled scale(std::vector<fpComplex> const& z);
 // carry it to about 20 bits; else false.
 bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, double& eps);
 
+// The pairs of points near one another: every pair (i < j) of points scaled as
+// in r whose real parts differ by at most `reach` goes to visit(i, j), until
+// one returns false (then false). Sorted by real part, so that points spread
+// over the plane cost O(n log n) and not n^2.
+template <class Visit>
+bool visitNearPairs(Scaled const& r, double reach, Visit visit) {
+    std::size_t const n = r.w.size();
+    std::vector<std::size_t> byReal(n);
+    for (std::size_t i = 0; i < n; ++i) byReal[i] = i;
+    std::sort(byReal.begin(), byReal.end(),
+              [&](std::size_t i, std::size_t j) { return r.w[i].real() < r.w[j].real(); });
+    for (std::size_t a = 0; a < n; ++a)
+        for (std::size_t b = a + 1; b < n; ++b) {
+            std::size_t const i = byReal[a], j = byReal[b];
+            if (r.w[j].real() - r.w[i].real() > reach) break;
+            if (!visit(std::min(i, j), std::max(i, j))) return false;
+        }
+    return true;
+}
+// The reach (scaled as in r) beyond which the real parts alone, less the
+// doubles' conversion errors (or 2^-990 for a double that underflowed), put
+// two points further apart than twice the largest radius 2^log2Radius, with
+// room for every bound of a distance taken here; infinite for an unknown radius.
+double pairReach(Scaled const& r, std::vector<double> const& log2Radius);
+
 // log2 of the inclusion radius n |p(z_i)| / |a_n prod_{j != i} (z_i - z_j)| of
-// every z_i, from log2 bounds on |p(z_i)|, as upper bounds.
+// every z_i, from log2 bounds on |p(z_i)|, as upper bounds; for a sparse p of
+// high degree, Newton's n |p(z_i)| / |p'(z_i)| instead where those disks are
+// disjoint (each holds a root, so each holds exactly one, and any m of them
+// hold m), one evaluation a root in place of n products.
 void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
                std::vector<double>& log2Radius);
 // True when the disks about z of radii 2^log2Radius are pairwise disjoint.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/mpc_bridge.h"
 #include "roots/search.h"
 #include "roots/wide.h"
 #include "roots_support.h"
@@ -110,6 +111,67 @@ TEST(StagedSearch, CertifiedDisksHoldTheRoots) {
         ++checked;
     }
     EXPECT_GE(checked, 5) << "most cases have disjoint disks to check";
+}
+
+// x^n - a by powers over its zero coefficients, from starts on its roots: every
+// certified disk holds its own one of the exact roots a^(1/n) e^(2 pi i k / n)
+// (from MPC at four times the precision), and vouches for `vouched` figures:
+// all those carried, less the rounding bound's n^2 at degree 5000.
+TEST(StagedSearch, BinomialDisksHoldTheExactRoots) {
+    struct Binomial {
+        unsigned n;
+        fpComplex a;
+        int figures, vouched;
+    } const cases[] = {
+        {16, fpComplex(1.0), 1000, 1000},
+        {64, fpComplex(-1.0), 1000, 1000},
+        {5, fpComplex("1e30"), 1000, 1000},
+        {40, fpComplex(3.0, 4.0), 64, 64},
+        {100, fpComplex(2.0), 256, 256},
+        {1000, fpComplex(0.0, -0.5), 32, 32},
+        {5000, fpComplex(-2.0, 1.0), 20, 12},  // Newton's disks, beyond the degree of pairwise products
+    };
+    for (auto const& c : cases) {
+        std::string const what = "x^" + std::to_string(c.n) + " - " + toString(c.a, 6) + " at " +
+                                 std::to_string(c.figures);
+        std::vector<fpComplex> coefficients(c.n + 1);
+        coefficients[0] = -c.a;
+        coefficients[c.n] = 1.0;
+        RootSearchRecord record;
+        auto const found = solve(coefficients, c.figures, false, RootSearch::staged, &record);
+        ASSERT_TRUE(found.ok && record.isolated) << what;
+        EXPECT_EQ(record.ran, RootSearch::staged) << what;
+        mpfr_prec_t const bits = 4 * 32 * (wordsForFigures(c.figures) + 2);
+        testing::Mpc principal(bits), unity(bits), root(bits), z(bits);
+        testing::Mpfr inverse(bits), gap(bits), radius(bits), figure(bits);
+        testing::toMpc(principal, c.a);
+        mpfr_set_ui(inverse, c.n, MPFR_RNDN);
+        mpfr_ui_div(inverse, 1, inverse, MPFR_RNDN);
+        mpc_pow_fr(principal, principal, inverse, MPC_RNDNN);
+        std::vector<char> taken(c.n, 0);
+        for (std::size_t k = 0; k < found.roots.size(); ++k) {
+            testing::toMpc(z, found.roots[k]);
+            // The exact root nearest z: its index from the angle of z / a^(1/n).
+            mpc_div(root, z, principal, MPC_RNDNN);
+            mpc_arg(gap, root, MPFR_RNDN);
+            double const turn = mpfr_get_d(gap, MPFR_RNDN) / (2 * std::numbers::pi);
+            unsigned const j = unsigned(std::lround(turn * c.n + c.n)) % c.n;
+            EXPECT_FALSE(taken[j]) << what << ": root " << k;
+            taken[j] = 1;
+            mpc_rootofunity(unity, c.n, j, MPC_RNDNN);
+            mpc_mul(root, principal, unity, MPC_RNDNN);
+            mpc_sub(root, z, root, MPC_RNDNN);
+            mpc_abs(gap, root, MPFR_RNDU);
+            testing::toMpfr(radius, record.radii[k]);
+            EXPECT_LE(mpfr_cmp(gap, radius), 0) << what << ": root " << k;
+            // radius <= 10^-vouched |z|
+            mpc_abs(figure, z, MPFR_RNDD);
+            mpfr_log2(figure, figure, MPFR_RNDD);
+            mpfr_log2(radius, radius, MPFR_RNDU);
+            EXPECT_LE(mpfr_get_d(radius, MPFR_RNDU), mpfr_get_d(figure, MPFR_RNDD) - c.vouched * std::log2(10.0))
+                << what << ": root " << k;
+        }
+    }
 }
 
 TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
