@@ -149,38 +149,41 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     std::vector<fpComplex> copy(coefficients, coefficients + n + 1);
     fpComplex* work = copy.data();
 
-    // Roots far from modulus 1: scale x by R = |a_low / a_n|^(1/(n - low)), the
-    // geometric mean of the moduli of the non-zero roots (a_low the lowest
-    // non-zero coefficient), so that they come near the unit circle, where the
-    // fixed start of the iteration is. Without it tiny roots are approached by a
-    // constant factor a step and never reached before the cap.
-    int low = 0;
-    while (!work[low]) ++low;
-    bool scaled = false;
-    fp R;
-    // log2 1e20 is 66.4: a ratio whose log2 estimate lies well inside +-60 needs
-    // no moduli (two square roots) to tell that it is not scaled.
-    if (low < n && std::abs(detail::log2Abs(work[low]) - detail::log2Abs(work[n])) > 60) {
-        fp s = abs(work[low]);
-        fp const lead = abs(work[n]);
-        if (lead != 1.0) (void)div(s, s, lead);  // a[n] != 0
-        scaled = s > fp(1e20) || s < fp(1e-20);
-        if (scaled) (void)pow(R, s, 1.0 / (n - low));  // s > 0: a[low] != 0
-    }
-    if (scaled) {
-        fp const b = 1.0 / R;
-        fp d = b;
-        for (int i = n - 1; i >= 0; --i) {
-            mul(work[i], d, work[i]);
-            mul(d, b, d);
-        }
-    }
     if (record) *record = RootSearchRecord{search, 0, 0, false, {}};
     std::vector<bool> capped(std::size_t(n), false);
-    bool const found = (search == RootSearch::staged && stagedSearch(roots, work, n, record)) ||
-                       extractRoots(roots, work, n, capped);
-    if (scaled)
-        for (int k = 0; k < n; ++k) mul(roots[k], R, roots[k]);
+    // The staged search starts from the Newton polygon, at any scale.
+    bool found = search == RootSearch::staged && stagedSearch(roots, work, n, record);
+    if (!found) {
+        // Roots far from modulus 1: scale x by R = |a_low / a_n|^(1/(n - low)), the
+        // geometric mean of the moduli of the non-zero roots (a_low the lowest
+        // non-zero coefficient), so that they come near the unit circle, where the
+        // fixed start of the iteration is. Without it tiny roots are approached by a
+        // constant factor a step and never reached before the cap.
+        int low = 0;
+        while (!work[low]) ++low;
+        bool scaled = false;
+        fp R;
+        // log2 1e20 is 66.4: a ratio whose log2 estimate lies well inside +-60 needs
+        // no moduli (two square roots) to tell that it is not scaled.
+        if (low < n && std::abs(detail::log2Abs(work[low]) - detail::log2Abs(work[n])) > 60) {
+            fp s = abs(work[low]);
+            fp const lead = abs(work[n]);
+            if (lead != 1.0) (void)div(s, s, lead);  // a[n] != 0
+            scaled = s > fp(1e20) || s < fp(1e-20);
+            if (scaled) (void)pow(R, s, 1.0 / (n - low));  // s > 0: a[low] != 0
+        }
+        if (scaled) {
+            fp const b = 1.0 / R;
+            fp d = b;
+            for (int i = n - 1; i >= 0; --i) {
+                mul(work[i], d, work[i]);
+                mul(d, b, d);
+            }
+        }
+        found = extractRoots(roots, work, n, capped);
+        if (scaled)
+            for (int k = 0; k < n; ++k) mul(roots[k], R, roots[k]);
+    }
     if (!found || detail::searchCancelled()) return false;
     for (int k = 0; k < n; ++k)
         if (capped[std::size_t(k)] && !confirmed(coefficients, n, roots[k], confirmFigures)) return false;
