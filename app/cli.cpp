@@ -72,6 +72,7 @@ coefficients, to the precision you choose.
   -e TEXT        the polynomial given on the command line
   FILE           read the polynomial from FILE ("-" or none: standard input)
   --help         show this text
+  --version      show the version
 
 Many polynomials at once:
   --batch        every non-empty line of FILE (or standard input) is one
@@ -94,7 +95,6 @@ Many polynomials at once:
                  its size in pixels (default 800x800)
   --density-window RE0,RE1,IM0,IM1
                  the part of the plane it shows (default: fitted to the roots)
-  --version      show the version
 
 The polynomial is written in x-notation, such as 3x^2-x+(1,2) or 2 + (3-2i)x - x^2,
 its terms in any order, or as a list of coefficients, one per line from the
