@@ -367,14 +367,9 @@ private:
 };
 
 std::vector<std::complex<double>> asDoubles(std::vector<FoundRoot> const& roots) {
-    auto part = [](fp const& x) {
-        i64 e = 0;
-        double const m = toDouble(x, e);
-        return e > 4096 ? m * HUGE_VAL : std::ldexp(m, int(std::max<i64>(e, -4096)));
-    };
     std::vector<std::complex<double>> out;
     out.reserve(roots.size());
-    for (auto const& r : roots) out.emplace_back(part(r.root.re), part(r.root.im));
+    for (auto const& r : roots) out.emplace_back(toDouble(r.root.re), toDouble(r.root.im));
     return out;
 }
 

@@ -1,6 +1,7 @@
 // Reading decimal text and doubles.
 #include <bit>
 #include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -430,6 +431,13 @@ double toDouble(fp const& x, i64& exponent) {
     }
     double const v = double(kept) * 0x1p-53;  // exact: kept < 2^53
     return m.size < 0 ? -v : v;
+}
+
+double toDouble(fp const& x) {
+    i64 e = 0;
+    double const m = toDouble(x, e);
+    // Beyond 2^+-4096 every double is infinite or 0 already: ldexp takes an int.
+    return std::ldexp(m, int(std::clamp<i64>(e, -4096, 4096)));
 }
 
 }  // namespace korvel

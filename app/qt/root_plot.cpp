@@ -33,20 +33,6 @@ constexpr double wheelBase = 1.0015, keyZoom = 1.1972;
 // places are still told apart by doubles.
 constexpr double finestPixel = 0x1p-44;
 
-// x to about 64 bits from the top words of its mantissa, enough to draw it;
-// NaN beyond the range of doubles.
-double toDouble(fp const& x) {
-    i32 const len = x.mantissa.size < 0 ? -x.mantissa.size : x.mantissa.size;
-    if (len == 0) return 0;
-    i32 const low = std::max(len - 3, 0);
-    double m = 0;
-    for (i32 i = len - 1; i >= low; --i) m = m * 4294967296.0 + double(x.mantissa.words[i]);
-    double const v = std::ldexp(m, int(std::clamp<i64>(i64(x.exponent) + 32 * i64(low), -4000, 4000)));
-    if (!std::isfinite(v)) return std::numeric_limits<double>::quiet_NaN();
-    return x.mantissa.size < 0 ? -v : v;
-}
-
-
 }  // namespace
 
 RootPlot::RootPlot(QWidget* parent) : QWidget(parent), marks_{markImage(false), markImage(true)} {
@@ -66,7 +52,8 @@ void RootPlot::setResult(std::shared_ptr<SearchResult const> result) {
         points_.emplace_back(toDouble(r.root.re), toDouble(r.root.im));
         // With certification off no figure is vouched for, however small the disk.
         uncertain_.push_back(!result_->options.certify || r.certainFigures < result_->options.shownFigures);
-        radii_.push_back(r.radius ? toDouble(*r.radius) : -1.0);
+        double const radius = r.radius ? toDouble(*r.radius) : -1.0;
+        radii_.push_back(std::isfinite(radius) ? radius : -1.0);  // beyond doubles: not drawn
     }
     highlighted_ = -1;
     fit();

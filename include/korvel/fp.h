@@ -294,6 +294,9 @@ bool isItEven(fp const& x);              // for integer values
 // nearest double (ties to even): exact up to that rounding, a relative 2^-53,
 // for every fp exponent, since the exponent stands apart. 0 (exponent 0) for 0.
 double toDouble(fp const& x, i64& exponent);
+// x as a double: toDouble's m scaled by 2^exponent; +-inf beyond the range of
+// doubles, and below it a subnormal (rounded a second time) or 0.
+double toDouble(fp const& x);
 
 template <MachineInteger T>
 void equate(fp& r, T n) {

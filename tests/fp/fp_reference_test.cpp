@@ -2,6 +2,7 @@
 // error that each algorithm allows.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "../support/mp_bridge.h"
@@ -210,7 +211,8 @@ TEST(FpReference, NormalizeRoundsToNearestTiesAway) {
 }
 
 // toDouble rounds the whole mantissa once to nearest, ties to even, as MPFR's
-// mpfr_get_d_2exp does; exact ties and ties with a far sticky bit included.
+// mpfr_get_d_2exp does; exact ties and ties with a far sticky bit included;
+// scaled, it is that double, or infinite beyond the doubles' range.
 TEST(FpReference, ToDoubleRoundsOnceToNearestEven) {
     RandomWords rng(seed + 3);
     SCOPED_TRACE("seed " + std::to_string(seed + 3));
@@ -229,6 +231,12 @@ TEST(FpReference, ToDoubleRoundsOnceToNearestEven) {
         }
         EXPECT_EQ(got, expected) << show(x);
         EXPECT_EQ(e, i64(want)) << show(x);
+        // The one-argument form: the same double where doubles are normal, infinite beyond.
+        if (e > 1024) {
+            EXPECT_TRUE(std::isinf(toDouble(x))) << show(x);
+        } else if (e >= -1021) {
+            EXPECT_EQ(toDouble(x), std::ldexp(expected, int(want))) << show(x);
+        }
     }
 }
 
