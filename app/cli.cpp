@@ -391,25 +391,9 @@ bool search(korvel::Korvel& controller) {
     return found;
 }
 
-// The settings every line of a batch runs with, from the fields as the
-// controller reads them; 0 or the exit status of a refusal.
-int batchOptions(Options& o) {
-    korvel::SnapshotWindow const& w = o.window;
-    int const carried = w.internal > 0 ? w.internal : korvel::defaultInternalFigures;
-    int const shown = w.external > 0 ? w.external : korvel::defaultExternalFigures;
-    if (shown > carried) return fail(korvel::precisionMessage, 1);
-    if (carried > korvel::maxFigures) return fail(korvel::tooManyFiguresMessage, 1);
-    korvel::RootOptions& options = o.settings.options;
-    options.shownFigures = shown;
-    options.carriedFigures = carried;
-    options.cleanUp = w.row == 0;
-    options.certify = w.certify;
-    options.search = w.fullPrecision ? korvel::RootSearch::fullPrecision : korvel::RootSearch::staged;
-    return 0;
-}
-
+// korvel-cli --batch: every line at the settings the options ask for; the exit status.
 int runBatch(Options& o) {
-    if (int const status = batchOptions(o); status != 0) return status;
+    if (char const* refusal = korvel::rootOptionsOf(o.window, o.settings.options)) return fail(refusal, 1);
     o.settings.jobs = o.jobs > 0 ? o.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
     std::ifstream file;
     std::istream* in = &std::cin;

@@ -21,6 +21,27 @@ double processorSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
 
 }  // namespace
 
+char const* rootOptionsOf(KorvelWindow& window, RootOptions& options) {
+    int carried = window.internalFigures();
+    if (carried <= 0) {
+        window.setInternalFigures(defaultInternalFigures);
+        carried = defaultInternalFigures;
+    }
+    int shown = window.externalFigures();
+    if (shown <= 0) {
+        window.setExternalFigures(defaultExternalFigures);
+        shown = defaultExternalFigures;
+    }
+    if (shown > carried) return precisionMessage;
+    if (carried > maxFigures) return tooManyFiguresMessage;
+    options.shownFigures = shown;
+    options.carriedFigures = carried;
+    options.cleanUp = window.selectedRow() == 0;
+    options.search = window.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
+    options.certify = window.certifyFigures();
+    return nullptr;
+}
+
 SearchResult searchResult(RootReport&& report, RootOptions const& options, double seconds) {
     SearchResult result;
     result.coefficients = std::move(report.coefficients);
@@ -52,19 +73,9 @@ bool Korvel::run() {
     window_.setStatusText("");
     window_.setReadingText("");
 
-    bool const snapToAxes = window_.selectedRow() == 0;
-    int intDigits = window_.internalFigures();
-    if (intDigits <= 0) {
-        window_.setInternalFigures(defaultInternalFigures);
-        intDigits = defaultInternalFigures;
-    }
-    int extDigits = window_.externalFigures();
-    if (extDigits <= 0) {
-        window_.setExternalFigures(defaultExternalFigures);
-        extDigits = defaultExternalFigures;
-    }
-    if (extDigits > intDigits) return fail(precisionMessage);
-    if (intDigits > maxFigures) return fail(tooManyFiguresMessage);
+    RootOptions options;
+    if (char const* refusal = rootOptionsOf(window_, options)) return fail(refusal);
+    int const intDigits = options.carriedFigures;
 
     std::string const text = window_.inputText();
     if (text.empty()) return fail(entryMessage);
@@ -91,12 +102,6 @@ bool Korvel::run() {
     std::string const& ignored = reading.ignored;
     window_.setReadingText(readingText(ignored, coefficients));
 
-    RootOptions options;
-    options.shownFigures = extDigits;
-    options.carriedFigures = intDigits;
-    options.cleanUp = snapToAxes;
-    options.search = window_.fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
-    options.certify = window_.certifyFigures();
     options.progress = progress_;
     double const start = processorSeconds();
     RootReport report = findRoots(*reading.polynomial, options, stop_);

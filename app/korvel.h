@@ -14,6 +14,12 @@ namespace korvel {
 inline constexpr int defaultInternalFigures = 64;
 inline constexpr int defaultExternalFigures = 16;
 
+// The search settings the window's fields ask for. A figures field that is
+// empty or not positive gets its default, written back into the window.
+// nullptr, or the message of settings no search can run with
+// (precisionMessage, tooManyFiguresMessage).
+char const* rootOptionsOf(KorvelWindow& window, RootOptions& options);
+
 class Korvel {
 public:
     explicit Korvel(KorvelWindow& window) : window_(window) {}

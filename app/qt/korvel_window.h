@@ -31,6 +31,10 @@ class RootPlot;
 // Asks the width and height of a saved plot, size first; empty when cancelled.
 QSize askPlotSize(QWidget* parent, QSize size);
 
+// A failed search's message (done.output) in the window's words: the fields by
+// their labels.
+std::string windowMessage(SnapshotWindow const& done);
+
 class KorvelMainWindow : public QMainWindow, public KorvelWindow {
 public:
     explicit KorvelMainWindow(QWidget* parent = nullptr);

@@ -39,14 +39,11 @@ bool KorvelMainWindow::openBatch(QString const& path, QString* why) {
     if (!figuresFieldReady(TextFieldSFext, "Figures shown") || !figuresFieldReady(TextFieldSFint, "Figures carried"))
         return refuse("The figures fields hold no whole number from 1 to 100000");
     BatchSettings settings;
-    RootOptions& o = settings.options;
-    o.carriedFigures = internalFigures() > 0 ? internalFigures() : defaultInternalFigures;
-    o.shownFigures = externalFigures() > 0 ? externalFigures() : defaultExternalFigures;
-    if (o.shownFigures > o.carriedFigures)
-        return refuse(QString("Figures carried (%1) must be at least figures shown (%2)").arg(o.carriedFigures).arg(o.shownFigures));
-    o.cleanUp = selectedRow() == 0;
-    o.certify = certifyFigures();
-    o.search = fullPrecisionSearch() ? RootSearch::fullPrecision : RootSearch::staged;
+    SnapshotWindow fields = snapshot();
+    if (char const* refusal = rootOptionsOf(fields, settings.options)) {
+        fields.output = refusal;
+        return refuse(QString::fromStdString(windowMessage(fields)));
+    }
     settings.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
 
     cancel_ = false;

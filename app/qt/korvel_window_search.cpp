@@ -21,7 +21,10 @@ namespace {
 // The progress is posted at most this often, and whenever a search starts or ends.
 constexpr auto progressInterval = std::chrono::milliseconds(50);
 
-// A failed search's message in the window's words: the fields by their labels.
+// Processor seconds to three figures: "0.0199 s".
+QString secondsText(double seconds) { return QString::number(seconds, 'g', 3) + " s"; }
+}  // namespace
+
 std::string windowMessage(SnapshotWindow const& done) {
     std::string const message = done.output.value_or("");
     std::string const problem = done.status.value_or("");
@@ -40,10 +43,6 @@ std::string windowMessage(SnapshotWindow const& done) {
     if (message == outOfMemoryMessage) return "Not enough memory for this search: ask for fewer figures or a lower degree";
     return message;
 }
-
-// Processor seconds to three figures: "0.0199 s".
-QString secondsText(double seconds) { return QString::number(seconds, 'g', 3) + " s"; }
-}  // namespace
 
 bool KorvelMainWindow::figuresFieldReady(QLineEdit* field, QString const& name) {
     QString text = field->text();
