@@ -294,6 +294,13 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
             if (i + 1 < argc) return std::string(argv[++i]);
             return std::nullopt;
         };
+        // arg is the option `name`, alone or as name=value.
+        auto named = [&](std::string const& name) { return arg == name || arg.rfind(name + "=", 0) == 0; };
+        // The option's value, a whole number in [low, high], into v; false when it has none such.
+        auto whole = [&](std::string const& name, auto low, auto high, auto& v) {
+            auto const text = value(name);
+            return text && wholeNumber(*text, low, high, v);
+        };
         if (arg == "--help" || arg == "-h") return writeOutput(std::string(usage) + "\n\n" + help) ? 0 : outputFailure(0);
         if (arg == "--version")
             return writeOutput(std::string("korvel-cli ") + KORVEL_VERSION + "\n") ? 0 : outputFailure(0);
@@ -309,8 +316,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
             o.radii = true;
         } else if (arg == "--json") {
             // Seen before the loop, so that usage errors are JSON too.
-        } else if (arg == "--shown" || arg.rfind("--shown=", 0) == 0 || arg == "--carried" ||
-                   arg.rfind("--carried=", 0) == 0) {
+        } else if (named("--shown") || named("--carried")) {
             bool const shown = arg.rfind("--shown", 0) == 0;
             std::string const option = shown ? "--shown" : "--carried";
             auto const v = value(option);
@@ -319,30 +325,26 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
                 return status;
         } else if (arg == "--batch") {
             o.batch = true;
-        } else if (arg == "--jobs" || arg.rfind("--jobs=", 0) == 0) {
-            auto const v = value("--jobs");
-            if (!v || !wholeNumber(*v, 1, 1024, o.jobs)) return usageError("--jobs needs a number from 1 to 1024");
-        } else if (arg == "--from" || arg.rfind("--from=", 0) == 0) {
-            auto const v = value("--from");
-            if (!v || !wholeNumber(*v, std::int64_t(1), INT64_MAX, o.settings.from))
+        } else if (named("--jobs")) {
+            if (!whole("--jobs", 1, 1024, o.jobs)) return usageError("--jobs needs a number from 1 to 1024");
+        } else if (named("--from")) {
+            if (!whole("--from", std::int64_t(1), INT64_MAX, o.settings.from))
                 return usageError("--from needs a line number from 1");
-        } else if (arg == "--first-line" || arg.rfind("--first-line=", 0) == 0) {
-            auto const v = value("--first-line");
-            if (!v || !wholeNumber(*v, std::int64_t(1), INT64_MAX / 2, o.settings.firstLine))
+        } else if (named("--first-line")) {
+            if (!whole("--first-line", std::int64_t(1), INT64_MAX / 2, o.settings.firstLine))
                 return usageError("--first-line needs a line number from 1");
-        } else if (arg == "--count" || arg.rfind("--count=", 0) == 0) {
-            auto const v = value("--count");
-            if (!v || !wholeNumber(*v, std::int64_t(0), INT64_MAX, o.settings.count))
+        } else if (named("--count")) {
+            if (!whole("--count", std::int64_t(0), INT64_MAX, o.settings.count))
                 return usageError("--count needs a number of lines");
-        } else if (arg == "--density" || arg.rfind("--density=", 0) == 0) {
+        } else if (named("--density")) {
             auto const v = value("--density");
             if (!v || v->empty()) return usageError("--density needs a file name");
             o.density = *v;
-        } else if (arg == "--density-size" || arg.rfind("--density-size=", 0) == 0) {
+        } else if (named("--density-size")) {
             auto const v = value("--density-size");
             if (!v || !pictureSize(*v, o.densityWidth, o.densityHeight))
                 return usageError("--density-size needs WxH, each from 1 to 16384");
-        } else if (arg == "--density-window" || arg.rfind("--density-window=", 0) == 0) {
+        } else if (named("--density-window")) {
             auto const v = value("--density-window");
             korvel::PlaneWindow w;
             if (!v || !planeWindow(*v, w))
