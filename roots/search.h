@@ -198,7 +198,9 @@ struct Refined {
 };
 // Newton's method from z, good to about `bits` bits, with the precision doubling
 // up to blockPrec; ends at the roundoff bound or when z is good to blockPrec.
-void refine(Poly const& p, fpComplex& z, double bits, Refined& out);
+// `lost`: the bits the root's condition costs every evaluation, which each
+// step's precision carries beside the bits it is to give.
+void refine(Poly const& p, fpComplex& z, double bits, Refined& out, double lost = 0);
 
 // ---- stage 3 ---------------------------------------------------------------------------
 // The roots as doubles scaled by 2^-s, each with a bound on its conversion error.

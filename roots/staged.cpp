@@ -60,7 +60,7 @@ bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, double bits, i3
         double const lost = r[i].log2Condition;
         {
             ScopedBlockPrec more(target + wordsFor(lost));
-            refine(p, z[i], bitsOf(target) - lost, r[i]);
+            refine(p, z[i], bitsOf(target) - lost, r[i], lost);
         }
         fpNormalize(z[i].re);
         fpNormalize(z[i].im);

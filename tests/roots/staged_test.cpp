@@ -39,6 +39,21 @@ struct Case {
     bool wideRange = false;
 };
 
+// Mandelbrot's p_k: p_0 = 1, p_{k+1} = x p_k^2 + 1, exactly. Most of its roots
+// lose more bits to their condition than doubles carry (p_7: up to 158).
+std::vector<fpComplex> mandelbrot(int k) {
+    ScopedBlockPrec exact(40);
+    std::vector<fpComplex> p{fpComplex(1.0)};
+    for (int step = 0; step < k; ++step) {
+        std::vector<fpComplex> next(2 * p.size());
+        next[0] = 1.0;
+        for (std::size_t i = 0; i < p.size(); ++i)
+            for (std::size_t j = 0; j < p.size(); ++j) next[i + j + 1] += p[i] * p[j];
+        p = std::move(next);
+    }
+    return p;
+}
+
 std::vector<Case> hardCases() {
     std::vector<std::pair<double, double>> circle;
     for (int k = 0; k < 24; ++k) {
@@ -61,6 +76,7 @@ std::vector<Case> hardCases() {
         {"x^60 - 1e300 x^30 + 1", sparse({{0, "1"}, {30, "-1e300"}, {60, "1"}}), 16, false, true},
         {"roots near 1e-400, 1, 1e400", sparse({{0, "-1"}, {1, "1e400"}, {2, "-1e400"}, {3, "1"}}), 32, false, true},
         {"x^20 - 1e-700 + 1e-1400 x^3", sparse({{0, "-1e-700"}, {3, "1e-1400"}, {20, "1"}}), 64, false, true},
+        {"Mandelbrot p_7", mandelbrot(7), 64},
     };
 }
 
