@@ -167,15 +167,24 @@ bool wideCorrection(std::vector<WideComplex> const& a, WideComplex const& z, Wid
     return !N.finite();
 }
 
+// The sum over j != i of 1 / (z_i - z_j) in C's own arithmetic.
+template <class C, class Recip>
+void reciprocalSum(std::vector<C> const& z, std::size_t i, C& S, Recip reciprocal) {
+    S = C(0.0);
+    for (std::size_t j = 0; j < z.size(); ++j)
+        if (j != i) S += reciprocal(z[i] - z[j]);
+}
+
 // Gauss-Seidel Aberth sweeps over whatever arithmetic C is; correct(i, N)
-// gives the Newton correction of z_i or true when z_i is to stay.
-template <class C, class Correct, class Recip>
-void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Correct correct, Recip reciprocal) {
+// gives the Newton correction of z_i or true when z_i is to stay; sum(i, S)
+// the sum of 1 / (z_i - z_j); moved(i) hears of each new z_i.
+template <class C, class Correct, class Sum, class Moved>
+void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Correct correct, Sum sum, Moved moved) {
     std::size_t const n = z.size();
     C const zero(0.0), one(1.0);
     C N, S, t;
     for (int sweep = 0; sweep < sweeps; ++sweep) {
-        bool moved = false;
+        bool any = false;
         for (std::size_t i = 0; i < n; ++i) {
             if (searchCancelled()) return;
             if (frozen[i]) continue;
@@ -183,19 +192,72 @@ void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Corr
                 frozen[i] = 1;
                 continue;
             }
-            S = zero;
-            for (std::size_t j = 0; j < n; ++j)
-                if (j != i) S += reciprocal(z[i] - z[j]);
+            sum(i, S);
             // z_i -= N / (1 - N S)
             t = N * S;
             t = one - t;
             if (t == zero) t = one;
             z[i] -= N / t;
-            moved = true;
+            moved(i);
+            any = true;
         }
-        if (!moved) break;
+        if (!any) break;
     }
 }
+
+// The reciprocal sums of the fp sweeps in doubles: Aberth's step N / (1 - N S)
+// takes an error e in S as one of about |N|^2 e, so S needs no more than the
+// doubles' precision, while N and the step stay in fp. Roots are kept as
+// doubles scaled by 2^-s (refreshed as they move); a pair whose difference
+// the doubles do not hold to 2^-30 (their conversion errors, a range the
+// scaling leaves) is summed in fp.
+class FpReciprocals {
+public:
+    explicit FpReciprocals(std::vector<fpComplex> const& z) : z_(z), r_(scale(z)) {}
+
+    void refresh(std::size_t i) {
+        dcomplex const w(scaledDouble(z_[i].re, r_.s), scaledDouble(z_[i].im, r_.s));
+        r_.w[i] = w;
+        r_.err[i] = 4 * unitRoundoff * std::abs(w);
+        r_.ok[i] = !z_[i] || std::abs(w) > 0x1p-1000;
+    }
+
+    void sum(std::size_t i, fpComplex& S) {
+        dcomplex inDoubles = 0;
+        bool inFp = false;
+        for (std::size_t j = 0; j < z_.size(); ++j) {
+            if (j == i) continue;
+            if (r_.ok[i] && r_.ok[j]) {
+                dcomplex const d = r_.w[i] - r_.w[j];
+                double const e = 0x1p30 * (r_.err[i] + r_.err[j]), m = std::norm(d);
+                if (m > e * e && m > 0x1p-1000) {
+                    inDoubles += dcomplex(d.real() / m, -d.imag() / m);
+                    continue;
+                }
+            }
+            sub(difference_, z_[i], z_[j]);
+            div(term_, one_, difference_);
+            if (inFp)
+                S += term_;
+            else
+                S = term_;
+            inFp = true;
+        }
+        // 1 / (z_i - z_j) = 2^-s / (w_i - w_j)
+        fromDouble(sumInDoubles_.re, inDoubles.real(), -r_.s);
+        fromDouble(sumInDoubles_.im, inDoubles.imag(), -r_.s);
+        if (inFp)
+            S += sumInDoubles_;
+        else
+            S = sumInDoubles_;
+    }
+
+private:
+    std::vector<fpComplex> const& z_;
+    Scaled r_;
+    fpComplex const one_{1.0};
+    fpComplex difference_, term_, sumInDoubles_;
+};
 
 }  // namespace
 
@@ -235,7 +297,9 @@ bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<do
         return p.sparse ? sparseDoubleCorrection(b, p.terms, e, y[i], N, log2Value[i])
                         : doubleCorrection(b, e, y[i], N, log2Value[i]);
     };
-    aberthSweeps(y, frozen, doubleSweeps, correct, recip);
+    aberthSweeps(
+        y, frozen, doubleSweeps, correct, [&](std::size_t i, dcomplex& S) { reciprocalSum(y, i, S, recip); },
+        [](std::size_t) {});
     dcomplex N;
     for (std::size_t i = 0; i < n; ++i)
         if (!frozen[i]) correct(i, N);
@@ -247,13 +311,16 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
     for (i32 k : p.terms) a[std::size_t(k)] = toWide(p.a[k]);
     std::vector<char> frozen(z.size(), 0);
     auto correct = [&](std::size_t i, WideComplex& N) { return wideCorrection(a, z[i], N, log2Value[i]); };
-    aberthSweeps(z, frozen, doubleSweeps, correct, [](WideComplex const& w) { return inverse(w); });
+    auto const reciprocal = [](WideComplex const& w) { return inverse(w); };
+    aberthSweeps(
+        z, frozen, doubleSweeps, correct, [&](std::size_t i, WideComplex& S) { reciprocalSum(z, i, S, reciprocal); },
+        [](std::size_t) {});
     WideComplex N;
     for (std::size_t i = 0; i < z.size(); ++i)
         if (!frozen[i]) correct(i, N);
 }
 
-void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value) {
+void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen) {
     double const bits = bitsOf(blockPrec);
     double const settle = std::log2(4.0 * (p.n + 1)) - bits, round = log2RoundingFactor(p.n, bits);
     fpComplex v, d;
@@ -265,14 +332,10 @@ void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
         div(N, v, d);
         return false;
     };
-    fpComplex const one(1.0);
-    auto reciprocal = [&one](fpComplex const& w) {
-        fpComplex r;
-        div(r, one, w);
-        return r;
-    };
-    std::vector<char> frozen(z.size(), 0);
-    aberthSweeps(z, frozen, fpSweeps, correct, reciprocal);
+    FpReciprocals reciprocals(z);
+    aberthSweeps(
+        z, frozen, fpSweeps, correct, [&](std::size_t i, fpComplex& S) { reciprocals.sum(i, S); },
+        [&](std::size_t i) { reciprocals.refresh(i); });
     fpComplex N;
     for (std::size_t i = 0; i < z.size(); ++i)
         if (!frozen[i]) correct(i, N);

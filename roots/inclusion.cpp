@@ -145,11 +145,16 @@ double pairReach(Scaled const& r, std::vector<double> const& log2Radius) {
     return (std::exp2(std::clamp(top + 1 - double(r.s), -1000.0, 2000.0)) + 2 * error) * (1 + 0x1p-10);
 }
 
-bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
+namespace {
+
+// visit(i, j, apart) for the pairs near one another (as visitNearPairs), with
+// apart true when their disks are disjoint; false when visit is.
+template <class Visit>
+bool visitDiskPairs(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius, Visit visit) {
     std::size_t const n = z.size();
     Scaled const r = scale(z);
     std::vector<WideComplex> const w = widen(z);
-    // Disjoint when every distance exceeds twice the larger radius of its pair;
+    // Disjoint when the distance exceeds twice the larger radius of the pair;
     // in doubles scaled by 2^-s, a radius below 2^-1000 counts as 2^-1000.
     std::vector<double> twice(n);
     for (std::size_t i = 0; i < n; ++i)
@@ -157,9 +162,31 @@ bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& l
     // Pairs further apart than pairReach pass every test below.
     return visitNearPairs(r, pairReach(r, log2Radius), [&](std::size_t i, std::size_t j) {
         double d = 0, eps = 0;
-        if (doubleDistance(r, i, j, d, eps)) return d * (1 - 1.5 * eps) > std::max(twice[i], twice[j]);
-        return farDistance(w, z, i, j) > std::max(log2Radius[i], log2Radius[j]) + 1;
+        bool const apart = doubleDistance(r, i, j, d, eps)
+                               ? d * (1 - 1.5 * eps) > std::max(twice[i], twice[j])
+                               : farDistance(w, z, i, j) > std::max(log2Radius[i], log2Radius[j]) + 1;
+        return visit(i, j, apart);
     });
+}
+
+}  // namespace
+
+bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
+    return visitDiskPairs(z, log2Radius, [](std::size_t, std::size_t, bool apart) { return apart; });
+}
+
+std::vector<char> apartFromPeers(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
+    // A disk far larger than another: the two do not count as peers.
+    constexpr double larger = 20;
+    std::vector<char> apart(z.size(), 1);
+    visitDiskPairs(z, log2Radius, [&](std::size_t i, std::size_t j, bool disjoint) {
+        if (disjoint) return true;
+        double const ri = log2Radius[i], rj = log2Radius[j];
+        if (!(rj > ri + larger)) apart[i] = 0;
+        if (!(ri > rj + larger)) apart[j] = 0;
+        return true;
+    });
+    return apart;
 }
 
 }  // namespace korvel::detail

@@ -177,8 +177,9 @@ bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<do
 // The same for any range of coefficients and roots, in doubles with a separate
 // exponent, on p itself.
 void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value);
-// Aberth iteration in fp at blockPrec from the approximations z.
-void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value);
+// Aberth iteration in fp at blockPrec from the approximations z, those marked
+// in `frozen` kept as they are (their log2Value too).
+void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen);
 
 // ---- evaluation (evaluate.cpp) ---------------------------------------------------------
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule
@@ -249,6 +250,9 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
                std::vector<double>& log2Radius);
 // True when the disks about z of radii 2^log2Radius are pairwise disjoint.
 bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius);
+// 1 for each disk that meets no other but those over 2^20 times larger (about
+// approximations not yet near their roots), 0 for the rest.
+std::vector<char> apartFromPeers(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius);
 // Both: the radii, and true when the disks are disjoint.
 inline bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
                            std::vector<double>& log2Radius) {

@@ -36,16 +36,16 @@ bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
     return disjointDisks(centers, lr);
 }
 
-// Stages 2 and 3 from the approximations z good to `bits` bits; true (z holding
+// Stages 2 and 3 from the approximations z[i] good to about bits[i]; true (z holding
 // the roots) when the disks are disjoint. The progress counts the refined roots
 // after `found` of n.
-bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, double bits, i32 found, i32 n) {
+bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, std::vector<double> const& bits, i32 found, i32 n) {
     std::size_t const d = z.size();
     // A refinement takes some ten evaluations, most of them at about blockPrec.
     double const work = 10.0 * double(d) * double(p.n) * double(blockPrec);
     std::vector<Refined> r(d);
     parallelFor(
-        d, threadsFor(d, work), [&](std::size_t i) { refine(p, z[i], bits, r[i]); },
+        d, threadsFor(d, work), [&](std::size_t i) { refine(p, z[i], bits[i], r[i]); },
         [&](std::size_t done) { reportProgress(found + i32(done), n); });
     if (searchCancelled()) return false;
     if (!disjointAfterSteps(p, r)) return false;
@@ -97,8 +97,6 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
 
     std::vector<fpComplex> z(d);
     std::vector<double> lv(d), lr;
-    bool isolated = false;
-    double bits = 0;
     i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(d));
     // Stage 1 in doubles at one scaling where the coefficients and the starts
     // fit, else in doubles with a separate exponent: both work to 53 bits.
@@ -112,27 +110,38 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
         aberthWide(p, w, lv);
         for (std::size_t i = 0; i < d; ++i) fromWide(z[i], w[i]);
     }
-    bits = 53;
+    double topBits = 53;                 // the precision of the last stage-1 round
+    std::vector<double> bits(d, 53);     // about what each approximation is good to
+    bool refinedApart = true;            // false once refined roots left disjoint disks
     rec.rounds = 1;
-    isolated = inclusionDisks(p, z, lv, lr);
+    bool isolated = inclusionDisks(p, z, lv, lr);
     for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;
             if (refineAndSeparate(p, refined, bits, m, n)) {
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
-                rec.stage1Bits = i32(bits);
+                rec.stage1Bits = i32(topBits);
                 rec.ran = RootSearch::staged;
                 return true;
             }
+            refinedApart = false;
         }
-        if (bits >= bitsOf(target) || searchCancelled()) break;
+        if (topBits >= bitsOf(target) || searchCancelled()) break;
         ScopedBlockPrec stage1(std::min(words, target));
-        aberthFp(p, z, lv);
+        // Only the roots whose disks meet others of their size need the
+        // precision: the rest stay where they are, and the others' iteration
+        // sees them there. Where fewer than half stand apart all iterate: the
+        // sweeps saved are few, and each root starts its refinement from here.
+        std::vector<char> keep = refinedApart ? apartFromPeers(z, lr) : std::vector<char>(d, 0);
+        if (std::size_t(std::count(keep.begin(), keep.end(), 1)) * 2 < d) std::fill(keep.begin(), keep.end(), 0);
+        aberthFp(p, z, lv, keep);
+        topBits = bitsOf(blockPrec);
+        for (std::size_t i = 0; i < d; ++i)
+            if (!keep[i]) bits[i] = topBits;
         isolated = inclusionDisks(p, z, lv, lr);
-        bits = bitsOf(blockPrec);
         ++rec.rounds;
     }
-    rec.stage1Bits = i32(bits);
+    rec.stage1Bits = i32(topBits);
     return false;
 }
 
