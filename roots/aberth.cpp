@@ -320,7 +320,7 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
         if (!frozen[i]) correct(i, N);
 }
 
-void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen) {
+bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen) {
     double const bits = bitsOf(blockPrec);
     double const settle = std::log2(4.0 * (p.n + 1)) - bits, round = log2RoundingFactor(p.n, bits);
     fpComplex v, d;
@@ -337,8 +337,10 @@ void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
         z, frozen, fpSweeps, correct, [&](std::size_t i, fpComplex& S) { reciprocals.sum(i, S); },
         [&](std::size_t i) { reciprocals.refresh(i); });
     fpComplex N;
+    bool settled = true;
     for (std::size_t i = 0; i < z.size(); ++i)
-        if (!frozen[i]) correct(i, N);
+        if (!frozen[i]) settled = correct(i, N) && settled;
+    return settled;
 }
 
 }  // namespace korvel::detail

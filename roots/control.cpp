@@ -23,6 +23,8 @@ void reportProgress(int found, int n) {
 
 int searchThreads() { return active ? std::max(active->threads, 1) : 1; }
 
+bool searchFallsBack() { return !active || active->fallBack; }
+
 RootSearchControl workerControl() {
     RootSearchControl c;
     if (active) c.cancel = active->cancel;

@@ -152,7 +152,11 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     if (record) *record = RootSearchRecord{search, 0, 0, false, {}};
     std::vector<bool> capped(std::size_t(n), false);
     // The staged search starts from the Newton polygon, at any scale.
-    bool found = search == RootSearch::staged && stagedSearch(roots, work, n, record);
+    StagedEnd const staged =
+        search == RootSearch::staged ? stagedSearch(roots, work, n, record) : StagedEnd::unsettled;
+    // Without the fallback, approximations that settled together stand as found.
+    bool found = staged == StagedEnd::found ||
+                 (staged == StagedEnd::settledTogether && !detail::searchFallsBack());
     if (!found) {
         // Roots far from modulus 1: scale x by R = |a_low / a_n|^(1/(n - low)), the
         // geometric mean of the moduli of the non-zero roots (a_low the lowest

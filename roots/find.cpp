@@ -118,9 +118,10 @@ public:
     }
 
     // The rounds, with the polynomial's coefficients at the working precision
-    // from coefficientsAt (false: they cannot be held there).
+    // from coefficientsAt (false: they cannot be held there). squareFree: the
+    // polynomial is known to have no repeated root.
     template <class CoefficientsAt>
-    RootReport rounds(CoefficientsAt const& coefficientsAt);
+    RootReport rounds(CoefficientsAt const& coefficientsAt, bool squareFree = false);
 
 private:
     RootOptions const& options_;
@@ -136,7 +137,7 @@ private:
 };
 
 template <class CoefficientsAt>
-RootReport Search::rounds(CoefficientsAt const& coefficientsAt) {
+RootReport Search::rounds(CoefficientsAt const& coefficientsAt, bool squareFree) {
     int carried = options_.carriedFigures;
     int const cap = options_.certify ? std::max(carried, std::min(maxFigures, certifyCapFactor * carried)) : carried;
     Round best;
@@ -155,6 +156,10 @@ RootReport Search::rounds(CoefficientsAt const& coefficientsAt) {
         if (n != degree) break;  // a later round keeps the last that stood
         next.coefficients.resize(std::size_t(n) + 1);
         if (total_ == 0) total_ = n;
+        // With no repeated root, disks that meet after every approximation has
+        // settled want more figures: a round that a later one follows leaves
+        // the full-precision search to the last.
+        control_.fallBack = !(squareFree && options_.certify && carried < cap);
         next.found = searchOnce(next, options_, control_);
         if (cancel_) return failure(cancelledMessage);
         // A round that fails, or leaves a root with fewer certain figures than
@@ -231,10 +236,12 @@ RootReport fromFactors(Search& search, Polynomial const& p, std::vector<detail::
     for (auto const& f : factors) {
         std::vector<fpComplex> const q = asComplex(f.factor);
         search.part(done, total);
-        RootReport r = search.rounds([&](std::vector<fpComplex>& a) {
-            a = q;
-            return true;
-        });
+        RootReport r = search.rounds(
+            [&](std::vector<fpComplex>& a) {
+                a = q;
+                return true;
+            },
+            true);
         if (!r.ok) return r;
         done += int(q.size()) - 1;
         whole.carriedUsed = std::max(whole.carriedUsed, r.carriedUsed);
@@ -289,15 +296,17 @@ RootReport findRoots(Polynomial const& p, RootOptions const& options, std::stop_
         // factors, whose roots are simple; a square-free one as it is.
         detail::GaussianPoly g;
         std::vector<detail::SquareFreeFactor> factors;
+        bool squareFree = false;
         if (p.exact() && p.degree() >= 2 && gaussianIntegers(p, g)) {
             detail::ScopedSearchControl const controlled(search.control());
             bool const split = detail::squareFreeDecomposition(g, factors);
             if (search.cancelled()) return failure(cancelledMessage);
             if (split && (factors.size() > 1 || factors[0].multiplicity > 1))
                 return fromFactors(search, p, factors, options);
+            squareFree = split;
         }
         // Each round takes the coefficients rounded correctly to its own precision.
-        return search.rounds([&](std::vector<fpComplex>& a) { return p.toComplex(a, blockPrec); });
+        return search.rounds([&](std::vector<fpComplex>& a) { return p.toComplex(a, blockPrec); }, squareFree);
     } catch (std::bad_alloc const&) {
         return failure(outOfMemoryMessage);
     }

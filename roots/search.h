@@ -41,10 +41,16 @@
 
 namespace korvel {
 
+// How the staged search ended: its result stands; or its approximations all
+// settled at the working precision with disks that still meet (a multiple
+// root, or roots too ill-conditioned for the precision), and are the roots
+// unless the search falls back (searchFallsBack); or neither (an iteration ran
+// out). Unless found, the caller runs the full-precision search if it may.
+enum class StagedEnd { found, settledTogether, unsettled };
+
 // The staged search for every root of a (degree n, a[n] != 0, not changed)
-// into roots[0 .. n): true when its result stands; false when the caller is to
-// run the full-precision search instead.
-bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
+// into roots[0 .. n).
+StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
 
 // values[k] = a(points[k]) for k < count, each by Evaluate's operations, except
 // that when most coefficients are zero their runs are bridged by powers.
@@ -115,6 +121,9 @@ bool searchCancelled();
 void reportProgress(int found, int n);
 // The threads the search on this thread may use (1 outside a search).
 int searchThreads();
+// Whether the staged search on this thread falls back to the full-precision
+// search where its approximations settle together (RootSearchControl::fallBack).
+bool searchFallsBack();
 // The control for the other threads that share the work of the search on
 // this thread: its cancel flag, no progress, one thread each.
 RootSearchControl workerControl();
@@ -178,8 +187,9 @@ bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<do
 // exponent, on p itself.
 void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value);
 // Aberth iteration in fp at blockPrec from the approximations z, those marked
-// in `frozen` kept as they are (their log2Value too).
-void aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen);
+// in `frozen` kept as they are (their log2Value too); true when every other
+// one settled (|p| there within the evaluation's rounding).
+bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen);
 
 // ---- evaluation (evaluate.cpp) ---------------------------------------------------------
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule

@@ -77,19 +77,19 @@ bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, std::vector<dou
 
 }  // namespace
 
-bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record) {
+StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record) {
     RootSearchRecord local;
     RootSearchRecord& rec = record ? *record : local;
     rec.rounds = 0;
     rec.ran = RootSearch::fullPrecision;  // until the staged result stands
-    if (n < 1 || !a[n]) return false;
+    if (n < 1 || !a[n]) return StagedEnd::unsettled;
     reportProgress(0, n);
     // Roots at the origin are exact; the rest are those of a / x^m.
     i32 m = 0;
     while (!a[m]) equate(roots[m++], 0.0, 0.0);
     if (m == n) {
         rec.ran = RootSearch::staged;
-        return true;
+        return StagedEnd::found;
     }
     Poly const p = makePoly(a + m, n - m);
     std::size_t const d = std::size_t(n - m);
@@ -113,6 +113,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
     double topBits = 53;                 // the precision of the last stage-1 round
     std::vector<double> bits(d, 53);     // about what each approximation is good to
     bool refinedApart = true;            // false once refined roots left disjoint disks
+    bool settled = false;                // every root of the last fp round settled
     rec.rounds = 1;
     bool isolated = inclusionDisks(p, z, lv, lr);
     for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
@@ -122,7 +123,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
                 rec.stage1Bits = i32(topBits);
                 rec.ran = RootSearch::staged;
-                return true;
+                return StagedEnd::found;
             }
             refinedApart = false;
         }
@@ -134,7 +135,7 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
         // sweeps saved are few, and each root starts its refinement from here.
         std::vector<char> keep = refinedApart ? apartFromPeers(z, lr) : std::vector<char>(d, 0);
         if (std::size_t(std::count(keep.begin(), keep.end(), 1)) * 2 < d) std::fill(keep.begin(), keep.end(), 0);
-        aberthFp(p, z, lv, keep);
+        settled = aberthFp(p, z, lv, keep);
         topBits = bitsOf(blockPrec);
         for (std::size_t i = 0; i < d; ++i)
             if (!keep[i]) bits[i] = topBits;
@@ -142,7 +143,18 @@ bool stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* rec
         ++rec.rounds;
     }
     rec.stage1Bits = i32(topBits);
-    return false;
+    if (!settled || isolated || searchCancelled()) return StagedEnd::unsettled;
+    if (!searchFallsBack()) {
+        // The approximations as they settled are the roots, for the caller to
+        // certify: those kept apart in the last round refined to blockPrec.
+        std::vector<Refined> r(d);
+        for (std::size_t i = 0; i < d; ++i) {
+            if (bits[i] < topBits) refine(p, z[i], bits[i], r[i]);
+            roots[m + i32(i)] = std::move(z[i]);
+        }
+        rec.ran = RootSearch::staged;
+    }
+    return StagedEnd::settledTogether;
 }
 
 bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpComplex const* roots,

@@ -53,6 +53,12 @@ struct RootSearchControl {
     // Threads the search may use, the calling one among them (see
     // RootOptions::threads; here 0 counts as 1); the results do not depend on it.
     int threads = 1;
+    // false: when the staged search's approximations all settle at the working
+    // precision and their disks still meet, findPolyRoots gives those as the
+    // roots instead of searching root after root at full precision. For a
+    // caller that certifies them and carries more figures next, on a
+    // polynomial with no repeated root: then only the precision was short.
+    bool fallBack = true;
 };
 
 // result = a(x) by Horner's rule.

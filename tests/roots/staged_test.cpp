@@ -193,23 +193,42 @@ TEST(StagedSearch, BinomialDisksHoldTheExactRoots) {
 TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
     struct Fallback {
         char const* name;
-        std::vector<fpComplex> coefficients;
+        std::vector<std::pair<double, double>> roots;
         int figures;
     } const cases[] = {
-        {"(x - 1)^5", fromRoots({{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}), 16},
-        {"(x^2 + 1)^3", fromRoots({{0, 1}, {0, 1}, {0, 1}, {0, -1}, {0, -1}, {0, -1}}), 64},
-        {"(x - 1)^4 (x + 2)", fromRoots({{1, 0}, {1, 0}, {1, 0}, {1, 0}, {-2, 0}}), 32},
-        {"two roots 2^-40 apart", fromRoots({{1, 0}, {1 + std::ldexp(1.0, -40), 0}, {-2, 0}}), 16},
+        {"(x - 1)^5", {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}}, 16},
+        {"(x^2 + 1)^3", {{0, 1}, {0, 1}, {0, 1}, {0, -1}, {0, -1}, {0, -1}}, 64},
+        {"(x - 1)^4 (x + 2)", {{1, 0}, {1, 0}, {1, 0}, {1, 0}, {-2, 0}}, 32},
+        {"two roots 2^-40 apart", {{1, 0}, {1 + std::ldexp(1.0, -40), 0}, {-2, 0}}, 16},
     };
     for (auto const& c : cases) {
+        std::vector<fpComplex> coefficients = fromRoots(c.roots);
         RootSearchRecord record;
-        auto const staged = solve(c.coefficients, c.figures, false, RootSearch::staged, &record);
-        auto const full = solve(c.coefficients, c.figures, false, RootSearch::fullPrecision);
+        auto const staged = solve(coefficients, c.figures, false, RootSearch::staged, &record);
+        auto const full = solve(coefficients, c.figures, false, RootSearch::fullPrecision);
         EXPECT_EQ(record.ran, RootSearch::fullPrecision) << c.name;
         EXPECT_FALSE(record.isolated) << c.name;
         EXPECT_GE(record.rounds, 2) << c.name << ": more precision was tried first";
         for (std::size_t k = 0; k < staged.roots.size(); ++k)
             EXPECT_TRUE(staged.roots[k] == full.roots[k]) << c.name << ": the fallback is the full-precision search";
+
+        // Told not to fall back, the search gives the approximations as they
+        // settled, and their disks hold every root.
+        ScopedBlockPrec precision(wordsForFigures(c.figures));
+        std::size_t const n = c.roots.size();
+        std::vector<fpComplex> roots(n), values(n);
+        fpComplex *r = roots.data(), *v = values.data(), *a = coefficients.data();
+        RootSearchControl settled;
+        settled.fallBack = false;
+        ASSERT_TRUE(findPolyRoots(r, v, a, int(n), false, defaultConfirmFigures, RootSearch::staged, &record, settled))
+            << c.name;
+        EXPECT_EQ(record.ran, RootSearch::staged) << c.name;
+        for (auto const& [re, im] : c.roots) {
+            bool held = false;
+            for (std::size_t k = 0; k < n && !held; ++k)
+                held = !(record.radii[k] < 0.0) && distance(roots[k], fpComplex(re, im)) <= record.radii[k];
+            EXPECT_TRUE(held) << c.name << ": the root " << re << " + " << im << "i";
+        }
     }
     // Wilkinson's roots are not separated in doubles, but are at 128 bits.
     RootSearchRecord record;
