@@ -25,6 +25,12 @@ int searchThreads() { return active ? std::max(active->threads, 1) : 1; }
 
 bool searchFallsBack() { return !active || active->fallBack; }
 
+std::vector<fpComplex> const* searchStarts(i32& words) {
+    if (!active || !active->starts) return nullptr;
+    words = active->startWords;
+    return active->starts;
+}
+
 RootSearchControl workerControl() {
     RootSearchControl c;
     if (active) c.cancel = active->cancel;

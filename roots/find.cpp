@@ -17,6 +17,7 @@ namespace {
 struct Round {
     std::vector<fpComplex> coefficients;  // as held at the round's precision, leading zeros dropped
     std::vector<fpComplex> roots, values;
+    std::vector<fpComplex> approximations;  // without the fallback: the roots as the search left them
     RootCertainty certainty;              // empty unless certified
     int carried = 0;
     bool found = false;
@@ -43,6 +44,7 @@ bool searchOnce(Round& r, RootOptions const& options, RootSearchControl const& c
     if (!findPolyRoots(z, v, a, n, options.cleanUp, confirm, options.search, nullptr, control) ||
         watch.overflowed())
         return false;
+    if (!control.fallBack) r.approximations = r.roots;  // for the next round, before settling moves them
     // The certification sees the same cancel flag as the search.
     detail::ScopedSearchControl const controlled(control);
     certifyRoots(r.certainty, a, n, z, v, options.shownFigures, options.certify);
@@ -142,6 +144,10 @@ RootReport Search::rounds(CoefficientsAt const& coefficientsAt, bool squareFree)
     int const cap = options_.certify ? std::max(carried, std::min(maxFigures, certifyCapFactor * carried)) : carried;
     Round best;
     int degree = -1;
+    // A round without the fallback leaves its approximations for the next to
+    // go on from (the rounds' coefficients differ only in their roundings).
+    std::vector<fpComplex> starts;
+    i32 startWords = 0;
     for (;;) {
         if (cancel_) return failure(cancelledMessage);
         carried_ = carried;
@@ -160,8 +166,13 @@ RootReport Search::rounds(CoefficientsAt const& coefficientsAt, bool squareFree)
         // settled want more figures: a round that a later one follows leaves
         // the full-precision search to the last.
         control_.fallBack = !(squareFree && options_.certify && carried < cap);
+        control_.starts = starts.empty() ? nullptr : &starts;
+        control_.startWords = startWords;
         next.found = searchOnce(next, options_, control_);
+        control_.starts = nullptr;
         if (cancel_) return failure(cancelledMessage);
+        starts = std::move(next.approximations);
+        startWords = blockPrec;
         // A round that fails, or leaves a root with fewer certain figures than
         // the last round that stood, keeps that round: no round makes the shown
         // roots worse.

@@ -124,6 +124,9 @@ int searchThreads();
 // Whether the staged search on this thread falls back to the full-precision
 // search where its approximations settle together (RootSearchControl::fallBack).
 bool searchFallsBack();
+// The approximations the staged search on this thread may start from, and
+// their words (RootSearchControl::starts); nullptr for none.
+std::vector<fpComplex> const* searchStarts(i32& words);
 // The control for the other threads that share the work of the search on
 // this thread: its cancel flag, no progress, one thread each.
 RootSearchControl workerControl();

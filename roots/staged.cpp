@@ -75,6 +75,28 @@ bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, std::vector<dou
     return disjointAfterSteps(p, r);
 }
 
+// z and lv from the caller's approximations of the roots of a = x^m p (the
+// first m exact zeros), and their words; false when there are none that fit.
+bool fromStarts(Poly const& p, i32 m, std::vector<fpComplex>& z, std::vector<double>& lv, i32& words) {
+    std::vector<fpComplex> const* starts = searchStarts(words);
+    if (!starts || starts->size() != std::size_t(m) + z.size() || words < 1 || words >= blockPrec) return false;
+    std::size_t k = 0;
+    for (auto const& x : *starts)
+        if (!!x) {
+            if (k == z.size()) return false;
+            z[k++] = x;
+        }
+    if (k != z.size()) return false;
+    ScopedBlockPrec precision(words);
+    double const round = log2RoundingFactor(p.n, bitsOf(words));
+    fpComplex v;
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        evaluate(p, z[i], v, nullptr);
+        lv[i] = log2ValueBound(v, log2Magnitude(p, log2Abs(z[i])) + round);
+    }
+    return true;
+}
+
 }  // namespace
 
 StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record) {
@@ -97,10 +119,17 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
 
     std::vector<fpComplex> z(d);
     std::vector<double> lv(d), lr;
+    double topBits = 53;  // the precision of the last stage-1 round
+    i32 words = firstFpWords;
     i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(d));
-    // Stage 1 in doubles at one scaling where the coefficients and the starts
-    // fit, else in doubles with a separate exponent: both work to 53 bits.
-    if (std::vector<dcomplex> y = startingPoints(p, s); aberthDouble(p, s, y, lv)) {
+    // Stage 1 goes on from the caller's approximations at fewer words where
+    // it has them; else it starts in doubles at one scaling where the
+    // coefficients and the starts fit, else in doubles with a separate
+    // exponent: both work to 53 bits.
+    if (i32 startWords = 0; fromStarts(p, m, z, lv, startWords)) {
+        topBits = bitsOf(startWords);
+        words = std::min(target, 2 * startWords);
+    } else if (std::vector<dcomplex> y = startingPoints(p, s); aberthDouble(p, s, y, lv)) {
         for (std::size_t i = 0; i < d; ++i) {
             fromDouble(z[i].re, y[i].real(), s);
             fromDouble(z[i].im, y[i].imag(), s);
@@ -110,13 +139,12 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
         aberthWide(p, w, lv);
         for (std::size_t i = 0; i < d; ++i) fromWide(z[i], w[i]);
     }
-    double topBits = 53;                 // the precision of the last stage-1 round
-    std::vector<double> bits(d, 53);     // about what each approximation is good to
-    bool refinedApart = true;            // false once refined roots left disjoint disks
-    bool settled = false;                // every root of the last fp round settled
+    std::vector<double> bits(d, topBits);  // about what each approximation is good to
+    bool refinedApart = true;              // false once refined roots left disjoint disks
+    bool settled = false;                  // every root of the last fp round settled
     rec.rounds = 1;
     bool isolated = inclusionDisks(p, z, lv, lr);
-    for (i32 words = firstFpWords;; words = std::min(target, 2 * words)) {
+    for (;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;
             if (refineAndSeparate(p, refined, bits, m, n)) {

@@ -59,6 +59,12 @@ struct RootSearchControl {
     // caller that certifies them and carries more figures next, on a
     // polynomial with no repeated root: then only the precision was short.
     bool fallBack = true;
+    // Approximations of the n roots from a search of the same polynomial at
+    // startWords words (fewer than now), for the staged search to go on from
+    // instead of starting over in doubles; ignored unless they match the roots
+    // at the origin and their number.
+    std::vector<fpComplex> const* starts = nullptr;
+    i32 startWords = 0;
 };
 
 // result = a(x) by Horner's rule.

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../support/mpc_bridge.h"
@@ -236,6 +237,45 @@ TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
     EXPECT_EQ(record.ran, RootSearch::staged);
     EXPECT_GE(record.rounds, 2);
     EXPECT_TRUE(record.isolated);
+}
+
+// A search that goes on from the approximations of one at fewer figures (with
+// the fallback off, as the rounds of findRoots do) separates the roots as a
+// search from doubles does: the same roots, within the certified radii.
+TEST(StagedSearch, GoingOnFromFewerFiguresFindsTheSameRoots) {
+    std::vector<fpComplex> pair;
+    {
+        ScopedBlockPrec exact(40);
+        pair = expand({fpComplex(0.5), fpComplex(0.5) + fpComplex("1e-30"), fpComplex(-2, 1), fpComplex(-2, -1)});
+    }
+    for (auto const& [name, coefficients, fewer, figures] :
+         {std::tuple{"Mandelbrot p_7", mandelbrot(7), 20, 64}, std::tuple{"two roots 1e-30 apart", pair, 40, 80}}) {
+        std::size_t const n = coefficients.size() - 1;
+        std::vector<fpComplex> a = coefficients, starts(n), values(n);
+        RootSearchControl settled;
+        settled.fallBack = false;
+        {
+            ScopedBlockPrec precision(wordsForFigures(fewer));
+            fpComplex *r = starts.data(), *v = values.data(), *c = a.data();
+            ASSERT_TRUE(findPolyRoots(r, v, c, int(n), false, defaultConfirmFigures, RootSearch::staged, nullptr,
+                                      settled))
+                << name;
+        }
+        settled.starts = &starts;
+        settled.startWords = wordsForFigures(fewer);
+        ScopedBlockPrec precision(wordsForFigures(figures));
+        std::vector<fpComplex> roots(n);
+        fpComplex *r = roots.data(), *v = values.data(), *c = a.data();
+        RootSearchRecord record, fresh;
+        ASSERT_TRUE(findPolyRoots(r, v, c, int(n), false, defaultConfirmFigures, RootSearch::staged, &record, settled))
+            << name;
+        auto const truth = solve(coefficients, figures, false, RootSearch::staged, &fresh);
+        ASSERT_TRUE(record.isolated && fresh.isolated) << name;
+        EXPECT_EQ(record.ran, RootSearch::staged) << name;
+        auto const t = match(roots, truth.roots);
+        for (std::size_t k = 0; k < n; ++k)
+            EXPECT_LE(distance(roots[k], truth.roots[t[k]]), record.radii[k] + fresh.radii[t[k]]) << name << " " << k;
+    }
 }
 
 // Values by powers over runs of zero coefficients agree with Horner's rule,
