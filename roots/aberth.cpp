@@ -3,6 +3,7 @@
 // Newton polygon, in double complex, in doubles with a separate exponent (when
 // the coefficients or roots do not fit one scaling of doubles) or in fp at a
 // low precision.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -177,9 +178,11 @@ void reciprocalSum(std::vector<C> const& z, std::size_t i, C& S, Recip reciproca
 
 // Gauss-Seidel Aberth sweeps over whatever arithmetic C is; correct(i, N)
 // gives the Newton correction of z_i or true when z_i is to stay; sum(i, S)
-// the sum of 1 / (z_i - z_j); moved(i) hears of each new z_i.
+// the sum of 1 / (z_i - z_j); moved(i) hears of each new z_i, and `settled`
+// of the approximations that stay after each sweep.
 template <class C, class Correct, class Sum, class Moved>
-void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Correct correct, Sum sum, Moved moved) {
+void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Correct correct, Sum sum, Moved moved,
+                  SettledCount const& settled) {
     std::size_t const n = z.size();
     C const zero(0.0), one(1.0);
     C N, S, t;
@@ -201,6 +204,7 @@ void aberthSweeps(std::vector<C>& z, std::vector<char>& frozen, int sweeps, Corr
             moved(i);
             any = true;
         }
+        if (settled) settled(std::size_t(std::count(frozen.begin(), frozen.end(), 1)));
         if (!any) break;
     }
 }
@@ -276,7 +280,8 @@ std::vector<WideComplex> startingPointsWide(Poly const& p) {
     return z;
 }
 
-bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<double>& log2Value) {
+bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<double>& log2Value,
+                  SettledCount const& settled) {
     // b_k = a_k 2^(s k - e) with the largest |b_k| near 1; every nonzero b_k and
     // every starting radius must be a normal double far from the limits.
     double top = -std::numeric_limits<double>::infinity();
@@ -299,14 +304,15 @@ bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<do
     };
     aberthSweeps(
         y, frozen, doubleSweeps, correct, [&](std::size_t i, dcomplex& S) { reciprocalSum(y, i, S, recip); },
-        [](std::size_t) {});
+        [](std::size_t) {}, settled);
     dcomplex N;
     for (std::size_t i = 0; i < n; ++i)
         if (!frozen[i]) correct(i, N);
     return true;
 }
 
-void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value) {
+void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value,
+                SettledCount const& settled) {
     std::vector<WideComplex> a(std::size_t(p.n) + 1);
     for (i32 k : p.terms) a[std::size_t(k)] = toWide(p.a[k]);
     std::vector<char> frozen(z.size(), 0);
@@ -314,13 +320,14 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
     auto const reciprocal = [](WideComplex const& w) { return inverse(w); };
     aberthSweeps(
         z, frozen, doubleSweeps, correct, [&](std::size_t i, WideComplex& S) { reciprocalSum(z, i, S, reciprocal); },
-        [](std::size_t) {});
+        [](std::size_t) {}, settled);
     WideComplex N;
     for (std::size_t i = 0; i < z.size(); ++i)
         if (!frozen[i]) correct(i, N);
 }
 
-bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen) {
+bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen,
+              SettledCount const& settled) {
     double const bits = bitsOf(blockPrec);
     double const settle = std::log2(4.0 * (p.n + 1)) - bits, round = log2RoundingFactor(p.n, bits);
     fpComplex v, d;
@@ -335,12 +342,12 @@ bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
     FpReciprocals reciprocals(z);
     aberthSweeps(
         z, frozen, fpSweeps, correct, [&](std::size_t i, fpComplex& S) { reciprocals.sum(i, S); },
-        [&](std::size_t i) { reciprocals.refresh(i); });
+        [&](std::size_t i) { reciprocals.refresh(i); }, settled);
     fpComplex N;
-    bool settled = true;
+    bool all = true;
     for (std::size_t i = 0; i < z.size(); ++i)
-        if (!frozen[i]) settled = correct(i, N) && settled;
-    return settled;
+        if (!frozen[i]) all = correct(i, N) && all;
+    return all;
 }
 
 }  // namespace korvel::detail

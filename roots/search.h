@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -181,18 +182,23 @@ double log2RoundingFactor(i32 n, double bits);
 // doubles scaled by 2^-s or in doubles with a separate exponent (roots/wide.h).
 struct WideComplex;
 std::vector<dcomplex> startingPoints(Poly const& p, i64 s);
+// Told after each sweep of how many approximations have settled, for progress.
+using SettledCount = std::function<void(std::size_t settled)>;
 std::vector<WideComplex> startingPointsWide(Poly const& p);
 // Aberth iteration in double on p(2^s y) / 2^e; y holds the starts and gets the
 // approximations (scaled by 2^-s); log2Value gets log2 of a bound on |p| at
 // each 2^s y. False when the coefficients do not fit doubles at this scaling.
-bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<double>& log2Value);
+bool aberthDouble(Poly const& p, i64 s, std::vector<dcomplex>& y, std::vector<double>& log2Value,
+                  SettledCount const& settled = {});
 // The same for any range of coefficients and roots, in doubles with a separate
 // exponent, on p itself.
-void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value);
+void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>& log2Value,
+                SettledCount const& settled = {});
 // Aberth iteration in fp at blockPrec from the approximations z, those marked
 // in `frozen` kept as they are (their log2Value too); true when every other
 // one settled (|p| there within the evaluation's rounding).
-bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen);
+bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen,
+              SettledCount const& settled = {});
 
 // ---- evaluation (evaluate.cpp) ---------------------------------------------------------
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule

@@ -119,6 +119,8 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
 
     std::vector<fpComplex> z(d);
     std::vector<double> lv(d), lr;
+    // Stage 1's progress: the approximations settled in the pass under way.
+    SettledCount const settledSoFar = [m, n](std::size_t settled) { reportProgress(m + i32(settled), n); };
     double topBits = 53;  // the precision of the last stage-1 round
     i32 words = firstFpWords;
     i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(d));
@@ -129,14 +131,14 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     if (i32 startWords = 0; fromStarts(p, m, z, lv, startWords)) {
         topBits = bitsOf(startWords);
         words = std::min(target, 2 * startWords);
-    } else if (std::vector<dcomplex> y = startingPoints(p, s); aberthDouble(p, s, y, lv)) {
+    } else if (std::vector<dcomplex> y = startingPoints(p, s); aberthDouble(p, s, y, lv, settledSoFar)) {
         for (std::size_t i = 0; i < d; ++i) {
             fromDouble(z[i].re, y[i].real(), s);
             fromDouble(z[i].im, y[i].imag(), s);
         }
     } else {
         std::vector<WideComplex> w = startingPointsWide(p);
-        aberthWide(p, w, lv);
+        aberthWide(p, w, lv, settledSoFar);
         for (std::size_t i = 0; i < d; ++i) fromWide(z[i], w[i]);
     }
     std::vector<double> bits(d, topBits);  // about what each approximation is good to
@@ -163,7 +165,7 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
         // sweeps saved are few, and each root starts its refinement from here.
         std::vector<char> keep = refinedApart ? apartFromPeers(z, lr) : std::vector<char>(d, 0);
         if (std::size_t(std::count(keep.begin(), keep.end(), 1)) * 2 < d) std::fill(keep.begin(), keep.end(), 0);
-        settled = aberthFp(p, z, lv, keep);
+        settled = aberthFp(p, z, lv, keep, settledSoFar);
         topBits = bitsOf(blockPrec);
         for (std::size_t i = 0; i < d; ++i)
             if (!keep[i]) bits[i] = topBits;

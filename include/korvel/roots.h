@@ -48,7 +48,9 @@ struct RootSearchControl {
     // findPolyRoots returns false.
     std::atomic<bool> const* cancel = nullptr;
     // Called on the searching thread with the roots found so far out of n;
-    // found restarts at 0 when the staged search falls back.
+    // the staged search counts first the approximations settled in each of
+    // its low-precision passes, then the roots refined: found restarts at 0
+    // with each pass, and when the search falls back.
     std::function<void(int found, int n)> progress;
     // Threads the search may use, the calling one among them (see
     // RootOptions::threads; here 0 counts as 1); the results do not depend on it.
@@ -148,7 +150,8 @@ struct RootOptions {
     // are the same word for word for any number.
     int threads = 0;
     // Called on the searching thread with the roots found so far out of n and
-    // the figures the round under way carries; found restarts at 0 each round.
+    // the figures the round under way carries; found restarts at 0 each round
+    // (and within one, as RootSearchControl::progress says).
     std::function<void(int found, int n, int carried)> progress;  // may be empty
 };
 
