@@ -82,13 +82,18 @@ struct Disks {
     std::vector<std::vector<std::size_t>> members;  // per component, in order of their first root
 };
 
-Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex const* values) {
+// known: inclusionRadii's radii for these roots and values, when the caller has them.
+Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex const* values,
+              std::vector<fp> const* known = nullptr) {
     std::size_t const count = std::size_t(n);
     Disks d;
     std::vector<fp> radii;
-    inclusionRadii(radii, coefficients, n, roots, values);
+    if (!known || known->size() != count) {
+        inclusionRadii(radii, coefficients, n, roots, values);
+        known = &radii;
+    }
     d.lr.resize(count);
-    for (std::size_t i = 0; i < count; ++i) d.lr[i] = log2Of(radii[i]);
+    for (std::size_t i = 0; i < count; ++i) d.lr[i] = log2Of((*known)[i]);
     // Most pairs lie far apart: their doubles tell so, and only the others
     // are subtracted in fp.
     Scaled const scaled = scale(std::vector<fpComplex>(roots, roots + n));
@@ -162,14 +167,14 @@ bool RootCertainty::allCertain(int shown) const {
 }
 
 void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
-                  int shownFigures, bool settle) {
+                  int shownFigures, bool settle, std::vector<fp> const* radii) {
     std::size_t const count = std::size_t(std::max(n, 0));
     out = RootCertainty{};
     out.radii.assign(count, fp(-1.0));
     out.clusters.assign(count, 0);
     out.certainFigures.assign(count, 0);
     if (n < 1 || !coefficients[n]) return;
-    Disks disks = analyse(coefficients, n, roots, values);
+    Disks disks = analyse(coefficients, n, roots, values, radii);
     if (settle) {
         bool polished = false;
         for (auto const& m : disks.members) {

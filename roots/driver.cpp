@@ -192,15 +192,40 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     for (int k = 0; k < n; ++k)
         if (capped[std::size_t(k)] && !confirmed(coefficients, n, roots[k], confirmFigures)) return false;
     evaluateRange(coefficients, n, roots, values, 0, n, search);
+    // In their final order first, so that the disks of the clean-up stand for
+    // the record too when no root moves. A root that moves can change the
+    // order where its real part ties with a neighbour's (or is cleared): the
+    // order is then taken again from the search's, as ties are.
+    std::vector<std::size_t> const order = detail::rootOrder(roots, n);
+    detail::permute(roots, values, order);
+    std::vector<fp> radii;
+    bool isolated = false, haveRadii = false;
     if (snapToAxes) {
-        std::vector<fp> radii;
-        inclusionRadii(radii, coefficients, n, roots, values);
-        for (int k = 0; k < n; ++k)
-            if (snapToAxis(coefficients, n, roots[k], radii[std::size_t(k)]))
-                evaluateRange(coefficients, n, roots, values, k, k + 1, search);
+        isolated = inclusionRadii(radii, coefficients, n, roots, values);
+        haveRadii = true;
+        bool reorder = false;
+        for (int k = 0; k < n; ++k) {
+            if (!snapToAxis(coefficients, n, roots[k], radii[std::size_t(k)])) continue;
+            evaluateRange(coefficients, n, roots, values, k, k + 1, search);
+            haveRadii = false;
+            // A snap clears a non-zero part: a zero real part is a cleared one.
+            fp const& re = roots[k].re;
+            reorder = reorder || !re || (k > 0 && roots[k - 1].re == re) || (k + 1 < n && roots[k + 1].re == re);
+        }
+        if (reorder) {
+            std::vector<fpComplex> r(roots, roots + n), v(values, values + n);
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                roots[order[k]] = std::move(r[k]);
+                values[order[k]] = std::move(v[k]);
+            }
+            detail::permute(roots, values, detail::rootOrder(roots, n));
+        }
     }
-    detail::permute(roots, values, detail::rootOrder(roots, n));
-    if (record) record->isolated = inclusionRadii(record->radii, coefficients, n, roots, values);
+    if (record) {
+        if (!haveRadii) isolated = inclusionRadii(radii, coefficients, n, roots, values);
+        record->isolated = isolated;
+        record->radii = std::move(radii);
+    }
     return true;
 }
 

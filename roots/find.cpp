@@ -41,13 +41,14 @@ bool searchOnce(Round& r, RootOptions const& options, RootSearchControl const& c
     // A value that left the exponent's range makes every root after it suspect.
     OverflowWatch watch;
     int const confirm = options.certify ? 0 : options.shownFigures;
-    if (!findPolyRoots(z, v, a, n, options.cleanUp, confirm, options.search, nullptr, control) ||
+    RootSearchRecord record;  // its disks are the certification's first
+    if (!findPolyRoots(z, v, a, n, options.cleanUp, confirm, options.search, &record, control) ||
         watch.overflowed())
         return false;
     if (!control.fallBack) r.approximations = r.roots;  // for the next round, before settling moves them
     // The certification sees the same cancel flag as the search.
     detail::ScopedSearchControl const controlled(control);
-    certifyRoots(r.certainty, a, n, z, v, options.shownFigures, options.certify);
+    certifyRoots(r.certainty, a, n, z, v, options.shownFigures, options.certify, &record.radii);
     return !watch.overflowed() && !detail::searchCancelled();
 }
 

@@ -80,9 +80,11 @@ struct RootCertainty {
 // cleared to 0), a root of a real polynomial whose disk proves it real loses
 // its imaginary part, and the smaller part of any other root, when it lies
 // within its radius, is cleared (the radius grows by it); values follow, and
-// the order is that of orderRoots.
+// the order is that of orderRoots. radii: inclusionRadii's for these
+// coefficients, roots and values when the caller has them (findPolyRoots'
+// record), so that they are not formed again.
 void certifyRoots(RootCertainty& out, fpComplex* coefficients, int n, fpComplex* roots, fpComplex* values,
-                  int shownFigures, bool settle);
+                  int shownFigures, bool settle, std::vector<fp> const* radii = nullptr);
 
 }  // namespace korvel
 
