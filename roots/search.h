@@ -9,19 +9,25 @@
 //   blockPrec from the carried figures, converts the polynomial at that
 //   precision, runs findPolyRoots and certifyRoots (searchOnce), and carries
 //   more figures (nextCarried) until every shown figure is certain or the cap
-//   is reached. The caller's precision and stop request are kept throughout.
+//   is reached. On a polynomial with no repeated root a round before the last
+//   does not fall back (it certifies the approximations as they settled) and
+//   hands them to the next round to go on from. The caller's precision and
+//   stop request are kept throughout.
 // findPolyRoots (driver.cpp): working copy, scaling toward the unit circle,
 //   then one of
 //   - staged (staged.cpp: stagedSearch): stage 1 aberth.cpp, all roots at once
 //     in doubles, in doubles with a separate exponent (wide.h) or in fp at a
 //     low precision; stage 2 refine.cpp, Newton to blockPrec (refineAndSeparate);
 //     stage 3 inclusion.cpp, certified disks: disjoint, or another stage-1
-//     round at twice the precision, and the full-precision search at the end;
+//     round at twice the precision on the roots whose disks meet, and the
+//     full-precision search at the end unless the caller asks for the
+//     approximations as they settled (searchFallsBack);
 //   - full precision (driver.cpp: extractRoots, also myKorvel): Laguerre
 //     (laguerre.cpp, its decisions from rough.h) root after root with
 //     forwardDeflation;
-//   then the check of roots left at the iteration cap, the values, clean-up
-//   (snapToAxis, with inclusionRadii) and the order (rootOrder, permute).
+//   then the check of roots left at the iteration cap, the values, the order
+//   (rootOrder, permute) and clean-up (snapToAxis, with inclusionRadii, whose
+//   disks go on to the certification when no root moves).
 // certifyRoots (certify.cpp): inclusion disks on the input polynomial
 //   (inclusionRadii, staged.cpp), their clusters and certain figures; with
 //   settle, roots polished first (polish.cpp), then settled and reordered.
