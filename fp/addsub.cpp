@@ -63,38 +63,62 @@ void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
 // and shifted, plus one): enough for operands and B of up to 8 words.
 constexpr i32 stackSumWords = 20;
 
+// The window of `align` for r = x + sy * y, worked out from the lengths: L the
+// kept operand, S the other, their signs with sy applied.
+struct Window {
+    fp const* L;
+    fp const* S;
+    i32 sL, sS, nL;
+    i32 bits;   // the bit shift of L
+    i32 nA;     // L's words after the bit shift
+    i32 nW;     // the zero words L is widened with
+    i32 nB;     // S's words that survive the cut, its top ones
+    i64 e;      // the exponent of the sum's lowest bit
+};
+
+inline Window window(fp const& x, fp const& y, i32 sy, i32 B) {
+    Window v;
+    bool const xKept = x.exponent >= y.exponent;
+    fp const& L = xKept ? x : y;
+    fp const& S = xKept ? y : x;
+    v.L = &L;
+    v.S = &S;
+    v.sL = (L.mantissa.size < 0) != (!xKept && sy < 0) ? -1 : 1;
+    v.sS = (S.mantissa.size < 0) != (xKept && sy < 0) ? -1 : 1;
+    v.nL = length(L);
+    i32 const nS = length(S);
+    u64 const difference = u64(i64(L.exponent) - S.exponent);  // >= 0: shifts, not divisions
+    v.bits = i32(difference & 31);
+    i64 const w = i64(difference >> 5);
+    i32 const bitsL = detail::bitLength(L) + v.bits;
+    v.nA = v.bits == 0 ? v.nL : (bitsL + 31) >> 5;
+    i64 widen = 0;
+    if (w != 0) {
+        i64 const room = B - v.nA;
+        widen = room <= 0 ? 0 : (w <= room ? w : room);
+        if (widen < w && bitsL + 32 * widen < 32 * i64(B)) ++widen;
+    }
+    i64 const cut = w - widen;
+    v.nB = cut >= nS ? 0 : i32(nS - cut);
+    v.nW = i32(widen);
+    v.e = i64(L.exponent) - v.bits - 32 * widen;
+    return v;
+}
+
 // r = x + sy * y for non-zero x, y in one pass: the window of `align` worked out
 // from the lengths, the kept operand shifted into a buffer (on the stack when
 // short), the other's surviving words added or subtracted there, then rounded
 // into r. The integer before rounding, and so the result, is the one
 // addOrSubCopies forms.
 void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
-    i32 const B = blockPrec;
-    bool const xKept = x.exponent >= y.exponent;
-    fp const& L = xKept ? x : y;
-    fp const& S = xKept ? y : x;
-    i32 const sL = (L.mantissa.size < 0) != (!xKept && sy < 0) ? -1 : 1;
-    i32 const sS = (S.mantissa.size < 0) != (xKept && sy < 0) ? -1 : 1;
-    i32 const nL = length(L), nS = length(S);
-    u64 const difference = u64(i64(L.exponent) - S.exponent);  // >= 0: shifts, not divisions
-    i32 const bits = i32(difference & 31);
-    i64 const w = i64(difference >> 5);
-    i32 const bitsL = detail::bitLength(L) + bits;
-    i32 const nA = bits == 0 ? nL : (bitsL + 31) >> 5;  // the kept operand's words after the bit shift
-    i64 widen = 0;
-    if (w != 0) {
-        i64 const room = B - nA;
-        widen = room <= 0 ? 0 : (w <= room ? w : room);
-        if (widen < w && bitsL + 32 * widen < 32 * i64(B)) ++widen;
-    }
-    i64 const cut = w - widen;
-    i32 const nB = cut >= nS ? 0 : i32(nS - cut);  // the other's words that survive the cut
-    u32 const* Bw = S.mantissa.words + (nS - nB);
-    i32 const nW = i32(widen);
+    Window const win = window(x, y, sy, blockPrec);
+    fp const& L = *win.L;
+    fp const& S = *win.S;
+    i32 const sL = win.sL, sS = win.sS, nL = win.nL, nA = win.nA, nB = win.nB, nW = win.nW, bits = win.bits;
+    u32 const* Bw = S.mantissa.words + (length(S) - nB);
     i32 const nT = (nW + nA > nB ? nW + nA : nB) + 1;
-    i64 const e = i64(L.exponent) - bits - 32 * widen;
 
-    // t = |L| 2^(bits + 32 widen), then +- the surviving words of S.
+    // t = |L| 2^(bits + 32 nW), then +- the surviving words of S.
     u32 stackWords[stackSumWords];
     u32* const t = nT <= stackSumWords ? stackWords : detail::scratch(1, nT);
     u32 const* const Lw = L.mantissa.words;
@@ -130,7 +154,7 @@ void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
             sign = sS;
         }
     }
-    detail::roundInto(r, t, nT, sign, e);
+    detail::roundInto(r, t, nT, sign, win.e);
 }
 
 // Mantissas with a zero top word (never produced by the arithmetic) take the

@@ -21,6 +21,12 @@ inline void makeZero(fp& x) {
     x.exponent = 0;
 }
 
+// m's size is `words`, its storage exactly that.
+inline void setSize(mb& m, i32 words) {
+    m.size = words;
+    if (m.words == nullptr || m.alloc != u32(words)) update(m);  // most often the storage fits already
+}
+
 // Stores e as x's exponent; an e outside the 32-bit range is absorbed by the
 // mantissa where it can be, else saturates (raising the flag) or underflows.
 // Inline for the common case: every rounded result passes here.

@@ -9,6 +9,7 @@
 namespace korvel {
 
 using detail::length;
+using detail::setSize;
 
 thread_local i32 blockPrec = 5;  // per thread: see fp.h
 thread_local i32 decPrec = 16;
@@ -140,12 +141,6 @@ void detail::normalizeWide(fp& x, i64 e) {
 namespace {
 
 using words::u128;
-
-// m's size is `words`, its storage exactly that.
-inline void setSize(mb& m, i32 words) {
-    m.size = words;
-    if (m.words == nullptr || m.alloc != u32(words)) update(m);  // most often the storage fits already
-}
 
 // roundInto for n > B significant words. The words are read left-aligned (bit
 // 31 of the top word set) as they are needed, not shifted in place: word i of
