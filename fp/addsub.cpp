@@ -8,6 +8,7 @@
 //
 // Error budget: the cut loses less than 2^(Lg2(L) - 32B + 1) (L the kept operand),
 // the rounding half an ulp of the result (the bound FpReference checks exactly).
+#include <bit>
 #include <cstring>
 
 #include "fp/internal.h"
@@ -48,8 +49,10 @@ void align(fp& xt, fp& yt) {
     if (S.mantissa.size == 0) S.exponent = L.exponent;
 }
 
+// Kept out of line here and below, so that add and sub stay short on the way
+// to addShort.
 template <class SignedOp>
-void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
+[[gnu::noinline]] void addOrSubCopies(fp& r, fp const& x, fp const& y, SignedOp op) {
     thread_local fp xt, yt;  // per thread: working storage reused between calls
     equateWithCare(xt, x);
     equateWithCare(yt, y);
@@ -105,12 +108,138 @@ inline Window window(fp const& x, fp const& y, i32 sy, i32 B) {
     return v;
 }
 
+// addSigned for B <= 8 and operands of at most B words, with B known when
+// compiling: the sum then fits in B + 2 words, held as K 64-bit limbs, and
+// rounding works on the limbs, as roundInto would on the words.
+template <i32 B>
+void addShort(fp& r, fp const& x, fp const& y, i32 sy) {
+    using detail::setSize;
+    using words::pair;
+    using words::setPair;
+    using words::u128;
+    constexpr i32 K = (B + 3) / 2;   // limbs of the sum
+    constexpr i32 KB = (B + 1) / 2;  // limbs of B words
+    Window const win = window(x, y, sy, B);
+    fp const& L = *win.L;
+    fp const& S = *win.S;
+    i32 const sL = win.sL, sS = win.sS, nL = win.nL, nB = win.nB, bits = win.bits;
+    i64 const e = win.e;
+
+    // Words p[0 .. n) as limbs, n <= B.
+    auto load = [](u64* v, u32 const* p, i32 n) {
+        for (i32 j = 0; j < KB; ++j) v[j] = 2 * j + 1 < n ? pair(p + 2 * j) : (2 * j < n ? p[2 * j] : 0);
+        for (i32 j = KB; j < K; ++j) v[j] = 0;
+    };
+    u64 a[K], b[K], t[K];
+    load(a, L.mantissa.words, nL);
+    load(b, S.mantissa.words + (length(S) - nB), nB);
+
+    // t = |L| 2^sh; x >> 1 >> (63 - q) is x >> (64 - q), and 0 for q = 0.
+    if (win.nW == 0) {  // the usual case: a shift inside the limbs
+        for (i32 i = K - 1; i > 0; --i) t[i] = a[i] << bits | a[i - 1] >> 1 >> (63 - bits);
+        t[0] = a[0] << bits;
+    } else {
+        i32 const sh = bits + 32 * win.nW;
+        i32 const shWhole = sh >> 6, shBits = sh & 63;
+        for (i32 i = K - 1; i >= 0; --i) {
+            u64 v = 0;
+            if (i >= shWhole) {
+                v = a[i - shWhole] << shBits;
+                if (i > shWhole) v |= a[i - shWhole - 1] >> 1 >> (63 - shBits);
+            }
+            t[i] = v;
+        }
+    }
+
+    i32 sign = sL;
+    if (sL == sS) {
+        u64 carry = 0;
+        for (i32 i = 0; i < K; ++i) {
+            u128 const s = u128(t[i]) + b[i] + carry;
+            t[i] = u64(s);
+            carry = u64(s >> 64);
+        }
+    } else {
+        u64 borrow = 0, any = 0;
+        for (i32 i = 0; i < K; ++i) {
+            u128 const d = u128(t[i]) - b[i] - borrow;
+            t[i] = u64(d);
+            borrow = u64(d >> 127);
+            any |= t[i];
+        }
+        if (any == 0) {
+            detail::makeZero(r);
+            return;
+        }
+        if (borrow != 0) {  // |S| was the larger: negate
+            u64 c = 1;
+            for (i32 i = 0; i < K; ++i) {
+                u128 const s = u128(~t[i]) + c;
+                t[i] = u64(s);
+                c = u64(s >> 64);
+            }
+            sign = sS;
+        }
+    }
+
+    i32 top = K - 1;
+    while (t[top] == 0) --top;
+    i32 const nbits = 64 * top + i32(std::bit_width(t[top]));
+    i32 const n = (nbits + 31) >> 5;
+    mb& m = r.mantissa;
+    if (n <= B) {  // kept as it is
+        setSize(m, n);
+        for (i32 i = 0; i < B / 2; ++i)
+            if (2 * i + 1 < n) setPair(m.words + 2 * i, t[i]);
+        if (n & 1) m.words[n - 1] = u32(t[n >> 1]);
+        m.size *= sign;
+        detail::fitExponent(r, e);
+        return;
+    }
+
+    // The top 32B bits, from bit s = nbits - 32B on; the sum is below
+    // 2^(32B + 33), so 0 < s <= 33 and t[KB] is the highest limb read.
+    i32 const s = nbits - 32 * B;
+    u64 kept[KB];
+    for (i32 i = 0; i < KB; ++i) kept[i] = t[i] >> (s - 1) >> 1 | t[i + 1] << (64 - s);
+    // (for odd B the top limb's high half is above the top bit, so zero)
+    u64 const below = t[0] << (64 - s);
+    if (below == 0) {  // exact: low zero words dropped
+        i32 z = 0;
+        while (u32(kept[z >> 1] >> (32 * (z & 1))) == 0) ++z;
+        setSize(m, B - z);
+        for (i32 j = z; j < B; ++j) m.words[j - z] = u32(kept[j >> 1] >> (32 * (j & 1)));
+        m.size *= sign;
+        detail::fitExponent(r, e + s + 32 * i64(z));
+        return;
+    }
+    // The first dropped bit, when set, rounds the magnitude up.
+    u64 carry = t[0] >> (s - 1) & 1;
+    for (i32 i = 0; i < KB; ++i) {
+        kept[i] += carry;
+        carry &= kept[i] == 0;
+    }
+    if constexpr (B & 1) carry = kept[KB - 1] >> 32;
+    if (carry != 0) {  // every kept bit was one: the magnitude is 2^(32B) 2^s
+        setSize(m, 1);
+        m.words[0] = 1;
+        m.size = sign;
+        detail::fitExponent(r, e + nbits);
+        return;
+    }
+    setSize(m, B);
+    for (i32 i = 0; i < B / 2; ++i) setPair(m.words + 2 * i, kept[i]);
+    if constexpr (B & 1) m.words[B - 1] = u32(kept[KB - 1]);
+    m.size *= sign;
+    detail::fitExponent(r, e + s);
+}
+
 // r = x + sy * y for non-zero x, y in one pass: the window of `align` worked out
 // from the lengths, the kept operand shifted into a buffer (on the stack when
 // short), the other's surviving words added or subtracted there, then rounded
 // into r. The integer before rounding, and so the result, is the one
 // addOrSubCopies forms.
-void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
+[[gnu::noinline]] void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
     Window const win = window(x, y, sy, blockPrec);
     fp const& L = *win.L;
     fp const& S = *win.S;
@@ -161,6 +290,25 @@ void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
 // path through aligned copies.
 bool normal(fp const& x) { return x.mantissa.words[length(x) - 1] != 0; }
 
+// addSigned, or addShort when B and the lengths allow.
+inline void addNormal(fp& r, fp const& x, fp const& y, i32 sy) {
+    i32 const B = blockPrec;
+    if (B <= 8 && length(x) <= B && length(y) <= B) {
+        switch (B) {
+            case 1: return addShort<1>(r, x, y, sy);
+            case 2: return addShort<2>(r, x, y, sy);
+            case 3: return addShort<3>(r, x, y, sy);
+            case 4: return addShort<4>(r, x, y, sy);
+            case 5: return addShort<5>(r, x, y, sy);
+            case 6: return addShort<6>(r, x, y, sy);
+            case 7: return addShort<7>(r, x, y, sy);
+            case 8: return addShort<8>(r, x, y, sy);
+            default: break;
+        }
+    }
+    addSigned(r, x, y, sy);
+}
+
 }  // namespace
 
 void add(fp& r, fp const& x, fp const& y) {
@@ -173,7 +321,7 @@ void add(fp& r, fp const& x, fp const& y) {
         return;
     }
     if (normal(x) && normal(y))
-        addSigned(r, x, y, 1);
+        addNormal(r, x, y, 1);
     else
         addOrSubCopies(r, x, y, [](mb& z, mb const& a, mb const& b) { add(z, a, b); });
 }
@@ -189,7 +337,7 @@ void sub(fp& r, fp const& x, fp const& y) {
         return;
     }
     if (normal(x) && normal(y))
-        addSigned(r, x, y, -1);
+        addNormal(r, x, y, -1);
     else
         addOrSubCopies(r, x, y, [](mb& z, mb const& a, mb const& b) { sub(z, a, b); });
 }
