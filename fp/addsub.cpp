@@ -86,8 +86,10 @@ inline Window window(fp const& x, fp const& y, i32 sy, i32 B) {
     fp const& S = xKept ? y : x;
     v.L = &L;
     v.S = &S;
-    v.sL = (L.mantissa.size < 0) != (!xKept && sy < 0) ? -1 : 1;
-    v.sS = (S.mantissa.size < 0) != (xKept && sy < 0) ? -1 : 1;
+    bool const xNegative = x.mantissa.size < 0;
+    bool const yNegative = (y.mantissa.size < 0) != (sy < 0);
+    v.sL = (xKept ? xNegative : yNegative) ? -1 : 1;
+    v.sS = (xKept ? yNegative : xNegative) ? -1 : 1;
     v.nL = length(L);
     i32 const nS = length(S);
     u64 const difference = u64(i64(L.exponent) - S.exponent);  // >= 0: shifts, not divisions
