@@ -123,6 +123,7 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     SettledCount const settledSoFar = [m, n](std::size_t settled) { reportProgress(m + i32(settled), n); };
     double topBits = 53;  // the precision of the last stage-1 round
     i32 words = firstFpWords;
+    rec.rounds = 1;
     i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(d));
     // Stage 1 goes on from the caller's approximations at fewer words where
     // it has them; else it starts in doubles at one scaling where the
@@ -131,6 +132,7 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     if (i32 startWords = 0; fromStarts(p, m, z, lv, startWords)) {
         topBits = bitsOf(startWords);
         words = std::min(target, 2 * startWords);
+        rec.rounds = 0;  // no round in doubles
     } else if (std::vector<dcomplex> y = startingPoints(p, s); aberthDouble(p, s, y, lv, settledSoFar)) {
         for (std::size_t i = 0; i < d; ++i) {
             fromDouble(z[i].re, y[i].real(), s);
@@ -144,7 +146,6 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     std::vector<double> bits(d, topBits);  // about what each approximation is good to
     bool refinedApart = true;              // false once refined roots left disjoint disks
     bool settled = false;                  // every root of the last fp round settled
-    rec.rounds = 1;
     bool isolated = inclusionDisks(p, z, lv, lr);
     for (;; words = std::min(target, 2 * words)) {
         if (isolated) {
