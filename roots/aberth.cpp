@@ -219,12 +219,7 @@ class FpReciprocals {
 public:
     explicit FpReciprocals(std::vector<fpComplex> const& z) : z_(z), r_(scale(z)) {}
 
-    void refresh(std::size_t i) {
-        dcomplex const w(scaledDouble(z_[i].re, r_.s), scaledDouble(z_[i].im, r_.s));
-        r_.w[i] = w;
-        r_.err[i] = 4 * unitRoundoff * std::abs(w);
-        r_.ok[i] = !z_[i] || std::abs(w) > 0x1p-1000;
-    }
+    void refresh(std::size_t i) { r_.set(i, z_[i]); }
 
     void sum(std::size_t i, fpComplex& S) {
         dcomplex inDoubles = 0;

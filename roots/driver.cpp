@@ -213,11 +213,9 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
             reorder = reorder || !re || (k > 0 && roots[k - 1].re == re) || (k + 1 < n && roots[k + 1].re == re);
         }
         if (reorder) {
-            std::vector<fpComplex> r(roots, roots + n), v(values, values + n);
-            for (std::size_t k = 0; k < order.size(); ++k) {
-                roots[order[k]] = std::move(r[k]);
-                values[order[k]] = std::move(v[k]);
-            }
+            std::vector<std::size_t> back(order.size());
+            for (std::size_t k = 0; k < order.size(); ++k) back[order[k]] = k;
+            detail::permute(roots, values, back);
             detail::permute(roots, values, detail::rootOrder(roots, n));
         }
     }

@@ -78,16 +78,17 @@ Scaled scale(std::vector<fpComplex> const& z) {
     double top = -std::numeric_limits<double>::infinity();
     for (auto const& x : z) top = std::max(top, log2Abs(x));
     r.s = std::isfinite(top) ? i64(std::floor(top)) : 0;
-    r.w.reserve(z.size());
-    r.err.reserve(z.size());
-    r.ok.reserve(z.size());
-    for (auto const& x : z) {
-        dcomplex const w(scaledDouble(x.re, r.s), scaledDouble(x.im, r.s));
-        r.w.push_back(w);
-        r.err.push_back(4 * unitRoundoff * std::abs(w));
-        r.ok.push_back(!x || std::abs(w) > 0x1p-1000);
-    }
+    r.w.resize(z.size());
+    r.err.resize(z.size());
+    r.ok.resize(z.size());
+    for (std::size_t i = 0; i < z.size(); ++i) r.set(i, z[i]);
     return r;
+}
+
+void Scaled::set(std::size_t i, fpComplex const& x) {
+    w[i] = dcomplex(scaledDouble(x.re, s), scaledDouble(x.im, s));
+    err[i] = 4 * unitRoundoff * std::abs(w[i]);
+    ok[i] = !x || std::abs(w[i]) > 0x1p-1000;
 }
 
 bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, double& eps) {

@@ -237,6 +237,7 @@ struct Scaled {
     std::vector<dcomplex> w;
     std::vector<double> err;
     std::vector<char> ok;  // normal doubles (or an exact zero)
+    void set(std::size_t i, fpComplex const& x);  // point i becomes x, at this s
 };
 Scaled scale(std::vector<fpComplex> const& z);
 // d = |z_i - z_j| 2^-s within a relative error eps, from the doubles when they

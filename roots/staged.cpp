@@ -178,9 +178,9 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     if (!searchFallsBack()) {
         // The approximations as they settled are the roots, for the caller to
         // certify: those kept apart in the last round refined to blockPrec.
-        std::vector<Refined> r(d);
+        Refined r;
         for (std::size_t i = 0; i < d; ++i) {
-            if (bits[i] < topBits) refine(p, z[i], bits[i], r[i]);
+            if (bits[i] < topBits) refine(p, z[i], bits[i], r);
             roots[m + i32(i)] = std::move(z[i]);
         }
         rec.ran = RootSearch::staged;
