@@ -51,6 +51,14 @@ void parallelFor(std::size_t count, int threads, std::function<void(std::size_t)
         }
         return;
     }
+    // Items are claimed in runs of neighbours. Neighbouring items write
+    // neighbouring results, and word storage allocated one after another;
+    // claimed one by one, alternately, the threads kept taking those cache
+    // lines from each other (two threads then spent a sixth more processor
+    // time than one). Runs of count / (16 threads) keep that to the runs'
+    // ends while the last run a thread takes still leaves the others little
+    // to wait for.
+    std::size_t const run = std::max<std::size_t>(1, count / (16 * std::size_t(threads)));
     std::atomic<std::size_t> next = 0, done = 0;
     std::size_t reported = 0;  // the calling thread's last progress
     std::atomic<bool> failed = false, overflowed = false;
@@ -58,11 +66,13 @@ void parallelFor(std::size_t count, int threads, std::function<void(std::size_t)
     std::mutex errorLock;  // guards error, set by the first body that throws
     auto claim = [&](bool caller) {
         try {
-            for (std::size_t i; !failed.load(std::memory_order_relaxed) && (i = next.fetch_add(1)) < count;) {
-                body(i);
-                std::size_t const d = done.fetch_add(1) + 1;
-                if (caller && progress) progress(reported = d);
-            }
+            for (std::size_t first; !failed.load(std::memory_order_relaxed) && (first = next.fetch_add(run)) < count;)
+                for (std::size_t i = first, end = std::min(count, first + run);
+                     i < end && !failed.load(std::memory_order_relaxed); ++i) {
+                    body(i);
+                    std::size_t const d = done.fetch_add(1) + 1;
+                    if (caller && progress) progress(reported = d);
+                }
         } catch (...) {
             std::lock_guard const lock(errorLock);
             if (!error) error = std::current_exception();

@@ -21,13 +21,14 @@ int resolveThreads(int requested);
 int threadsFor(std::size_t count, double work);
 
 // body(i) for every i < count, on `threads` threads, the calling one among
-// them. The others start with the calling thread's blockPrec and decPrec and
-// the cancel flag of its search (no progress, one thread each); an overflow on
-// any of them raises the calling thread's flag. progress, when given, is called
-// on the calling thread only with the items done so far: after each item it
-// finished itself, and once more at the end when others finished since. The
-// first exception a body throws ends the claiming of items and is thrown here
-// once every thread has stopped. With one thread the items run in order.
+// them, each claiming runs of neighbouring items. The others start with the
+// calling thread's blockPrec and decPrec and the cancel flag of its search (no
+// progress, one thread each); an overflow on any of them raises the calling
+// thread's flag. progress, when given, is called on the calling thread only
+// with the items done so far: after each item it finished itself, and once
+// more at the end when others finished since. The first exception a body
+// throws ends the claiming of items and is thrown here once every thread has
+// stopped. With one thread the items run in order.
 void parallelFor(std::size_t count, int threads, std::function<void(std::size_t)> const& body,
                  std::function<void(std::size_t done)> const& progress = {});
 
