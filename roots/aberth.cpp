@@ -18,6 +18,9 @@ namespace {
 // Sweeps before giving up on the approximations that have not yet settled.
 constexpr int doubleSweeps = 150;
 constexpr int fpSweeps = 60;
+// The last pass, at the search's own precision, runs longer: after it only the
+// full-precision search is left, which costs far more than these sweeps.
+constexpr int lastFpSweeps = 3 * fpSweeps;
 
 // arg c in doubles, for any exponent of c.
 double argument(fpComplex const& c) {
@@ -322,7 +325,7 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
 }
 
 bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen,
-              SettledCount const& settled) {
+              bool last, SettledCount const& settled) {
     double const bits = bitsOf(blockPrec);
     double const settle = std::log2(4.0 * (p.n + 1)) - bits, round = log2RoundingFactor(p.n, bits);
     fpComplex v, d;
@@ -336,7 +339,7 @@ bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
     };
     FpReciprocals reciprocals(z);
     aberthSweeps(
-        z, frozen, fpSweeps, correct, [&](std::size_t i, fpComplex& S) { reciprocals.sum(i, S); },
+        z, frozen, last ? lastFpSweeps : fpSweeps, correct, [&](std::size_t i, fpComplex& S) { reciprocals.sum(i, S); },
         [&](std::size_t i) { reciprocals.refresh(i); }, settled);
     fpComplex N;
     bool all = true;

@@ -204,9 +204,10 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
                 SettledCount const& settled = {});
 // Aberth iteration in fp at blockPrec from the approximations z, those marked
 // in `frozen` kept as they are (their log2Value too); true when every other
-// one settled (|p| there within the evaluation's rounding).
+// one settled (|p| there within the evaluation's rounding). last: no pass at
+// more precision follows, and the sweeps run longer.
 bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen,
-              SettledCount const& settled = {});
+              bool last, SettledCount const& settled = {});
 
 // ---- evaluation (evaluate.cpp) ---------------------------------------------------------
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule

@@ -166,7 +166,7 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
         // sweeps saved are few, and each root starts its refinement from here.
         std::vector<char> keep = refinedApart ? apartFromPeers(z, lr) : std::vector<char>(d, 0);
         if (std::size_t(std::count(keep.begin(), keep.end(), 1)) * 2 < d) std::fill(keep.begin(), keep.end(), 0);
-        settled = aberthFp(p, z, lv, keep, settledSoFar);
+        settled = aberthFp(p, z, lv, keep, blockPrec >= target, settledSoFar);
         topBits = bitsOf(blockPrec);
         for (std::size_t i = 0; i < d; ++i)
             if (!keep[i]) bits[i] = topBits;
