@@ -25,6 +25,8 @@ int searchThreads() { return active ? std::max(active->threads, 1) : 1; }
 
 bool searchFallsBack() { return !active || active->fallBack; }
 
+bool searchSquareFree() { return active && active->squareFree; }
+
 std::vector<fpComplex> const* searchStarts(i32& words) {
     if (!active || !active->starts) return nullptr;
     words = active->startWords;

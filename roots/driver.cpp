@@ -154,9 +154,8 @@ bool findPolyRoots(fpComplex*& roots, fpComplex*& values, fpComplex*& coefficien
     // The staged search starts from the Newton polygon, at any scale.
     StagedEnd const staged =
         search == RootSearch::staged ? stagedSearch(roots, work, n, record) : StagedEnd::unsettled;
-    // Without the fallback, approximations that settled together stand as found.
-    bool found = staged == StagedEnd::found ||
-                 (staged == StagedEnd::settledTogether && !detail::searchFallsBack());
+    // Approximations that settled together and were given as the roots stand as found.
+    bool found = staged == StagedEnd::found || staged == StagedEnd::settledTogether;
     if (!found) {
         // Roots far from modulus 1: scale x by R = |a_low / a_n|^(1/(n - low)), the
         // geometric mean of the moduli of the non-zero roots (a_low the lowest

@@ -11,7 +11,8 @@
 //   more figures (nextCarried) until every shown figure is certain or the cap
 //   is reached. On a polynomial with no repeated root a round before the last
 //   does not fall back (it certifies the approximations as they settled) and
-//   hands them to the next round to go on from. The caller's precision and
+//   hands them to the next round to go on from; the last falls back only when
+//   no root's condition exceeds the precision. The caller's precision and
 //   stop request are kept throughout.
 // findPolyRoots (driver.cpp): working copy, scaling toward the unit circle,
 //   then one of
@@ -50,9 +51,12 @@ namespace korvel {
 
 // How the staged search ended: its result stands; or its approximations all
 // settled at the working precision with disks that still meet (a multiple
-// root, or roots too ill-conditioned for the precision), and are the roots
-// unless the search falls back (searchFallsBack); or neither (an iteration ran
-// out). Unless found, the caller runs the full-precision search if it may.
+// root, or roots too ill-conditioned for the precision), and they are the
+// roots, for the caller to certify: when the search does not fall back
+// (searchFallsBack), or when the polynomial has no repeated root
+// (searchSquareFree) and one of them has a condition beyond the precision; or
+// neither (an iteration ran out, or the search falls back). Unless found or
+// settledTogether, the caller runs the full-precision search if it may.
 enum class StagedEnd { found, settledTogether, unsettled };
 
 // The staged search for every root of a (degree n, a[n] != 0, not changed)
@@ -133,6 +137,9 @@ int searchThreads();
 // Whether the staged search on this thread falls back to the full-precision
 // search where its approximations settle together (RootSearchControl::fallBack).
 bool searchFallsBack();
+// Whether the polynomial of the search on this thread is known to have no
+// repeated root (RootSearchControl::squareFree).
+bool searchSquareFree();
 // The approximations the staged search on this thread may start from, and
 // their words (RootSearchControl::starts); nullptr for none.
 std::vector<fpComplex> const* searchStarts(i32& words);

@@ -97,6 +97,22 @@ bool fromStarts(Poly const& p, i32 m, std::vector<fpComplex>& z, std::vector<dou
     return true;
 }
 
+// True when the condition M(|z|) / (|z| |p'(z)|) of some z leaves it fewer
+// than 32 good bits at blockPrec: the rounding of p there, about 2^-bits M,
+// moves the root by 2^(condition - bits) |z|. Two approximations that settled
+// on one simple root, which the full-precision search would mend, have
+// ordinary conditions.
+bool conditionBeyondPrecision(Poly const& p, std::vector<fpComplex> const& z) {
+    double const bits = bitsOf(blockPrec);
+    fpComplex v, d;
+    for (auto const& x : z) {
+        evaluate(p, x, v, &d);
+        double const lz = log2Abs(x);
+        if (!d || log2Magnitude(p, lz) - log2Abs(d) - lz > bits - 32) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record) {
@@ -175,16 +191,15 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     }
     rec.stage1Bits = i32(topBits);
     if (!settled || isolated || searchCancelled()) return StagedEnd::unsettled;
-    if (!searchFallsBack()) {
-        // The approximations as they settled are the roots, for the caller to
-        // certify: those kept apart in the last round refined to blockPrec.
-        Refined r;
-        for (std::size_t i = 0; i < d; ++i) {
-            if (bits[i] < topBits) refine(p, z[i], bits[i], r);
-            roots[m + i32(i)] = std::move(z[i]);
-        }
-        rec.ran = RootSearch::staged;
+    if (searchFallsBack() && !(searchSquareFree() && conditionBeyondPrecision(p, z))) return StagedEnd::unsettled;
+    // The approximations as they settled are the roots, for the caller to
+    // certify: those kept apart in the last round refined to blockPrec.
+    Refined r;
+    for (std::size_t i = 0; i < d; ++i) {
+        if (bits[i] < topBits) refine(p, z[i], bits[i], r);
+        roots[m + i32(i)] = std::move(z[i]);
     }
+    rec.ran = RootSearch::staged;
     return StagedEnd::settledTogether;
 }
 

@@ -61,6 +61,12 @@ struct RootSearchControl {
     // caller that certifies them and carries more figures next, on a
     // polynomial with no repeated root: then only the precision was short.
     bool fallBack = true;
+    // true: the polynomial has no repeated root. A staged search whose
+    // approximations settle with their disks still meeting then gives them as
+    // the roots even with fallBack, when one of them has a condition beyond
+    // the working precision: the full-precision search has no more figures to
+    // separate them with either.
+    bool squareFree = false;
     // Approximations of the n roots from a search of the same polynomial at
     // startWords words (fewer than now), for the staged search to go on from
     // instead of starting over in doubles; ignored unless they match the roots

@@ -237,6 +237,31 @@ TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
     EXPECT_EQ(record.ran, RootSearch::staged);
     EXPECT_GE(record.rounds, 2);
     EXPECT_TRUE(record.isolated);
+
+    // Mandelbrot p_7's roots have conditions up to 10^48: at 20 figures they
+    // settle with disks that meet. Known to have no repeated root, the search
+    // gives them even with the fallback, and their disks hold the roots.
+    std::vector<fpComplex> a = mandelbrot(7);
+    int const n = int(a.size()) - 1;
+    auto const truth = solve(a, 64, false, RootSearch::staged);
+    ScopedBlockPrec precision(wordsForFigures(20));
+    for (bool const squareFree : {false, true}) {
+        std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));
+        fpComplex *r = roots.data(), *v = values.data(), *c = a.data();
+        RootSearchControl control;
+        control.squareFree = squareFree;
+        ASSERT_TRUE(findPolyRoots(r, v, c, n, false, defaultConfirmFigures, RootSearch::staged, &record, control));
+        EXPECT_FALSE(record.isolated);
+        EXPECT_EQ(record.ran, squareFree ? RootSearch::staged : RootSearch::fullPrecision);
+        if (!squareFree) continue;
+        for (auto const& root : truth.roots) {
+            bool held = false;
+            for (int k = 0; k < n && !held; ++k)
+                held = !(record.radii[std::size_t(k)] < 0.0) &&
+                       distance(roots[std::size_t(k)], root) <= record.radii[std::size_t(k)];
+            EXPECT_TRUE(held) << "the root " << root;
+        }
+    }
 }
 
 // A search that goes on from the approximations of one at fewer figures (with
