@@ -49,14 +49,13 @@
 
 namespace korvel {
 
-// How the staged search ended: its result stands; or its approximations all
-// settled at the working precision with disks that still meet (a multiple
-// root, or roots too ill-conditioned for the precision), and they are the
-// roots, for the caller to certify: when the search does not fall back
-// (searchFallsBack), or when the polynomial has no repeated root
-// (searchSquareFree) and one of them has a condition beyond the precision; or
-// neither (an iteration ran out, or the search falls back). Unless found or
-// settledTogether, the caller runs the full-precision search if it may.
+// How the staged search ended: found, its result stands; settledTogether, its
+// approximations all settled at the working precision with disks that still
+// meet (a multiple root, or roots too ill-conditioned for the precision) and
+// stand as the roots, for the caller to certify, because the search does not
+// fall back (searchFallsBack) or because the polynomial has no repeated root
+// (searchSquareFree) and a root's condition exceeds the precision; unsettled
+// otherwise, and the caller runs the full-precision search if it may.
 enum class StagedEnd { found, settledTogether, unsettled };
 
 // The staged search for every root of a (degree n, a[n] != 0, not changed)
