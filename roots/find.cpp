@@ -167,8 +167,8 @@ RootReport Search::rounds(CoefficientsAt const& coefficientsAt, bool squareFree)
         // settled want more figures: a round that a later one follows leaves
         // the full-precision search to the last, and the last runs it only
         // where no root's condition exceeds the precision.
-        control_.fallBack = !(squareFree && options_.certify && carried < cap);
         control_.squareFree = squareFree && options_.certify;
+        control_.fallBack = !(control_.squareFree && carried < cap);
         control_.starts = starts.empty() ? nullptr : &starts;
         control_.startWords = startWords;
         next.found = searchOnce(next, options_, control_);

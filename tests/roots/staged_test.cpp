@@ -55,6 +55,13 @@ std::vector<fpComplex> mandelbrot(int k) {
     return p;
 }
 
+// True when one of the certified disks about roots (radius -1: none) holds root.
+bool someDiskHolds(std::vector<fpComplex> const& roots, std::vector<fp> const& radii, fpComplex const& root) {
+    for (std::size_t k = 0; k < roots.size(); ++k)
+        if (!(radii[k] < 0.0) && distance(roots[k], root) <= radii[k]) return true;
+    return false;
+}
+
 std::vector<Case> hardCases() {
     std::vector<std::pair<double, double>> circle;
     for (int k = 0; k < 24; ++k) {
@@ -224,12 +231,9 @@ TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
         ASSERT_TRUE(findPolyRoots(r, v, a, int(n), false, defaultConfirmFigures, RootSearch::staged, &record, settled))
             << c.name;
         EXPECT_EQ(record.ran, RootSearch::staged) << c.name;
-        for (auto const& [re, im] : c.roots) {
-            bool held = false;
-            for (std::size_t k = 0; k < n && !held; ++k)
-                held = !(record.radii[k] < 0.0) && distance(roots[k], fpComplex(re, im)) <= record.radii[k];
-            EXPECT_TRUE(held) << c.name << ": the root " << re << " + " << im << "i";
-        }
+        for (auto const& [re, im] : c.roots)
+            EXPECT_TRUE(someDiskHolds(roots, record.radii, fpComplex(re, im)))
+                << c.name << ": the root " << re << " + " << im << "i";
     }
     // Wilkinson's roots are not separated in doubles, but are at 128 bits.
     RootSearchRecord record;
@@ -254,13 +258,7 @@ TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
         EXPECT_FALSE(record.isolated);
         EXPECT_EQ(record.ran, squareFree ? RootSearch::staged : RootSearch::fullPrecision);
         if (!squareFree) continue;
-        for (auto const& root : truth.roots) {
-            bool held = false;
-            for (int k = 0; k < n && !held; ++k)
-                held = !(record.radii[std::size_t(k)] < 0.0) &&
-                       distance(roots[std::size_t(k)], root) <= record.radii[std::size_t(k)];
-            EXPECT_TRUE(held) << "the root " << root;
-        }
+        for (auto const& root : truth.roots) EXPECT_TRUE(someDiskHolds(roots, record.radii, root)) << "the root " << root;
     }
 }
 
