@@ -1,18 +1,18 @@
 // korvel_fp_hash: a fingerprint of the fp arithmetic, for changing its speed
 // without changing a single result.
 //
-//   korvel_fp_hash [--cases N] [--seed S] [--dump FILE]
+//   korvel_fp_hash [--cases N] [--seed S] [--words MAX] [--dump FILE]
 //   korvel_fp_hash --repeat OP WORDS N     (OP: add sub mul div cmul)
 //
 // The first form runs add, sub, mul, div and the complex product over N random
-// operand pairs (1 to 12 words, precisions 1 to 12 words; mixed lengths,
-// exponents near and far apart and at the ends of their range, both signs,
-// cancellations, long runs of 0 and 1 bits, exact halfway cases, operands in
-// the same object, mantissas with high zero words) and prints one hash per
-// operation and one over all: every result's words, length, sign, exponent and
-// overflow flag enter it. Build it before and after a change and compare the
-// lines; --dump writes every result, one a line, so that two builds' files can
-// be compared to find the first case that differs.
+// operand pairs (1 to MAX words, precisions 1 to MAX words, MAX 12 unless given;
+// mixed lengths, exponents near and far apart and at the ends of their range,
+// both signs, cancellations, long runs of 0 and 1 bits, exact halfway cases,
+// operands in the same object, mantissas with high zero words) and prints one
+// hash per operation and one over all: every result's words, length, sign,
+// exponent and overflow flag enter it. Build it before and after a change and
+// compare the lines; --dump writes every result, one a line, so that two builds'
+// files can be compared to find the first case that differs.
 //
 // The second form does one operation N times on operands of WORDS words at a
 // precision of WORDS words, as Horner's rule meets them, for counting
@@ -78,12 +78,15 @@ void fillWords(Random& g, mb& m, i32 n, bool normalTop) {
     if (g.chance(40)) m.size = -m.size;
 }
 
+// The longest operand and highest precision drawn.
+i32 maxWords = 12;
+
 i32 pickLength(Random& g, i32 B) {
     i32 const r = g.below(100);
     if (r < 45) return B;
     if (r < 70) return 1 + g.below(B);
     if (r < 80) return B + 1 + g.below(3);
-    return 1 + g.below(12);
+    return 1 + g.below(maxWords);
 }
 
 i32 pickExponent(Random& g) {
@@ -241,7 +244,7 @@ int hashMain(long long cases, u64 seed, char const* dumpFile) {
     fp r, x, y;
     fpComplex a, b;
     for (long long k = 0; k < cases; ++k) {
-        i32 const B = g.chance(85) ? 1 + g.below(8) : 9 + g.below(4);
+        i32 const B = g.chance(maxWords > 12 ? 50 : 85) ? 1 + g.below(8) : 9 + g.below(maxWords - 8);
         setBlockPrec(B);
         if (g.chance(8)) {
             productTie(g, x, y, B);
@@ -314,10 +317,12 @@ int main(int argc, char** argv) {
             cases = std::atoll(argv[++k]);
         else if (!std::strcmp(argv[k], "--seed") && k + 1 < argc)
             seed = std::strtoull(argv[++k], nullptr, 10);
+        else if (!std::strcmp(argv[k], "--words") && k + 1 < argc && std::atoi(argv[k + 1]) > 8)
+            maxWords = std::atoi(argv[++k]);
         else if (!std::strcmp(argv[k], "--dump") && k + 1 < argc)
             dumpFile = argv[++k];
         else {
-            std::fprintf(stderr, "usage: korvel_fp_hash [--cases N] [--seed S] [--dump FILE] | --repeat OP WORDS N\n");
+            std::fprintf(stderr, "usage: korvel_fp_hash [--cases N] [--seed S] [--words MAX] [--dump FILE] | --repeat OP WORDS N\n");
             return 2;
         }
     }
