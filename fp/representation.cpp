@@ -140,8 +140,6 @@ void detail::normalizeWide(fp& x, i64 e) {
 
 namespace {
 
-using words::u128;
-
 // roundInto for n > B significant words. The words are read left-aligned (bit
 // 31 of the top word set) as they are needed, not shifted in place: word i of
 // that view is `aligned(i)`, i >= 1. FixedB > 0 is B known when compiling, for
@@ -166,18 +164,22 @@ void roundAbove(fp& x, u32 const* t, i32 n, i32 runtimeB, i32 sign, i64 e) {
         // The first dropped bit, when set, rounds the magnitude up.
         u32 carry = (t[drop - 1] << shift) >> 31;
         setSize(m, B);
-        // Two words at a time: words i and i + 1 of the aligned view from t[i - 1 .. i + 1].
+        u32* const out = m.words;  // held, as the stores could alias it
+        // Two words at a time: words i and i + 1 of the aligned view from
+        // t[i - 1 .. i + 1]; the pair's bits shifted out at the top belong to
+        // the next pair, and a shift of 32 - shift < 64 brings in those below.
         i32 k = 0;
 #pragma GCC unroll 4
         for (; k + 1 < B; k += 2) {
-            u64 const v = u64((u128(words::pair(t + drop + k)) << 32 | t[drop + k - 1]) >> (32 - shift)) + carry;
+            u32 const* const p = t + drop + k;
+            u64 const v = (words::pair(p) << shift | u64(p[-1]) >> (32 - shift)) + carry;
             carry &= v == 0;
-            words::setPair(m.words + k, v);
+            words::setPair(out + k, v);
         }
         if (k < B) {
             u32 const w = aligned(drop + k) + carry;
             carry &= w == 0;
-            m.words[k] = w;
+            out[k] = w;
         }
         if (carry != 0) {  // every kept word was all ones: the magnitude is 2^(32n)
             setSize(m, 1);
