@@ -63,8 +63,8 @@ template <class SignedOp>
 }
 
 // Words of the sum formed on the stack (the kept operand widened to B words
-// and shifted, plus one): enough for operands and B of up to 8 words.
-constexpr i32 stackSumWords = 20;
+// and shifted, plus one): enough for operands and B of up to 64 words.
+constexpr i32 stackSumWords = 72;
 
 // The window of `align` for r = x + sy * y, worked out from the lengths: L the
 // kept operand, S the other, their signs with sy applied.
@@ -236,11 +236,72 @@ void addShort(fp& r, fp const& x, fp const& y, i32 sy) {
     detail::fitExponent(r, e + s);
 }
 
-// r = x + sy * y for non-zero x, y in one pass: the window of `align` worked out
-// from the lengths, the kept operand shifted into a buffer (on the stack when
-// short), the other's surviving words added or subtracted there, then rounded
-// into r. The integer before rounding, and so the result, is the one
-// addOrSubCopies forms.
+// How sumInPlace combines the kept operand, shifted, with the other's words.
+enum class SumOp { add, keptMinusOther, otherMinusKept };
+
+// t[0 .. nA] = |L| 2^bits + Bw, |L| 2^bits - Bw or Bw - |L| 2^bits, in one pass
+// that shifts L's words as it reads them, for the usual window: L not widened
+// (nW = 0) and the other's surviving words Bw[0 .. nB) no longer than L's
+// (nB <= nL). nA is L's length after the shift; a difference must not be
+// negative. Word i of the shifted L is Lw[i] << bits with the top bits of
+// Lw[i - 1]; the shift by 32 - bits of a 64-bit word makes bits = 0 no case.
+template <SumOp op>
+void sumInPlace(u32* t, u32 const* Lw, i32 nL, i32 nA, i32 bits, u32 const* Bw, i32 nB) {
+    using words::pair;
+    using words::setPair;
+    i32 const down = 32 - bits;
+    u64 carry = 0;  // or borrow
+    // One or two words: a carry (borrow) out of 64 bits is found by comparing,
+    // which compiles to shorter code than 128-bit arithmetic.
+    auto combine = [&carry](u64 l, u64 b) {
+        if constexpr (op == SumOp::add) {
+            u64 const s = l + b;
+            u64 const v = s + carry;
+            carry = u64(s < l) | u64(v < s);
+            return v;
+        } else {
+            u64 const minuend = op == SumOp::keptMinusOther ? l : b;
+            u64 const subtrahend = op == SumOp::keptMinusOther ? b : l;
+            u64 const d = minuend - subtrahend;
+            u64 const v = d - carry;
+            carry = u64(minuend < subtrahend) | u64(d < carry);
+            return v;
+        }
+    };
+    auto word = [&combine, &carry, t](i32 i, u32 l, u32 b) {
+        u64 const v = combine(l, b);
+        t[i] = u32(v);
+        carry = (v >> 32) & 1;  // the bits above 32 hold the carry, or all ones for a borrow
+    };
+    // Word i of the shifted L, and the pair from word i on (i >= 1).
+    auto shiftedWord = [=](i32 i) { return u32(u64(Lw[i]) << bits | u64(Lw[i - 1]) >> down); };
+    auto shiftedPair = [=](i32 i) { return pair(Lw + i) << bits | u64(Lw[i - 1]) >> down; };
+    word(0, Lw[0] << bits, nB > 0 ? Bw[0] : 0);
+    i32 i = 1;
+    for (; i + 2 <= nB; i += 2) setPair(t + i, combine(shiftedPair(i), pair(Bw + i)));
+    if (i < nB) word(i, shiftedWord(i), Bw[i]), ++i;
+    for (; i + 2 <= nL; i += 2) setPair(t + i, combine(shiftedPair(i), 0));
+    if (i < nL) word(i, shiftedWord(i), 0), ++i;
+    if (nA > nL) word(nL, u32(u64(Lw[nL - 1]) >> down), 0);
+    t[nA] = u32(carry);  // a carry out of an addition; zero after a subtraction
+}
+
+// sign(|L| 2^bits - Bw) for nA = nB = nL, from the top word down.
+i32 compareShifted(u32 const* Lw, i32 n, i32 bits, u32 const* Bw) {
+    i32 const down = 32 - bits;
+    for (i32 i = n - 1; i >= 0; --i) {
+        u32 const l = i > 0 ? u32(u64(Lw[i]) << bits | u64(Lw[i - 1]) >> down) : Lw[0] << bits;
+        if (l != Bw[i]) return l > Bw[i] ? 1 : -1;
+    }
+    return 0;
+}
+
+// r = x + sy * y for non-zero x, y: the window of `align` worked out from the
+// lengths, the sum formed in a buffer (on the stack when short), then rounded
+// into r. In the usual window one pass shifts the kept operand and adds or
+// subtracts the other's surviving words; otherwise the kept operand is shifted
+// into the buffer first. The integer before rounding, and so the result, is the
+// one addOrSubCopies forms.
 [[gnu::noinline]] void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
     Window const win = window(x, y, sy, blockPrec);
     fp const& L = *win.L;
@@ -248,11 +309,30 @@ void addShort(fp& r, fp const& x, fp const& y, i32 sy) {
     i32 const sL = win.sL, sS = win.sS, nL = win.nL, nA = win.nA, nB = win.nB, nW = win.nW, bits = win.bits;
     u32 const* Bw = S.mantissa.words + (length(S) - nB);
     i32 const nT = (nW + nA > nB ? nW + nA : nB) + 1;
-
-    // t = |L| 2^(bits + 32 nW), then +- the surviving words of S.
     u32 stackWords[stackSumWords];
     u32* const t = nT <= stackSumWords ? stackWords : detail::scratch(1, nT);
     u32 const* const Lw = L.mantissa.words;
+
+    if (nW == 0 && nB <= nL) {  // the usual window: one pass forms the sum
+        if (sL == sS) {
+            sumInPlace<SumOp::add>(t, Lw, nL, nA, bits, Bw, nB);
+            detail::roundInto(r, t, nA + 1, sL, win.e);
+            return;
+        }
+        i32 const c = nA != nB ? 1 : compareShifted(Lw, nB, bits, Bw);
+        if (c == 0) {
+            detail::makeZero(r);
+            return;
+        }
+        if (c > 0)
+            sumInPlace<SumOp::keptMinusOther>(t, Lw, nL, nA, bits, Bw, nB);
+        else
+            sumInPlace<SumOp::otherMinusKept>(t, Lw, nL, nA, bits, Bw, nB);
+        detail::roundInto(r, t, nA, c > 0 ? sL : sS, win.e);
+        return;
+    }
+
+    // t = |L| 2^(bits + 32 nW), then +- the surviving words of S.
     for (i32 i = 0; i < nW; ++i) t[i] = 0;
     if (bits == 0) {
         for (i32 i = 0; i < nL; ++i) t[nW + i] = Lw[i];
