@@ -73,12 +73,14 @@ struct Window {
     fp const* S;
     i32 sL, sS, nL;
     i32 bits;   // the bit shift of L
-    i32 nA;     // L's words after the bit shift
+    i32 nA;     // L's words after the bit shift (0 when not wanted and not needed)
     i32 nW;     // the zero words L is widened with
     i32 nB;     // S's words that survive the cut, its top ones
     i64 e;      // the exponent of the sum's lowest bit
 };
 
+// keptLength: whether nA is wanted even when it does not decide the widening.
+template <bool keptLength>
 inline Window window(fp const& x, fp const& y, i32 sy, i32 B) {
     Window v;
     bool const xKept = x.exponent >= y.exponent;
@@ -95,13 +97,16 @@ inline Window window(fp const& x, fp const& y, i32 sy, i32 B) {
     u64 const difference = u64(i64(L.exponent) - S.exponent);  // >= 0: shifts, not divisions
     v.bits = i32(difference & 31);
     i64 const w = i64(difference >> 5);
-    i32 const bitsL = detail::bitLength(L) + v.bits;
-    v.nA = v.bits == 0 ? v.nL : (bitsL + 31) >> 5;
     i64 widen = 0;
-    if (w != 0) {
-        i64 const room = B - v.nA;
-        widen = room <= 0 ? 0 : (w <= room ? w : room);
-        if (widen < w && bitsL + 32 * widen < 32 * i64(B)) ++widen;
+    v.nA = 0;
+    if (keptLength || w != 0) {
+        i32 const bitsL = detail::bitLength(L) + v.bits;
+        v.nA = v.bits == 0 ? v.nL : (bitsL + 31) >> 5;
+        if (w != 0) {
+            i64 const room = B - v.nA;
+            widen = room <= 0 ? 0 : (w <= room ? w : room);
+            if (widen < w && bitsL + 32 * widen < 32 * i64(B)) ++widen;
+        }
     }
     i64 const cut = w - widen;
     v.nB = cut >= nS ? 0 : i32(nS - cut);
@@ -118,10 +123,9 @@ void addShort(fp& r, fp const& x, fp const& y, i32 sy) {
     using detail::setSize;
     using words::pair;
     using words::setPair;
-    using words::u128;
     constexpr i32 K = (B + 3) / 2;   // limbs of the sum
     constexpr i32 KB = (B + 1) / 2;  // limbs of B words
-    Window const win = window(x, y, sy, B);
+    Window const win = window<false>(x, y, sy, B);
     fp const& L = *win.L;
     fp const& S = *win.S;
     i32 const sL = win.sL, sS = win.sS, nL = win.nL, nB = win.nB, bits = win.bits;
@@ -153,21 +157,24 @@ void addShort(fp& r, fp const& x, fp const& y, i32 sy) {
         }
     }
 
+    // Carries and borrows found by comparing: shorter code than 128-bit arithmetic.
     i32 sign = sL;
     if (sL == sS) {
         u64 carry = 0;
         for (i32 i = 0; i < K; ++i) {
-            u128 const s = u128(t[i]) + b[i] + carry;
-            t[i] = u64(s);
-            carry = u64(s >> 64);
+            u64 const s = t[i] + b[i];
+            u64 const v = s + carry;
+            carry = u64(s < b[i]) | u64(v < s);
+            t[i] = v;
         }
     } else {
         u64 borrow = 0, any = 0;
         for (i32 i = 0; i < K; ++i) {
-            u128 const d = u128(t[i]) - b[i] - borrow;
-            t[i] = u64(d);
-            borrow = u64(d >> 127);
-            any |= t[i];
+            u64 const d = t[i] - b[i];
+            u64 const v = d - borrow;
+            borrow = u64(t[i] < b[i]) | u64(d < borrow);
+            t[i] = v;
+            any |= v;
         }
         if (any == 0) {
             detail::makeZero(r);
@@ -176,9 +183,8 @@ void addShort(fp& r, fp const& x, fp const& y, i32 sy) {
         if (borrow != 0) {  // |S| was the larger: negate
             u64 c = 1;
             for (i32 i = 0; i < K; ++i) {
-                u128 const s = u128(~t[i]) + c;
-                t[i] = u64(s);
-                c = u64(s >> 64);
+                t[i] = ~t[i] + c;
+                c &= u64(t[i] == 0);
             }
             sign = sS;
         }
@@ -303,7 +309,7 @@ i32 compareShifted(u32 const* Lw, i32 n, i32 bits, u32 const* Bw) {
 // into the buffer first. The integer before rounding, and so the result, is the
 // one addOrSubCopies forms.
 [[gnu::noinline]] void addSigned(fp& r, fp const& x, fp const& y, i32 sy) {
-    Window const win = window(x, y, sy, blockPrec);
+    Window const win = window<true>(x, y, sy, blockPrec);
     fp const& L = *win.L;
     fp const& S = *win.S;
     i32 const sL = win.sL, sS = win.sS, nL = win.nL, nA = win.nA, nB = win.nB, nW = win.nW, bits = win.bits;
