@@ -18,7 +18,8 @@
 //   then one of
 //   - staged (staged.cpp: stagedSearch): stage 1 aberth.cpp, all roots at once
 //     in doubles, in doubles with a separate exponent (wide.h) or in fp at a
-//     low precision; stage 2 refine.cpp, Newton to blockPrec (refineAndSeparate);
+//     low precision, there first through the secular equation (secular.cpp)
+//     from degree 32 on; stage 2 refine.cpp, Newton to blockPrec (refineAndSeparate);
 //     stage 3 inclusion.cpp, certified disks: disjoint, or another stage-1
 //     round at twice the precision on the roots whose disks meet, and the
 //     full-precision search at the end unless the caller asks for the
@@ -214,6 +215,14 @@ void aberthWide(Poly const& p, std::vector<WideComplex>& z, std::vector<double>&
 // more precision follows, and the sweeps run longer.
 bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value, std::vector<char> frozen,
               bool last, SettledCount const& settled = {});
+
+// The same pass through the secular equation on the approximations as nodes
+// (secular.cpp): Aberth's steps in doubles with a separate exponent, p itself
+// evaluated at blockPrec only where a node moved. True when every approximation
+// not frozen settled; false when the regenerations ran out, the approximations
+// then where the last one left them, for aberthFp to go on from.
+bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value,
+               std::vector<char> const& frozen, SettledCount const& settled = {});
 
 // ---- evaluation (evaluate.cpp) ---------------------------------------------------------
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule

@@ -16,6 +16,10 @@ namespace {
 
 // Stage 1 in fp starts at this precision (after doubles) and doubles it.
 constexpr i32 firstFpWords = 4;
+// From this degree on an fp pass goes through the secular equation first:
+// below it aberthFp's sweeps cost as little (Wilkinson's and Mignotte's
+// polynomials of degree 20 gain nothing measurable), and give what they gave.
+constexpr std::size_t secularFrom = 32;
 
 // A root whose condition |a|(|z|) / (|z| |p'(z)|) exceeds 2^conditionBits
 // loses that many bits to the rounding of the evaluation at blockPrec: it is
@@ -182,7 +186,8 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
         // sweeps saved are few, and each root starts its refinement from here.
         std::vector<char> keep = refinedApart ? apartFromPeers(z, lr) : std::vector<char>(d, 0);
         if (std::size_t(std::count(keep.begin(), keep.end(), 1)) * 2 < d) std::fill(keep.begin(), keep.end(), 0);
-        settled = aberthFp(p, z, lv, keep, blockPrec >= target, settledSoFar);
+        settled = (d >= secularFrom && secularFp(p, z, lv, keep, settledSoFar)) ||
+                  aberthFp(p, z, lv, keep, blockPrec >= target, settledSoFar);
         topBits = bitsOf(blockPrec);
         for (std::size_t i = 0; i < d; ++i)
             if (!keep[i]) bits[i] = topBits;

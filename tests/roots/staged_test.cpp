@@ -301,6 +301,56 @@ TEST(StagedSearch, GoingOnFromFewerFiguresFindsTheSameRoots) {
     }
 }
 
+// One fp pass through the secular equation and one of aberthFp, from the same
+// approximations in doubles: both settle, the frozen approximations (the well
+// separated roots on the circle, good in doubles) stay where they were, and
+// the two passes find the same roots: matched, each root's two approximations
+// lie within the sum of their disks' radii.
+TEST(StagedSearch, SecularPassFindsTheRootsAberthFinds) {
+    std::vector<fpComplex> cluster;  // four roots 1e-20 apart at 1, beside 30 on a circle
+    {
+        ScopedBlockPrec exact(40);
+        for (int k = 0; k < 4; ++k) cluster.push_back(fpComplex(1.0) + fpComplex("1e-20") * fpComplex(double(k)));
+        for (int k = 0; k < 30; ++k)
+            cluster.emplace_back(2 * std::cos(2 * std::numbers::pi * (k + 0.5) / 30),
+                                 2 * std::sin(2 * std::numbers::pi * (k + 0.5) / 30));
+        cluster = expand(cluster);
+    }
+    for (auto const& [name, a, words] : {std::tuple{"Mandelbrot p_6", mandelbrot(6), 9},
+                                         std::tuple{"Mandelbrot p_7", mandelbrot(7), 9},
+                                         std::tuple{"a cluster 1e-20 wide", cluster, 12}}) {
+        ScopedBlockPrec precision(words);
+        std::size_t const n = a.size() - 1;
+        detail::Poly const p = detail::makePoly(a.data(), i32(n));
+        i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(n));
+        std::vector<detail::dcomplex> y = detail::startingPoints(p, s);
+        std::vector<double> lv(n);
+        ASSERT_TRUE(detail::aberthDouble(p, s, y, lv)) << name;
+        std::vector<fpComplex> starts(n);
+        for (std::size_t k = 0; k < n; ++k) {
+            detail::fromDouble(starts[k].re, y[k].real(), s);
+            detail::fromDouble(starts[k].im, y[k].imag(), s);
+        }
+        std::vector<char> frozen(n, 0);
+        for (std::size_t k = 0; k < n; ++k) frozen[k] = n == 34 && distance(starts[k], fpComplex(1.0)) > 0.5;
+        std::vector<fpComplex> secular = starts, aberth = starts;
+        std::vector<double> ls = lv, la = lv, rs, ra;
+        ASSERT_TRUE(detail::secularFp(p, secular, ls, frozen)) << name;
+        ASSERT_TRUE(detail::aberthFp(p, aberth, la, frozen, true)) << name;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (frozen[k]) {
+                EXPECT_TRUE(secular[k] == starts[k]) << name << ": frozen " << k;
+            }
+        }
+        detail::diskRadii(p, secular, ls, rs);
+        detail::diskRadii(p, aberth, la, ra);
+        auto const m = match(aberth, secular);
+        for (std::size_t k = 0; k < n; ++k)
+            EXPECT_LE(distance(aberth[k], secular[m[k]]), detail::radiusOf(ra[k]) + detail::radiusOf(rs[m[k]]))
+                << name << ": root " << k;
+    }
+}
+
 // Values by powers over runs of zero coefficients agree with Horner's rule,
 // with and without a constant term, and with a zero leading coefficient.
 TEST(StagedSearch, SparseValuesAgreeWithHorner) {
