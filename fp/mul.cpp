@@ -73,6 +73,54 @@ void productOnStack(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut
     detail::roundInto(r, z + start, 2 * (NX + NY) + 2 - start, sign, e + 32 * i64(cut));
 }
 
+// The same integer as productOnStack for limb counts known only when running,
+// up to columnLimbs each: column K sums X_I Y_(K-I) in a 192-bit accumulator,
+// and the columns below the first partial one are never formed.
+constexpr i32 columnLimbs = 128;
+
+void productByColumns(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut, i32 sign, i64 e) {
+    i32 const NX = (lx + 1) / 2, NY = (ly + 1) / 2;
+    u64 X[columnLimbs], Y[columnLimbs];
+    for (i32 i = 0; i < NX; ++i) X[i] = xs[2 * i] | (2 * i + 1 < lx ? u64(xs[2 * i + 1]) << 32 : 0);
+    for (i32 i = 0; i < NY; ++i) Y[i] = ys[2 * i] | (2 * i + 1 < ly ? u64(ys[2 * i + 1]) << 32 : 0);
+    i32 const c = cut < 0 ? 0 : cut;
+    u32 z[4 * columnLimbs + 2];
+    i32 const first = c >= 2 ? (c - 1) / 2 : 0;  // the first column with 2K >= c - 2
+    i32 const start = 2 + c - (cut < 0 ? 1 : 0);
+    u128 acc = 0;
+    for (i32 K = first; K <= NX + NY - 2; ++K) {
+        i32 const lo = K - NY + 1 > 0 ? K - NY + 1 : 0, hi = K < NX - 1 ? K : NX - 1;
+        u64 over = 0;
+        if (2 * K >= c) {
+#pragma GCC unroll 4
+            for (i32 i = lo; i <= hi; ++i) {
+                u128 const p = u128(X[i]) * Y[K - i];
+                acc += p;
+                over += acc < p;
+            }
+        } else if (2 * K == c - 1) {
+            for (i32 i = lo; i <= hi; ++i) {
+                u128 const p = u128(X[i]) * Y[K - i] - u64(u32(X[i])) * u32(Y[K - i]);
+                acc += p;
+                over += acc < p;
+            }
+        } else {  // 2K = c - 2: the top word products, of weight 2^64
+            for (i32 i = lo; i <= hi; ++i) {
+                u128 const p = u128(u64(X[i] >> 32) * (Y[K - i] >> 32)) << 64;
+                acc += p;
+                over += acc < p;
+            }
+        }
+        words::setPair(z + 2 * K + 2, u64(acc));
+        acc = acc >> 64 | u128(over) << 64;
+    }
+    words::setPair(z + 2 * (NX + NY), u64(acc));
+    // Words from start below the first column formed are zero.
+    for (i32 w = start; w < 2 * first + 2; ++w) z[w] = 0;
+    if (cut < 0) z[start] = 0;
+    detail::roundInto(r, z + start, 2 * (NX + NY) + 2 - start, sign, e + 32 * i64(cut));
+}
+
 // Operands of at most this many words are multiplied on the stack.
 constexpr i32 stackLimbs = 4;
 
@@ -103,6 +151,12 @@ void mul(fp& r, fp const& x, fp const& y) {
         i32 const sign = (x.mantissa.size < 0) != (y.mantissa.size < 0) ? -1 : 1;
         stackProduct[std::size_t((lx - 1) / 2 * stackLimbs + (ly - 1) / 2)](
             r, x.mantissa.words, lx, y.mantissa.words, ly, n <= 0 ? 0 : n - 2, sign, e);
+        return;
+    }
+    if (n > 0 && lx <= 2 * columnLimbs && ly <= 2 * columnLimbs && x.mantissa.words[lx - 1] != 0 &&
+        y.mantissa.words[ly - 1] != 0) {
+        i32 const sign = (x.mantissa.size < 0) != (y.mantissa.size < 0) ? -1 : 1;
+        productByColumns(r, x.mantissa.words, lx, y.mantissa.words, ly, n - 2, sign, e);
         return;
     }
     if (n <= 0) {
