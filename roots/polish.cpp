@@ -139,6 +139,9 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
     bool improved = false;
     for (double step : {0.0, 2.0, 4.0, 8.0, 16.0}) {
         double const e = balance + step;
+        // A circle of radius 2^e spreads at least that far (spread >= e): from
+        // here on none can beat the best, and the rest need not be evaluated.
+        if (!(e < best)) break;
         circle(z.data(), members, c, e);
         for (auto i : members) evaluateAll(a, n, &z[i], &v[i], 1);
         inclusionRadii(radii, a, n, z.data(), v.data());
