@@ -107,10 +107,21 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
         newtonRadii(p, z, log2Value, log2Radius);
         if (disjointDisks(z, log2Radius)) return;
     }
-    Scaled const r = scale(z);
-    std::vector<WideComplex> const w = widen(z);
+    std::vector<double> logProd;
+    log2DistanceProducts(z, logProd);
     log2Radius.assign(n, 0);
     double const lead = p.logAbs.back();
+    for (std::size_t i = 0; i < n; ++i) {
+        log2Radius[i] = std::log2(double(n)) + log2Value[i] - lead - logProd[i] + logSlack;
+        if (std::isnan(log2Radius[i])) log2Radius[i] = std::numeric_limits<double>::infinity();
+    }
+}
+
+void log2DistanceProducts(std::vector<fpComplex> const& z, std::vector<double>& log2Product) {
+    std::size_t const n = z.size();
+    Scaled const r = scale(z);
+    std::vector<WideComplex> const w = widen(z);
+    log2Product.assign(n, 0);
     // A pair's distance in doubles costs about as much as a unit of threadsFor.
     parallelFor(n, threadsFor(n, double(n) * double(n)), [&](std::size_t i) {
         double prod = 1, logs = 0, epsSum = 0, d = 0, eps = 0;
@@ -130,9 +141,7 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
             }
         }
         // log2 prod (1 - eps_j) >= log2 prod - 1.5 sum eps_j while every eps_j < 0.01.
-        double const logProd = std::log2(prod) + exponent + logs + double(r.s) * double(n - 1) - 1.5 * epsSum;
-        log2Radius[i] = std::log2(double(n)) + log2Value[i] - lead - logProd + logSlack;
-        if (std::isnan(log2Radius[i])) log2Radius[i] = std::numeric_limits<double>::infinity();
+        log2Product[i] = std::log2(prod) + exponent + logs + double(r.s) * double(n - 1) - 1.5 * epsSum;
     });
 }
 

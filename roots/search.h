@@ -292,6 +292,9 @@ double pairReach(Scaled const& r, std::vector<double> const& log2Radius);
 // hold m), one evaluation a root in place of n products.
 void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
                std::vector<double>& log2Radius);
+// log2 of a lower bound on prod_{j != i} |z_i - z_j| for every i: the
+// denominators of diskRadii, and near the roots |p'(z_i)| / |a_n|.
+void log2DistanceProducts(std::vector<fpComplex> const& z, std::vector<double>& log2Product);
 // True when the disks about z of radii 2^log2Radius are pairwise disjoint.
 bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius);
 // 1 for each disk that meets no other but those over 2^20 times larger (about

@@ -25,6 +25,13 @@ constexpr std::size_t secularFrom = 32;
 // loses that many bits to the rounding of the evaluation at blockPrec: it is
 // refined again with as many more, then rounded to blockPrec.
 constexpr double conditionBits = 10;
+// A condition predicted from the approximations (predictedConditions) past
+// conditionBits by this much is refined with its bits from the start, without
+// the refinement at blockPrec that would only measure it.
+constexpr double predictionMargin = 8;
+// Beyond this degree a sparse polynomial's conditions are not predicted: the
+// prediction costs n^2 products in doubles.
+constexpr std::size_t sparsePredictionDegree = 4096;
 
 // Disks about the centers of the last evaluations, widened by the last steps so
 // that they hold the refined roots too.
@@ -40,41 +47,76 @@ bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
     return disjointDisks(centers, lr);
 }
 
+// z refined from `bits` good bits with the `lost` bits of its condition
+// carried beside them, at as many more words, then rounded to blockPrec; r
+// gets the disk about it, from its value at the higher precision.
+void refineIllConditioned(Poly const& p, fpComplex& z, double bits, double lost, Refined& r) {
+    i32 const more = blockPrec + wordsFor(lost);
+    {
+        ScopedBlockPrec precision(more);
+        refine(p, z, bits, r, lost);
+    }
+    fpNormalize(z.re);
+    fpNormalize(z.im);
+    ScopedBlockPrec precision(more);
+    fpComplex v;
+    evaluate(p, z, v, nullptr);
+    r.center = z;
+    double const bound = log2Magnitude(p, log2Abs(z)) + log2RoundingFactor(p.n, bitsOf(blockPrec));
+    r.log2Value = log2ValueBound(v, bound);
+    r.log2Step = -std::numeric_limits<double>::infinity();
+}
+
+// log2 of the condition M(|z|) / (|z| |p'(z)|) of each approximation, with
+// |p'(z_i)| = |a_n| prod_{j != i} |z_i - z_j| at the roots, which disjoint
+// disks put the approximations near; 0 (not known) for a sparse polynomial of
+// high degree, whose disks avoid the n^2 products.
+std::vector<double> predictedConditions(Poly const& p, std::vector<fpComplex> const& z) {
+    std::vector<double> c(z.size(), 0);
+    if (p.sparse && z.size() > sparsePredictionDegree) return c;
+    std::vector<double> logProd;
+    log2DistanceProducts(z, logProd);
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        double const lz = log2Abs(z[i]);
+        c[i] = log2Magnitude(p, lz) - lz - p.logAbs.back() - logProd[i];
+        if (!std::isfinite(c[i])) c[i] = 0;
+    }
+    return c;
+}
+
 // Stages 2 and 3 from the approximations z[i] good to about bits[i]; true (z holding
 // the roots) when the disks are disjoint. The progress counts the refined roots
-// after `found` of n.
+// after `found` of n. A root whose condition is known to cost more than
+// conditionBits is refined with those bits from the start; one found to
+// cost them in its refinement at blockPrec is refined again with them.
 bool refineAndSeparate(Poly const& p, std::vector<fpComplex>& z, std::vector<double> const& bits, i32 found, i32 n) {
     std::size_t const d = z.size();
     // A refinement takes some ten evaluations, most of them at about blockPrec.
     double const work = 10.0 * double(d) * double(p.n) * double(blockPrec);
+    double const T = bitsOf(blockPrec);
+    std::vector<double> const predicted = predictedConditions(p, z);
     std::vector<Refined> r(d);
     parallelFor(
-        d, threadsFor(d, work), [&](std::size_t i) { refine(p, z[i], bits[i], r[i]); },
+        d, threadsFor(d, work),
+        [&](std::size_t i) {
+            if (double const lost = predicted[i]; lost > conditionBits + predictionMargin)
+                refineIllConditioned(p, z[i], std::min(bits[i], T - lost), lost, r[i]);
+            else
+                refine(p, z[i], bits[i], r[i]);
+        },
         [&](std::size_t done) { reportProgress(found + i32(done), n); });
     if (searchCancelled()) return false;
     if (!disjointAfterSteps(p, r)) return false;
-    i32 const target = blockPrec;
     std::vector<std::size_t> illConditioned;
     for (std::size_t i = 0; i < d; ++i)
-        if (r[i].log2Condition > conditionBits) illConditioned.push_back(i);
+        if (!(predicted[i] > conditionBits + predictionMargin) && r[i].log2Condition > conditionBits)
+            illConditioned.push_back(i);
     if (illConditioned.empty()) return true;
     std::size_t const m = illConditioned.size();
     parallelFor(m, threadsFor(m, work * double(m) / double(d)), [&](std::size_t k) {
         std::size_t const i = illConditioned[k];
         double const lost = r[i].log2Condition;
-        {
-            ScopedBlockPrec more(target + wordsFor(lost));
-            refine(p, z[i], bitsOf(target) - lost, r[i], lost);
-        }
-        fpNormalize(z[i].re);
-        fpNormalize(z[i].im);
-        ScopedBlockPrec more(target + wordsFor(lost));
-        fpComplex v;
-        evaluate(p, z[i], v, nullptr);
-        r[i].center = z[i];
-        double const bound = log2Magnitude(p, log2Abs(z[i])) + log2RoundingFactor(p.n, bitsOf(blockPrec));
-        r[i].log2Value = log2ValueBound(v, bound);
-        r[i].log2Step = -std::numeric_limits<double>::infinity();
+        refineIllConditioned(p, z[i], T - lost, lost, r[i]);
     });
     return disjointAfterSteps(p, r);
 }
