@@ -84,6 +84,27 @@ std::vector<double> predictedConditions(Poly const& p, std::vector<fpComplex> co
     return c;
 }
 
+// The approximations of a real polynomial's real roots put on the real axis,
+// where Newton's steps stay real and cost a quarter: with disks about z of
+// radii 2^lr that are disjoint even at three times their radii, a disk that
+// reaches the axis holds a real root (its one root's conjugate lies in the
+// mirrored disk, which meets no other, so in the disk itself). True for each
+// approximation moved.
+std::vector<char> ontoRealAxis(Poly const& p, std::vector<fpComplex>& z, std::vector<double> const& lr) {
+    std::vector<char> moved(z.size(), 0);
+    for (i32 k = 0; k <= p.n; ++k)
+        if (!!p.a[k].im) return moved;
+    std::vector<double> wider(lr);
+    for (auto& r : wider) r += std::log2(3.0);
+    if (!disjointDisks(z, wider)) return moved;
+    for (std::size_t i = 0; i < z.size(); ++i)
+        if (!!z[i].im && log2Abs(z[i].im) <= lr[i]) {
+            z[i].im = fp();
+            moved[i] = 1;
+        }
+    return moved;
+}
+
 // Stages 2 and 3 from the approximations z[i] good to about bits[i]; true (z holding
 // the roots) when the disks are disjoint. The progress counts the refined roots
 // after `found` of n. A root whose condition is known to cost more than
@@ -212,7 +233,11 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     for (;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;
-            if (refineAndSeparate(p, refined, bits, m, n)) {
+            std::vector<double> start = bits;
+            std::vector<char> const real = ontoRealAxis(p, refined, lr);
+            for (std::size_t i = 0; i < d; ++i)
+                if (real[i]) start[i] -= 1;  // moved by at most the disk's radius
+            if (refineAndSeparate(p, refined, start, m, n)) {
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
                 rec.stage1Bits = i32(topBits);
                 rec.ran = RootSearch::staged;

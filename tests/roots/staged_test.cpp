@@ -301,6 +301,36 @@ TEST(StagedSearch, GoingOnFromFewerFiguresFindsTheSameRoots) {
     }
 }
 
+// On a real polynomial the staged search puts the real roots on the axis
+// itself (without the clean-up, which would clear small parts anyway): every
+// root that is real comes out with an imaginary part of exactly zero, every
+// other one without, each as close as the full-precision search's.
+TEST(StagedSearch, RealRootsComeOutReal) {
+    std::vector<std::pair<double, double>> mixed{{0.5, 0}, {-2, 0}, {3, 0}, {0, 1}, {0, -1}, {1, 2}, {1, -2}, {-0.25, 0}};
+    std::vector<std::pair<double, double>> nearPair{{1, 0}, {1 + std::ldexp(1.0, -20), 0}, {-1, 0.5}, {-1, -0.5}};
+    std::vector<std::pair<double, double>> wilkinson;
+    for (int k = 1; k <= 20; ++k) wilkinson.emplace_back(k, 0);
+    for (auto const& [name, roots, figures] : {std::tuple{"Wilkinson 20", wilkinson, 32},
+                                               std::tuple{"real and complex", mixed, 64},
+                                               std::tuple{"two real roots 2^-20 apart", nearPair, 32}}) {
+        std::vector<fpComplex> const a = fromRoots(roots);
+        RootSearchRecord record;
+        auto const staged = solve(a, figures, false, RootSearch::staged, &record);
+        auto const full = solve(a, figures, false, RootSearch::fullPrecision);
+        ASSERT_TRUE(staged.ok && full.ok && record.isolated) << name;
+        std::vector<fpComplex> exact;
+        for (auto const& [re, im] : roots) exact.emplace_back(re, im);
+        auto const s = match(exact, staged.roots);
+        auto const f = match(exact, full.roots);
+        for (std::size_t k = 0; k < exact.size(); ++k) {
+            EXPECT_EQ(!staged.roots[s[k]].im, !exact[k].im) << name << ": root " << k;
+            fp ulps = abs(exact[k]) * power2(-i32(32 * wordsForFigures(figures) - 33));
+            EXPECT_LE(distance(staged.roots[s[k]], exact[k]), distance(full.roots[f[k]], exact[k]) + ulps)
+                << name << ": root " << k;
+        }
+    }
+}
+
 // One fp pass through the secular equation and one of aberthFp, from the same
 // approximations in doubles: both settle, the frozen approximations (the well
 // separated roots on the circle, good in doubles) stay where they were, and
