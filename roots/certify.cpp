@@ -96,7 +96,7 @@ Disks analyse(fpComplex* coefficients, int n, fpComplex const* roots, fpComplex 
     for (std::size_t i = 0; i < count; ++i) d.lr[i] = log2Of((*known)[i]);
     // Most pairs lie far apart: their doubles tell so, and only the others
     // are subtracted in fp.
-    Scaled const scaled = scale(std::vector<fpComplex>(roots, roots + n));
+    Scaled const scaled = scale({roots, count});
     auto apart = [&](std::size_t i, std::size_t j) {
         double dist = 0, eps = 0;
         return doubleDistance(scaled, i, j, dist, eps) && dist * (1 - 1.5 * eps) > 0 &&

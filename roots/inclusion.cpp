@@ -26,20 +26,14 @@ double fpDistance(fpComplex const& a, fpComplex const& b) { return log2Differenc
 // log2 of a lower bound of |z_i - z_j| for a pair the scaled doubles cannot
 // hold: from w (z in doubles with a separate exponent) where the difference
 // stands far above their conversion errors, else from a subtraction in fp.
-double farDistance(std::vector<WideComplex> const& w, std::vector<fpComplex> const& z, std::size_t i, std::size_t j) {
+double farDistance(DiskCenters const& c, std::size_t i, std::size_t j) {
+    std::vector<WideComplex> const& w = c.wide;
     WideComplex const d = w[i] - w[j];
     // |w_k - z_k| <= 3u |z_k| (toWide) and the subtraction adds u |d|: once |d|
     // exceeds 2^20 times 6u max |w_k|, |z_i - z_j| >= |d| (1 - 2^-19).
     double const ld = d.log2Abs(), err = std::log2(6 * unitRoundoff) + std::max(w[i].log2Abs(), w[j].log2Abs());
     if (ld > err + 20) return ld - 0x1p-16;
-    return fpDistance(z[i], z[j]);
-}
-
-std::vector<WideComplex> widen(std::vector<fpComplex> const& z) {
-    std::vector<WideComplex> w;
-    w.reserve(z.size());
-    for (auto const& x : z) w.push_back(toWide(x));
-    return w;
+    return fpDistance(c.z[i], c.z[j]);
 }
 
 // Above this degree a sparse polynomial tries Newton's disks first, and above
@@ -55,7 +49,7 @@ std::size_t newtonFrom() {
 // a disk that holds at least one root of p (1/|z - root| summed over the n roots
 // is |p'/p| at z). z p'(z) is formed at blockPrec (newtonStep) and bounded from
 // below by its rounding, at most n times that of p(z) (k |a_k| <= n |a_k|).
-void newtonRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+void newtonRadii(Poly const& p, std::span<fpComplex const> z, std::vector<double> const& log2Value,
                  std::vector<double>& log2Radius) {
     double const ln = std::log2(double(p.n)), round = log2RoundingFactor(p.n, bitsOf(blockPrec));
     fpComplex v, step;
@@ -73,7 +67,7 @@ void newtonRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<dou
 
 }  // namespace
 
-Scaled scale(std::vector<fpComplex> const& z) {
+Scaled scale(std::span<fpComplex const> z) {
     Scaled r;
     double top = -std::numeric_limits<double>::infinity();
     for (auto const& x : z) top = std::max(top, log2Abs(x));
@@ -100,15 +94,22 @@ bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, do
     return true;
 }
 
-void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+DiskCenters::DiskCenters(std::span<fpComplex const> centers) : z(centers), scaled(scale(centers)) {
+    wide.reserve(z.size());
+    for (auto const& x : z) wide.push_back(toWide(x));
+}
+
+DiskCenters::~DiskCenters() = default;
+
+void diskRadii(Poly const& p, DiskCenters const& c, std::vector<double> const& log2Value,
                std::vector<double>& log2Radius) {
-    std::size_t const n = z.size();
+    std::size_t const n = c.z.size();
     if (p.sparse && n > newtonFrom() && std::size_t(p.n) == n) {
-        newtonRadii(p, z, log2Value, log2Radius);
-        if (disjointDisks(z, log2Radius)) return;
+        newtonRadii(p, c.z, log2Value, log2Radius);
+        if (disjointDisks(c, log2Radius)) return;
     }
     std::vector<double> logProd;
-    log2DistanceProducts(z, logProd);
+    log2DistanceProducts(c, logProd);
     log2Radius.assign(n, 0);
     double const lead = p.logAbs.back();
     for (std::size_t i = 0; i < n; ++i) {
@@ -117,10 +118,9 @@ void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<doubl
     }
 }
 
-void log2DistanceProducts(std::vector<fpComplex> const& z, std::vector<double>& log2Product) {
-    std::size_t const n = z.size();
-    Scaled const r = scale(z);
-    std::vector<WideComplex> const w = widen(z);
+void log2DistanceProducts(DiskCenters const& c, std::vector<double>& log2Product) {
+    std::size_t const n = c.z.size();
+    Scaled const& r = c.scaled;
     log2Product.assign(n, 0);
     // A pair's distance in doubles costs about as much as a unit of threadsFor.
     parallelFor(n, threadsFor(n, double(n) * double(n)), [&](std::size_t i) {
@@ -137,7 +137,7 @@ void log2DistanceProducts(std::vector<fpComplex> const& z, std::vector<double>& 
                     exponent += e;
                 }
             } else {
-                logs += farDistance(w, z, i, j) - double(r.s);
+                logs += farDistance(c, i, j) - double(r.s);
             }
         }
         // log2 prod (1 - eps_j) >= log2 prod - 1.5 sum eps_j while every eps_j < 0.01.
@@ -160,10 +160,9 @@ namespace {
 // visit(i, j, apart) for the pairs near one another (as visitNearPairs), with
 // apart true when their disks are disjoint; false when visit is.
 template <class Visit>
-bool visitDiskPairs(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius, Visit visit) {
-    std::size_t const n = z.size();
-    Scaled const r = scale(z);
-    std::vector<WideComplex> const w = widen(z);
+bool visitDiskPairs(DiskCenters const& c, std::vector<double> const& log2Radius, Visit visit) {
+    std::size_t const n = c.z.size();
+    Scaled const& r = c.scaled;
     // Disjoint when the distance exceeds twice the larger radius of the pair;
     // in doubles scaled by 2^-s, a radius below 2^-1000 counts as 2^-1000.
     std::vector<double> twice(n);
@@ -174,22 +173,22 @@ bool visitDiskPairs(std::vector<fpComplex> const& z, std::vector<double> const& 
         double d = 0, eps = 0;
         bool const apart = doubleDistance(r, i, j, d, eps)
                                ? d * (1 - 1.5 * eps) > std::max(twice[i], twice[j])
-                               : farDistance(w, z, i, j) > std::max(log2Radius[i], log2Radius[j]) + 1;
+                               : farDistance(c, i, j) > std::max(log2Radius[i], log2Radius[j]) + 1;
         return visit(i, j, apart);
     });
 }
 
 }  // namespace
 
-bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
-    return visitDiskPairs(z, log2Radius, [](std::size_t, std::size_t, bool apart) { return apart; });
+bool disjointDisks(DiskCenters const& c, std::vector<double> const& log2Radius) {
+    return visitDiskPairs(c, log2Radius, [](std::size_t, std::size_t, bool apart) { return apart; });
 }
 
-std::vector<char> apartFromPeers(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
+std::vector<char> apartFromPeers(DiskCenters const& c, std::vector<double> const& log2Radius) {
     // A disk far larger than another: the two do not count as peers.
     constexpr double larger = 20;
-    std::vector<char> apart(z.size(), 1);
-    visitDiskPairs(z, log2Radius, [&](std::size_t i, std::size_t j, bool disjoint) {
+    std::vector<char> apart(c.z.size(), 1);
+    visitDiskPairs(c, log2Radius, [&](std::size_t i, std::size_t j, bool disjoint) {
         if (disjoint) return true;
         double const ri = log2Radius[i], rj = log2Radius[j];
         if (!(rj > ri + larger)) apart[i] = 0;

@@ -44,6 +44,7 @@
 #include <complex>
 #include <functional>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include <korvel/roots.h>
@@ -255,7 +256,7 @@ struct Scaled {
     std::vector<char> ok;  // normal doubles (or an exact zero)
     void set(std::size_t i, fpComplex const& x);  // point i becomes x, at this s
 };
-Scaled scale(std::vector<fpComplex> const& z);
+Scaled scale(std::span<fpComplex const> z);
 // d = |z_i - z_j| 2^-s within a relative error eps, from the doubles when they
 // carry it to about 20 bits; else false.
 bool doubleDistance(Scaled const& r, std::size_t i, std::size_t j, double& d, double& eps);
@@ -285,23 +286,36 @@ bool visitNearPairs(Scaled const& r, double reach, Visit visit) {
 // room for every bound of a distance taken here; infinite for an unknown radius.
 double pairReach(Scaled const& r, std::vector<double> const& log2Radius);
 
+// The centers of a set of disks in the forms their distances are taken from:
+// scaled doubles, and doubles with a separate exponent for the pairs those
+// cannot hold. Made once for the radii of the disks and the test of them.
+struct DiskCenters {
+    std::span<fpComplex const> z;
+    Scaled scaled;
+    std::vector<WideComplex> wide;
+    explicit DiskCenters(std::span<fpComplex const> centers);
+    ~DiskCenters();
+    DiskCenters(DiskCenters const&) = delete;
+    DiskCenters& operator=(DiskCenters const&) = delete;
+};
+
 // log2 of the inclusion radius n |p(z_i)| / |a_n prod_{j != i} (z_i - z_j)| of
 // every z_i, from log2 bounds on |p(z_i)|, as upper bounds; for a sparse p of
 // high degree, Newton's n |p(z_i)| / |p'(z_i)| instead where those disks are
 // disjoint (each holds a root, so each holds exactly one, and any m of them
 // hold m), one evaluation a root in place of n products.
-void diskRadii(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+void diskRadii(Poly const& p, DiskCenters const& z, std::vector<double> const& log2Value,
                std::vector<double>& log2Radius);
 // log2 of a lower bound on prod_{j != i} |z_i - z_j| for every i: the
 // denominators of diskRadii, and near the roots |p'(z_i)| / |a_n|.
-void log2DistanceProducts(std::vector<fpComplex> const& z, std::vector<double>& log2Product);
+void log2DistanceProducts(DiskCenters const& z, std::vector<double>& log2Product);
 // True when the disks about z of radii 2^log2Radius are pairwise disjoint.
-bool disjointDisks(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius);
+bool disjointDisks(DiskCenters const& z, std::vector<double> const& log2Radius);
 // 1 for each disk that meets no other but those over 2^20 times larger (about
 // approximations not yet near their roots), 0 for the rest.
-std::vector<char> apartFromPeers(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius);
+std::vector<char> apartFromPeers(DiskCenters const& z, std::vector<double> const& log2Radius);
 // Both: the radii, and true when the disks are disjoint.
-inline bool inclusionDisks(Poly const& p, std::vector<fpComplex> const& z, std::vector<double> const& log2Value,
+inline bool inclusionDisks(Poly const& p, DiskCenters const& z, std::vector<double> const& log2Value,
                            std::vector<double>& log2Radius) {
     diskRadii(p, z, log2Value, log2Radius);
     return disjointDisks(z, log2Radius);

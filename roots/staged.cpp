@@ -42,9 +42,10 @@ bool disjointAfterSteps(Poly const& p, std::vector<Refined> const& r) {
         centers.push_back(x.center);
         lv.push_back(x.log2Value);
     }
-    diskRadii(p, centers, lv, lr);
+    DiskCenters const c(centers);
+    diskRadii(p, c, lv, lr);
     for (std::size_t i = 0; i < r.size(); ++i) lr[i] = std::max(lr[i], r[i].log2Step) + 1;
-    return disjointDisks(centers, lr);
+    return disjointDisks(c, lr);
 }
 
 // z refined from `bits` good bits with the `lost` bits of its condition
@@ -75,7 +76,7 @@ std::vector<double> predictedConditions(Poly const& p, std::vector<fpComplex> co
     std::vector<double> c(z.size(), 0);
     if (p.sparse && z.size() > sparsePredictionDegree) return c;
     std::vector<double> logProd;
-    log2DistanceProducts(z, logProd);
+    log2DistanceProducts(DiskCenters(z), logProd);
     for (std::size_t i = 0; i < z.size(); ++i) {
         double const lz = log2Abs(z[i]);
         c[i] = log2Magnitude(p, lz) - lz - p.logAbs.back() - logProd[i];
@@ -96,7 +97,7 @@ std::vector<char> ontoRealAxis(Poly const& p, std::vector<fpComplex>& z, std::ve
         if (!!p.a[k].im) return moved;
     std::vector<double> wider(lr);
     for (auto& r : wider) r += std::log2(3.0);
-    if (!disjointDisks(z, wider)) return moved;
+    if (!disjointDisks(DiskCenters(z), wider)) return moved;
     for (std::size_t i = 0; i < z.size(); ++i)
         if (!!z[i].im && log2Abs(z[i].im) <= lr[i]) {
             z[i].im = fp();
@@ -229,7 +230,7 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     std::vector<double> bits(d, topBits);  // about what each approximation is good to
     bool refinedApart = true;              // false once refined roots left disjoint disks
     bool settled = false;                  // every root of the last fp round settled
-    bool isolated = inclusionDisks(p, z, lv, lr);
+    bool isolated = inclusionDisks(p, DiskCenters(z), lv, lr);
     for (;; words = std::min(target, 2 * words)) {
         if (isolated) {
             std::vector<fpComplex> refined = z;
@@ -251,14 +252,14 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
         // precision: the rest stay where they are, and the others' iteration
         // sees them there. Where fewer than half stand apart all iterate: the
         // sweeps saved are few, and each root starts its refinement from here.
-        std::vector<char> keep = refinedApart ? apartFromPeers(z, lr) : std::vector<char>(d, 0);
+        std::vector<char> keep = refinedApart ? apartFromPeers(DiskCenters(z), lr) : std::vector<char>(d, 0);
         if (std::size_t(std::count(keep.begin(), keep.end(), 1)) * 2 < d) std::fill(keep.begin(), keep.end(), 0);
         settled = (d >= secularFrom && secularFp(p, z, lv, keep, settledSoFar)) ||
                   aberthFp(p, z, lv, keep, blockPrec >= target, settledSoFar);
         topBits = bitsOf(blockPrec);
         for (std::size_t i = 0; i < d; ++i)
             if (!keep[i]) bits[i] = topBits;
-        isolated = inclusionDisks(p, z, lv, lr);
+        isolated = inclusionDisks(p, DiskCenters(z), lv, lr);
         ++rec.rounds;
     }
     rec.stage1Bits = i32(topBits);
@@ -297,7 +298,7 @@ bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpCo
         z.push_back(roots[k]);
         lv.push_back(log2ValueBound(values[k], log2Magnitude(whole, lz) + round) - m * lz);
     }
-    bool disjoint = inclusionDisks(p, z, lv, lr) && zeros.size() <= 1;
+    bool disjoint = inclusionDisks(p, DiskCenters(z), lv, lr) && zeros.size() <= 1;
     for (std::size_t i = 0; i < others.size(); ++i) {
         if (!std::isfinite(lr[i])) continue;
         radii[others[i]] = radiusOf(lr[i]);

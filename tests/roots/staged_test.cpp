@@ -372,8 +372,8 @@ TEST(StagedSearch, SecularPassFindsTheRootsAberthFinds) {
                 EXPECT_TRUE(secular[k] == starts[k]) << name << ": frozen " << k;
             }
         }
-        detail::diskRadii(p, secular, ls, rs);
-        detail::diskRadii(p, aberth, la, ra);
+        detail::diskRadii(p, detail::DiskCenters(secular), ls, rs);
+        detail::diskRadii(p, detail::DiskCenters(aberth), la, ra);
         auto const m = match(aberth, secular);
         for (std::size_t k = 0; k < n; ++k)
             EXPECT_LE(distance(aberth[k], secular[m[k]]), detail::radiusOf(ra[k]) + detail::radiusOf(rs[m[k]]))
