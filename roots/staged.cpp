@@ -289,15 +289,19 @@ bool inclusionRadii(std::vector<fp>& radii, fpComplex* coefficients, int n, fpCo
     if (i32(zeros.size()) != m) return false;
     for (auto k : zeros) radii[k] = fp();
     if (others.empty()) return m == 1;
-    Poly const whole = makePoly(coefficients, n), p = makePoly(coefficients + m, n - m);
+    // With no exact zero the disks are on the coefficients, about the roots as they stand.
+    Poly const whole = makePoly(coefficients, n), stripped = m > 0 ? makePoly(coefficients + m, n - m) : Poly();
+    Poly const& p = m > 0 ? stripped : whole;
     double const round = log2RoundingFactor(n, bitsOf(blockPrec));
-    std::vector<fpComplex> z;
+    std::vector<fpComplex> nonzero;
     std::vector<double> lv, lr;
     for (auto k : others) {
         double const lz = log2Abs(roots[k]);
-        z.push_back(roots[k]);
+        if (m > 0) nonzero.push_back(roots[k]);
         lv.push_back(log2ValueBound(values[k], log2Magnitude(whole, lz) + round) - m * lz);
     }
+    std::span<fpComplex const> const z =
+        m > 0 ? std::span<fpComplex const>(nonzero) : std::span(roots, std::size_t(n));
     bool disjoint = inclusionDisks(p, DiskCenters(z), lv, lr) && zeros.size() <= 1;
     for (std::size_t i = 0; i < others.size(); ++i) {
         if (!std::isfinite(lr[i])) continue;
