@@ -53,10 +53,12 @@ bool realPolynomial(fpComplex const* a, int n) {
 void reorder(fpComplex* roots, fpComplex* values, RootCertainty& c, int n) {
     std::vector<std::size_t> const order = rootOrder(roots, n);
     permute(roots, values, order);
-    RootCertainty const old = c;
+    std::vector<fp> radii = std::move(c.radii);
+    std::vector<int> const clusters = c.clusters;
+    c.radii.resize(radii.size());
     for (std::size_t k = 0; k < order.size(); ++k) {
-        c.radii[k] = old.radii[order[k]];
-        c.clusters[k] = old.clusters[order[k]];
+        c.radii[k] = std::move(radii[order[k]]);
+        c.clusters[k] = clusters[order[k]];
     }
 }
 

@@ -2,6 +2,7 @@
 // ordering and the values at the roots.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <vector>
@@ -238,7 +239,14 @@ std::vector<std::size_t> rootOrder(fpComplex const* r, int n) {
     // Descending real parts, the earliest first among equals.
     std::vector<std::size_t> order(std::size_t(std::max(n, 0)));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) { return compare(r[i].re, r[j].re) > 0; });
+    auto const before = [&](std::size_t i, std::size_t j) { return compare(r[i].re, r[j].re) > 0; };
+    // A few roots go by insertion: as stable as stable_sort, without its buffer.
+    if (order.size() <= 16) {
+        for (std::size_t k = 1; k < order.size(); ++k)
+            for (std::size_t m = k; m > 0 && before(order[m], order[m - 1]); --m) std::swap(order[m], order[m - 1]);
+    } else {
+        std::stable_sort(order.begin(), order.end(), before);
+    }
     // Adjacent pairs with equal real parts: the larger imaginary part first.
     for (std::size_t k = 0; k + 1 < order.size();) {
         if (compare(r[order[k]].re, r[order[k + 1]].re) != 0) {
@@ -252,7 +260,11 @@ std::vector<std::size_t> rootOrder(fpComplex const* r, int n) {
 }
 
 void permute(fpComplex* roots, fpComplex* values, std::vector<std::size_t> const& order) {
-    std::vector<fpComplex> r(roots, roots + order.size()), v(values, values + order.size());
+    bool identity = true;
+    for (std::size_t k = 0; k < order.size() && identity; ++k) identity = order[k] == k;
+    if (identity) return;
+    std::vector<fpComplex> r(std::make_move_iterator(roots), std::make_move_iterator(roots + order.size())),
+        v(std::make_move_iterator(values), std::make_move_iterator(values + order.size()));
     for (std::size_t k = 0; k < order.size(); ++k) {
         roots[k] = std::move(r[order[k]]);
         values[k] = std::move(v[order[k]]);
