@@ -32,7 +32,10 @@ int resolveThreads(int requested) {
     if (requested <= 0) {
         requested = 0;
         if (char const* text = std::getenv("KORVEL_THREADS")) requested = std::atoi(text);
-        if (requested <= 0) requested = int(std::min(std::thread::hardware_concurrency(), unsigned(maxThreads)));
+        // Asked once: the count reads a system file on every call, and every
+        // search call asks. Written once before any reader sees it, then only read.
+        static unsigned const hardware = std::thread::hardware_concurrency();
+        if (requested <= 0) requested = int(std::min(hardware, unsigned(maxThreads)));
     }
     return std::clamp(requested, 1, maxThreads);
 }
