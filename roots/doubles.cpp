@@ -92,6 +92,8 @@ Poly makePoly(fpComplex const* a, i32 n) {
     Poly p;
     p.a = a;
     p.n = n;
+    p.terms.reserve(std::size_t(n) + 1);
+    p.logAbs.reserve(std::size_t(n) + 1);
     for (i32 k = 0; k <= n; ++k)
         if (!!a[k]) {
             p.terms.push_back(k);
