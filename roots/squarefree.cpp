@@ -9,6 +9,7 @@
 #include "roots/squarefree.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -252,6 +253,23 @@ bool isPrimeWord(u32 n) {
 class PrimeSource {
 public:
     Modulus next() {
+        // Every test starts from the top, and one prime almost always settles
+        // it: the first few are found once per process (then only read).
+        static std::array<Modulus, 4> const first = [] {
+            std::array<Modulus, 4> t;
+            PrimeSource s;
+            for (auto& m : t) m = s.search();
+            return t;
+        }();
+        if (taken_ < first.size()) {
+            candidate_ = first[taken_].p;
+            return first[taken_++];
+        }
+        return search();
+    }
+
+private:
+    Modulus search() {
         do
             candidate_ -= 4;
         while (!isPrimeWord(candidate_));
@@ -266,8 +284,8 @@ public:
         return m;
     }
 
-private:
     u32 candidate_ = 2147483649u;  // 2^31 + 1; the first candidate is 2^31 - 3
+    std::size_t taken_ = 0;        // of the first
 };
 
 // The images of f under i -> r and, when minus is given, i -> -r.
