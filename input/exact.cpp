@@ -97,6 +97,10 @@ bool readFraction(DecimalFraction& d, char const* text) {
 
 // r = x * 10^k for k >= 0.
 void timesPowerOfTen(mb& r, mb const& x, i64 k) {
+    if (k == 0) {
+        r = x;
+        return;
+    }
     mb p;
     (void)power(p, mb(10), i32(k));  // 10^k, k >= 0: cannot fail
     mul(r, x, p);
@@ -197,6 +201,16 @@ bool roundToFp(fp& x, DecimalFraction const& d, i32 words, bool& exact) {
     // zero, needs only its first dropped bit, which q holds exactly.
     mb N, D, q, rem;
     timesPowerOfTen(N, abs(d.num), std::max<i64>(d.exp10, 0));
+    // A whole number that fits the words is held exactly, as the division by
+    // 1 below would give it.
+    if (d.exp10 >= 0 && d.den.size == 1 && d.den.words[0] == 1 && NumBits(N) <= 32 * i64(words)) {
+        if (d.num.size < 0) N.size = -N.size;
+        x.mantissa = std::move(N);
+        x.exponent = 0;
+        fpNormalize(x);
+        shortestForm(x);
+        return true;
+    }
     timesPowerOfTen(D, d.den, std::max<i64>(-d.exp10, 0));
     i32 const s = 32 * words + 2 + NumBits(D) - NumBits(N);
     if (s >= 0)
