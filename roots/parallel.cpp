@@ -45,8 +45,7 @@ int threadsFor(std::size_t count, double work) {
     return int(std::min<std::size_t>(std::size_t(searchThreads()), count));
 }
 
-void parallelFor(std::size_t count, int threads, std::function<void(std::size_t)> const& body,
-                 std::function<void(std::size_t)> const& progress) {
+void parallelFor(std::size_t count, int threads, ItemAction body, ItemAction progress) {
     if (threads <= 1 || count < 2) {
         for (std::size_t i = 0; i < count; ++i) {
             body(i);

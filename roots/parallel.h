@@ -5,9 +5,29 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <memory>
+#include <type_traits>
 
 namespace korvel::detail {
+
+// A callable on an item's index, referred to for the length of one call and not
+// copied: a std::function copies a body that captures much to the heap, on
+// every loop of every search. Empty when made with no callable.
+class ItemAction {
+public:
+    ItemAction() = default;
+    template <class F>
+        requires(!std::is_same_v<std::remove_cvref_t<F>, ItemAction> && std::is_invocable_v<F&, std::size_t>)
+    ItemAction(F&& f)  // from any callable, as a std::function is
+        : object_(const_cast<void*>(static_cast<void const*>(std::addressof(f)))),
+          call_([](void* object, std::size_t i) { (*static_cast<std::remove_reference_t<F>*>(object))(i); }) {}
+    void operator()(std::size_t i) const { call_(object_, i); }
+    explicit operator bool() const { return call_ != nullptr; }
+
+private:
+    void* object_ = nullptr;
+    void (*call_)(void*, std::size_t) = nullptr;
+};
 
 // The threads a search may use when it asks for `requested`: 0 means
 // KORVEL_THREADS when that is set to a positive number, else every hardware
@@ -29,7 +49,6 @@ int threadsFor(std::size_t count, double work);
 // more at the end when others finished since. The first exception a body
 // throws ends the claiming of items and is thrown here once every thread has
 // stopped. With one thread the items run in order.
-void parallelFor(std::size_t count, int threads, std::function<void(std::size_t)> const& body,
-                 std::function<void(std::size_t done)> const& progress = {});
+void parallelFor(std::size_t count, int threads, ItemAction body, ItemAction progress = {});
 
 }  // namespace korvel::detail
