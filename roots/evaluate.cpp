@@ -113,12 +113,56 @@ bool newtonStep(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex& step
 
 namespace korvel {
 
+namespace {
+
+// For a dense polynomial with real coefficients: mirror[k] = j < k where
+// point k is exactly the conjugate of point j, else k. Sorted by real part,
+// then by the modulus of the imaginary part, so that conjugates meet.
+std::vector<std::size_t> conjugateOf(detail::Poly const& p, fpComplex const* points, std::size_t m) {
+    std::vector<std::size_t> mirror(m);
+    for (std::size_t k = 0; k < m; ++k) mirror[k] = k;
+    if (m < 2 || p.sparse) return mirror;
+    for (i32 k = 0; k <= p.n; ++k)
+        if (!!p.a[k].im) return mirror;
+    std::vector<std::size_t> order;
+    std::vector<fp> height(m);
+    for (std::size_t k = 0; k < m; ++k)
+        if (!!points[k].im) {
+            order.push_back(k);
+            height[k] = abs(points[k].im);
+        }
+    std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+        if (int const c = compare(points[i].re, points[j].re); c != 0) return c < 0;
+        if (int const c = compare(height[i], height[j]); c != 0) return c < 0;
+        return i < j;
+    });
+    for (std::size_t t = 0; t + 1 < order.size(); ++t) {
+        std::size_t const i = std::min(order[t], order[t + 1]), j = std::max(order[t], order[t + 1]);
+        if (compare(points[i].re, points[j].re) != 0 || compare(height[i], height[j]) != 0 ||
+            (points[i].im < 0.0) == (points[j].im < 0.0))
+            continue;
+        mirror[j] = i;
+        ++t;
+    }
+    return mirror;
+}
+
+}  // namespace
+
 void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count) {
     detail::Poly const p = detail::makePoly(a, n);
     std::size_t const m = std::size_t(std::max(count, 0));
-    double const work = double(m) * double(p.sparse ? p.terms.size() : std::size_t(n)) * blockPrec;
-    detail::parallelFor(m, detail::threadsFor(m, work),
-                        [&](std::size_t k) { detail::evaluate(p, points[k], values[k], nullptr); });
+    // At the exact conjugate of a point already evaluated, a real polynomial's
+    // value is the conjugate of the value there.
+    std::vector<std::size_t> const mirror = conjugateOf(p, points, m);
+    std::vector<std::size_t> own;
+    for (std::size_t k = 0; k < m; ++k)
+        if (mirror[k] == k) own.push_back(k);
+    double const work = double(own.size()) * double(p.sparse ? p.terms.size() : std::size_t(n)) * blockPrec;
+    detail::parallelFor(own.size(), detail::threadsFor(own.size(), work),
+                        [&](std::size_t u) { detail::evaluate(p, points[own[u]], values[own[u]], nullptr); });
+    for (std::size_t k = 0; k < m; ++k)
+        if (mirror[k] != k) values[k] = conj(values[mirror[k]]);
 }
 
 }  // namespace korvel

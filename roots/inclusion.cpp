@@ -198,4 +198,27 @@ std::vector<char> apartFromPeers(DiskCenters const& c, std::vector<double> const
     return apart;
 }
 
+std::vector<std::size_t> mirrorPartners(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius) {
+    std::size_t const n = z.size();
+    // The disks and their mirror images side by side: a pair (i, n + k) that
+    // may meet is a disk i that the mirror image of disk k may meet.
+    std::vector<fpComplex> both(z);
+    both.reserve(2 * n);
+    for (auto const& x : z) both.push_back(conj(x));
+    std::vector<double> radii(log2Radius);
+    radii.insert(radii.end(), log2Radius.begin(), log2Radius.end());
+    std::vector<std::size_t> partner(n, noPartner);
+    std::vector<int> meeting(n, 0);
+    visitDiskPairs(DiskCenters(both), radii, [&](std::size_t i, std::size_t j, bool apart) {
+        if (!apart && i < n && j >= n) {
+            ++meeting[j - n];
+            partner[j - n] = i;
+        }
+        return true;
+    });
+    for (std::size_t k = 0; k < n; ++k)
+        if (meeting[k] != 1) partner[k] = noPartner;
+    return partner;
+}
+
 }  // namespace korvel::detail

@@ -65,7 +65,9 @@ enum class StagedEnd { found, settledTogether, unsettled };
 StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord* record);
 
 // values[k] = a(points[k]) for k < count, each by Evaluate's operations, except
-// that when most coefficients are zero their runs are bridged by powers.
+// that when most coefficients are zero their runs are bridged by powers, and
+// that a dense real polynomial's value at the exact conjugate of an earlier
+// point is the conjugate of the value there.
 void evaluateAll(fpComplex* a, int n, fpComplex const* points, fpComplex* values, int count);
 
 // Certified inclusion disks on coefficients (degree n) about roots, from the
@@ -314,6 +316,12 @@ bool disjointDisks(DiskCenters const& z, std::vector<double> const& log2Radius);
 // 1 for each disk that meets no other but those over 2^20 times larger (about
 // approximations not yet near their roots), 0 for the rest.
 std::vector<char> apartFromPeers(DiskCenters const& z, std::vector<double> const& log2Radius);
+// For disjoint disks about z (each holding one root) of a real polynomial:
+// partner[k] = j when the mirror image of disk k meets disk j and no other,
+// so that disk j holds the conjugate of disk k's root (j = k: a real root);
+// noPartner where the mirror image may meet more than one disk.
+inline constexpr std::size_t noPartner = std::size_t(-1);
+std::vector<std::size_t> mirrorPartners(std::vector<fpComplex> const& z, std::vector<double> const& log2Radius);
 // Both: the radii, and true when the disks are disjoint.
 inline bool inclusionDisks(Poly const& p, DiskCenters const& z, std::vector<double> const& log2Value,
                            std::vector<double>& log2Radius) {

@@ -4,6 +4,7 @@
 // exponent against fp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -304,7 +305,8 @@ TEST(StagedSearch, GoingOnFromFewerFiguresFindsTheSameRoots) {
 // On a real polynomial the staged search puts the real roots on the axis
 // itself (without the clean-up, which would clear small parts anyway): every
 // root that is real comes out with an imaginary part of exactly zero, every
-// other one without, each as close as the full-precision search's.
+// other one without and beside its exact conjugate, whose value is the
+// conjugate of its own; each as close as the full-precision search's.
 TEST(StagedSearch, RealRootsComeOutReal) {
     std::vector<std::pair<double, double>> mixed{{0.5, 0}, {-2, 0}, {3, 0}, {0, 1}, {0, -1}, {1, 2}, {1, -2}, {-0.25, 0}};
     std::vector<std::pair<double, double>> nearPair{{1, 0}, {1 + std::ldexp(1.0, -20), 0}, {-1, 0.5}, {-1, -0.5}};
@@ -327,6 +329,13 @@ TEST(StagedSearch, RealRootsComeOutReal) {
             fp ulps = abs(exact[k]) * power2(-i32(32 * wordsForFigures(figures) - 33));
             EXPECT_LE(distance(staged.roots[s[k]], exact[k]), distance(full.roots[f[k]], exact[k]) + ulps)
                 << name << ": root " << k;
+        }
+        for (std::size_t k = 0; k < staged.roots.size(); ++k) {
+            if (!staged.roots[k].im) continue;
+            std::size_t const j = std::size_t(
+                std::find(staged.roots.begin(), staged.roots.end(), conj(staged.roots[k])) - staged.roots.begin());
+            ASSERT_LT(j, staged.roots.size()) << name << ": the conjugate of root " << k;
+            EXPECT_TRUE(staged.values[j] == conj(staged.values[k])) << name << ": value at root " << k;
         }
     }
 }
