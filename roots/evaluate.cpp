@@ -121,7 +121,9 @@ namespace {
 std::vector<std::size_t> conjugateOf(detail::Poly const& p, fpComplex const* points, std::size_t m) {
     std::vector<std::size_t> mirror(m);
     for (std::size_t k = 0; k < m; ++k) mirror[k] = k;
-    if (m < 2 || p.sparse) return mirror;
+    // Below a few points the search for pairs costs more than it saves.
+    constexpr std::size_t fewPoints = 8;
+    if (m < fewPoints || p.sparse) return mirror;
     for (i32 k = 0; k <= p.n; ++k)
         if (!!p.a[k].im) return mirror;
     std::vector<std::size_t> order;

@@ -32,6 +32,10 @@ constexpr double predictionMargin = 8;
 // Beyond this degree a sparse polynomial's conditions are not predicted: the
 // prediction costs n^2 products in doubles.
 constexpr std::size_t sparsePredictionDegree = 4096;
+// Below this many roots the predicted conditions and the conjugate pairs cost
+// more than the refinements they save (x^2 + 1: 10k instructions to pair the
+// roots, as many as the refinement saved).
+constexpr std::size_t fewRoots = 8;
 
 // Disks about the centers of the last evaluations, widened by the last steps so
 // that they hold the refined roots too.
@@ -74,7 +78,7 @@ void refineIllConditioned(Poly const& p, fpComplex& z, double bits, double lost,
 // high degree, whose disks avoid the n^2 products.
 std::vector<double> predictedConditions(Poly const& p, std::vector<fpComplex> const& z) {
     std::vector<double> c(z.size(), 0);
-    if (p.sparse && z.size() > sparsePredictionDegree) return c;
+    if (z.size() < fewRoots || (p.sparse && z.size() > sparsePredictionDegree)) return c;
     std::vector<double> logProd;
     log2DistanceProducts(DiskCenters(z), logProd);
     for (std::size_t i = 0; i < z.size(); ++i) {
@@ -268,8 +272,9 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
                 if (real[i]) start[i] -= 1;  // moved by at most the disk's radius
             // A sparse polynomial, evaluated by powers, refines cheaply: there
             // each root is refined on its own (x^100000 - 1 would gain 8%).
-            std::vector<std::size_t> const mirror =
-                realPolynomial(p) && !p.sparse ? mirrorPartners(z, lr) : std::vector<std::size_t>();
+            std::vector<std::size_t> const mirror = d >= fewRoots && realPolynomial(p) && !p.sparse
+                                                        ? mirrorPartners(z, lr)
+                                                        : std::vector<std::size_t>();
             if (refineAndSeparate(p, refined, start, mirror, m, n)) {
                 for (std::size_t i = 0; i < d; ++i) roots[m + i32(i)] = std::move(refined[i]);
                 rec.stage1Bits = i32(topBits);

@@ -309,7 +309,10 @@ TEST(StagedSearch, GoingOnFromFewerFiguresFindsTheSameRoots) {
 // conjugate of its own; each as close as the full-precision search's.
 TEST(StagedSearch, RealRootsComeOutReal) {
     std::vector<std::pair<double, double>> mixed{{0.5, 0}, {-2, 0}, {3, 0}, {0, 1}, {0, -1}, {1, 2}, {1, -2}, {-0.25, 0}};
-    std::vector<std::pair<double, double>> nearPair{{1, 0}, {1 + std::ldexp(1.0, -20), 0}, {-1, 0.5}, {-1, -0.5}};
+    std::vector<std::pair<double, double>> nearPair{{1, 0},     {1 + std::ldexp(1.0, -20), 0},
+                                                    {-1, 0.5},  {-1, -0.5},
+                                                    {0.5, 3},   {0.5, -3},
+                                                    {-2, 0.25}, {-2, -0.25}};
     std::vector<std::pair<double, double>> wilkinson;
     for (int k = 1; k <= 20; ++k) wilkinson.emplace_back(k, 0);
     for (auto const& [name, roots, figures] : {std::tuple{"Wilkinson 20", wilkinson, 32},
