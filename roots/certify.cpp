@@ -43,12 +43,6 @@ bool meet(fpComplex const& zi, fpComplex const& zj, double lri, double lrj) {
     return !(log2Distance(zi, zj) - 2 * log2Slack > log2Sum(lri, lrj));
 }
 
-bool realPolynomial(fpComplex const* a, int n) {
-    for (int k = 0; k <= n; ++k)
-        if (!!a[k].im) return false;
-    return true;
-}
-
 // Roots, values and the certainty in the order of orderRoots.
 void reorder(fpComplex* roots, fpComplex* values, RootCertainty& c, int n) {
     std::vector<std::size_t> const order = rootOrder(roots, n);

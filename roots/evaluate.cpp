@@ -109,6 +109,12 @@ bool newtonStep(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex& step
     return true;
 }
 
+bool realPolynomial(fpComplex const* a, i32 n) {
+    for (i32 k = 0; k <= n; ++k)
+        if (!!a[k].im) return false;
+    return true;
+}
+
 }  // namespace korvel::detail
 
 namespace korvel {
@@ -123,9 +129,7 @@ std::vector<std::size_t> conjugateOf(detail::Poly const& p, fpComplex const* poi
     for (std::size_t k = 0; k < m; ++k) mirror[k] = k;
     // Below a few points the search for pairs costs more than it saves.
     constexpr std::size_t fewPoints = 8;
-    if (m < fewPoints || p.sparse) return mirror;
-    for (i32 k = 0; k <= p.n; ++k)
-        if (!!p.a[k].im) return mirror;
+    if (m < fewPoints || p.sparse || !detail::realPolynomial(p.a, p.n)) return mirror;
     std::vector<std::size_t> order;
     std::vector<fp> height(m);
     for (std::size_t k = 0; k < m; ++k)

@@ -228,6 +228,8 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
                std::vector<char> const& frozen, SettledCount const& settled = {});
 
 // ---- evaluation (evaluate.cpp) ---------------------------------------------------------
+// True when every coefficient a[0 .. n] is real.
+bool realPolynomial(fpComplex const* a, i32 n);
 // v = p(z), d = p'(z) at blockPrec (d only when wanted): Horner's rule
 // (roots/horner.h), or its sparse form by powers when p.sparse.
 void evaluate(Poly const& p, fpComplex const& z, fpComplex& v, fpComplex* d);

@@ -95,15 +95,9 @@ std::vector<double> predictedConditions(Poly const& p, std::vector<fpComplex> co
 // reaches the axis holds a real root (its one root's conjugate lies in the
 // mirrored disk, which meets no other, so in the disk itself). True for each
 // approximation moved.
-bool realPolynomial(Poly const& p) {
-    for (i32 k = 0; k <= p.n; ++k)
-        if (!!p.a[k].im) return false;
-    return true;
-}
-
 std::vector<char> ontoRealAxis(Poly const& p, std::vector<fpComplex>& z, std::vector<double> const& lr) {
     std::vector<char> moved(z.size(), 0);
-    if (!realPolynomial(p)) return moved;
+    if (!realPolynomial(p.a, p.n)) return moved;
     std::vector<double> wider(lr);
     for (auto& r : wider) r += std::log2(3.0);
     if (!disjointDisks(DiskCenters(z), wider)) return moved;
@@ -272,7 +266,7 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
                 if (real[i]) start[i] -= 1;  // moved by at most the disk's radius
             // A sparse polynomial, evaluated by powers, refines cheaply: there
             // each root is refined on its own (x^100000 - 1 would gain 8%).
-            std::vector<std::size_t> const mirror = d >= fewRoots && realPolynomial(p) && !p.sparse
+            std::vector<std::size_t> const mirror = d >= fewRoots && realPolynomial(p.a, p.n) && !p.sparse
                                                         ? mirrorPartners(z, lr)
                                                         : std::vector<std::size_t>();
             if (refineAndSeparate(p, refined, start, mirror, m, n)) {
