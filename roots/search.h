@@ -19,8 +19,9 @@
 //   - staged (staged.cpp: stagedSearch): stage 1 aberth.cpp, all roots at once
 //     in doubles, in doubles with a separate exponent (wide.h) or in fp at a
 //     low precision, there first through the secular equation (secular.cpp)
-//     from degree 32 on; stage 2 refine.cpp, Newton to blockPrec (refineAndSeparate);
-//     stage 3 inclusion.cpp, certified disks: disjoint, or another stage-1
+//     from degree 32 on; stage 2 refine.cpp, Newton to blockPrec (refineAndSeparate:
+//     a real polynomial's real roots from the axis, one of each conjugate pair,
+//     ill-conditioned roots with their lost bits); stage 3 inclusion.cpp, certified disks: disjoint, or another stage-1
 //     round at twice the precision on the roots whose disks meet, and the
 //     full-precision search at the end unless the caller asks for the
 //     approximations as they settled (searchFallsBack);
