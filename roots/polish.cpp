@@ -135,8 +135,9 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
     // are: a near-cluster wider than the circle for a multiple root would come
     // out worse, and polishing must never lose what the search found.
     inclusionRadii(radii, a, n, roots, values);
-    double best = asFound(roots, radii, members), bestE = 0;
+    double best = asFound(roots, radii, members);
     bool improved = false;
+    std::vector<fpComplex> bestZ, bestV;  // the members' points and values on the best circle
     for (double step : {0.0, 2.0, 4.0, 8.0, 16.0}) {
         double const e = balance + step;
         // A circle of radius 2^e spreads at least that far (spread >= e): from
@@ -148,13 +149,20 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
         double const s = spread(radii, members, e);
         if (s < best) {
             best = s;
-            bestE = e;
             improved = true;
+            bestZ.clear();
+            bestV.clear();
+            for (auto i : members) {
+                bestZ.push_back(z[i]);
+                bestV.push_back(v[i]);
+            }
         }
     }
     if (!improved) return;
-    circle(roots, members, c, bestE);
-    for (auto i : members) evaluateAll(a, n, &roots[i], &values[i], 1);
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        roots[members[k]] = std::move(bestZ[k]);
+        values[members[k]] = std::move(bestV[k]);
+    }
 }
 
 }  // namespace korvel::detail
