@@ -223,8 +223,10 @@ bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
 // The same pass through the secular equation on the approximations as nodes
 // (secular.cpp): Aberth's steps in doubles with a separate exponent, p itself
 // evaluated at blockPrec only where a node moved. True when every approximation
-// not frozen settled; false when the regenerations ran out, the approximations
-// then where the last one left them, for aberthFp to go on from.
+// not frozen settled (log2Value then bounds |p| at every approximation, the
+// frozen ones' formed again at blockPrec); false when the regenerations ran
+// out, the approximations then where the last one left them, for aberthFp to
+// go on from.
 bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value,
                std::vector<char> const& frozen, SettledCount const& settled = {});
 

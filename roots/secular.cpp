@@ -126,7 +126,8 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
         if (!nodes.set(z)) return false;
         for (std::size_t k = 0; k < n; ++k) {
             WideComplex product = lead;
-            nodes.row(k, WideComplex(), [&](std::size_t, WideComplex const& difference) { product = product * difference; });
+            nodes.row(k, WideComplex(),
+                      [&](std::size_t, WideComplex const& difference) { product = product * difference; });
             c[k] = toWide(v[k]) / product;
             d[k] = WideComplex();
             converged[k] = 0;

@@ -308,7 +308,8 @@ TEST(StagedSearch, GoingOnFromFewerFiguresFindsTheSameRoots) {
 // other one without and beside its exact conjugate, whose value is the
 // conjugate of its own; each as close as the full-precision search's.
 TEST(StagedSearch, RealRootsComeOutReal) {
-    std::vector<std::pair<double, double>> mixed{{0.5, 0}, {-2, 0}, {3, 0}, {0, 1}, {0, -1}, {1, 2}, {1, -2}, {-0.25, 0}};
+    std::vector<std::pair<double, double>> mixed{{0.5, 0}, {-2, 0},  {3, 0},  {0, 1},
+                                                 {0, -1},  {1, 2},   {1, -2}, {-0.25, 0}};
     std::vector<std::pair<double, double>> nearPair{{1, 0},     {1 + std::ldexp(1.0, -20), 0},
                                                     {-1, 0.5},  {-1, -0.5},
                                                     {0.5, 3},   {0.5, -3},
