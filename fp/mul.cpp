@@ -4,6 +4,7 @@
 // units of word n - 1 (n the product's words beyond B, see below), then half an
 // ulp of rounding (the bound FpReference checks exactly).
 #include <array>
+#include <type_traits>
 #include <utility>
 
 #include "fp/internal.h"
@@ -17,6 +18,14 @@ namespace {
 
 using words::u128;
 
+// Runtime limb counts go up to this many limbs each.
+constexpr i32 columnLimbs = 128;
+// The limbs an operand's array holds: its count when fixed, else columnLimbs.
+template <class Count>
+constexpr i32 capacity = columnLimbs;
+template <i32 N>
+constexpr i32 capacity<std::integral_constant<i32, N>> = N;
+
 // The integer the short product below sums (every partial product x_i y_j of
 // words with i + j >= cut, in units of word cut; cut = 0 gives the whole
 // product, -1 the whole product a word up), formed on the stack from 64-bit
@@ -25,38 +34,50 @@ using words::u128;
 // 2K + 2 (K = I + J): it is taken whole when 2K >= cut, without its lowest
 // word product when 2K = cut - 1, by its highest alone when 2K = cut - 2.
 // Any order of summing gives the same integer, so the result is the same.
-// NX and NY, the limb counts, are fixed so that every loop unrolls.
-template <i32 NX, i32 NY>
-void productOnStack(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut, i32 sign, i64 e) {
-    u64 X[NX], Y[NY];
+// NX and NY, the limb counts, are std::integral_constant for the few words of
+// the usual precisions, so that every loop unrolls, else i32.
+template <class CountX, class CountY>
+void productByColumns(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut, i32 sign, i64 e, CountX countX,
+                      CountY countY) {
+    i32 const NX = countX, NY = countY;
+    u64 X[capacity<CountX>], Y[capacity<CountY>];
     for (i32 i = 0; i < NX; ++i) X[i] = xs[2 * i] | (2 * i + 1 < lx ? u64(xs[2 * i + 1]) << 32 : 0);
     for (i32 i = 0; i < NY; ++i) Y[i] = ys[2 * i] | (2 * i + 1 < ly ? u64(ys[2 * i + 1]) << 32 : 0);
     i32 const c = cut < 0 ? 0 : cut;
     // Column K's 64-bit result goes to words 2K + 2 on; below, two words for
     // the word up that cut = -1 asks for.
-    u32 z[2 * (NX + NY) + 2];
+    u32 z[2 * (capacity<CountX> + capacity<CountY>) + 2];
+    // Fixed counts unroll every column, the ones below the first partial one
+    // (2K >= c - 2) to a zero limb; with counts known only when running those
+    // are never formed, and their words from start on are zero.
+    constexpr bool fixed = !std::is_same_v<CountX, i32>;
+    i32 const first = fixed || c < 2 ? 0 : (c - 1) / 2;
+    i32 const start = 2 + c - (cut < 0 ? 1 : 0);
+    if constexpr (!fixed)
+        for (i32 w = start; w < 2 * first + 2; ++w) z[w] = 0;
     u128 acc = 0;  // the column's sum and carry, with `over` its third limb
 #pragma GCC unroll 8
-    for (i32 K = 0; K <= NX + NY - 2; ++K) {
+    for (i32 K = first; K <= NX + NY - 2; ++K) {
+        i32 const lo = K - NY + 1 > 0 ? K - NY + 1 : 0, hi = K < NX - 1 ? K : NX - 1;
         u64 over = 0;
-        if (2 * K < c - 2) {  // nothing taken yet: acc is still zero
+        if (fixed && 2 * K < c - 2) {  // nothing taken yet: acc is still zero
         } else if (2 * K >= c) {
 #pragma GCC unroll 4
-            for (i32 i = K - NY + 1 > 0 ? K - NY + 1 : 0; i <= (K < NX - 1 ? K : NX - 1); ++i) {
+            for (i32 i = lo; i <= hi; ++i) {
                 u128 const p = u128(X[i]) * Y[K - i];
                 acc += p;
                 over += acc < p;
             }
         } else if (2 * K == c - 1) {
 #pragma GCC unroll 4
-            for (i32 i = K - NY + 1 > 0 ? K - NY + 1 : 0; i <= (K < NX - 1 ? K : NX - 1); ++i) {
+            for (i32 i = lo; i <= hi; ++i) {
                 u128 const p = u128(X[i]) * Y[K - i] - u64(u32(X[i])) * u32(Y[K - i]);
                 acc += p;
                 over += acc < p;
             }
         } else {  // 2K = c - 2: the top word products, of weight 2^64
 #pragma GCC unroll 4
-            for (i32 i = K - NY + 1 > 0 ? K - NY + 1 : 0; i <= (K < NX - 1 ? K : NX - 1); ++i) {
+            for (i32 i = lo; i <= hi; ++i) {
                 u128 const p = u128(u64(X[i] >> 32) * (Y[K - i] >> 32)) << 64;
                 acc += p;
                 over += acc < p;
@@ -67,58 +88,15 @@ void productOnStack(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut
     }
     // Below 2^64: the sum is at most the whole product.
     words::setPair(z + 2 * (NX + NY), u64(acc));
-    // Words below weight c are zero; the first kept is word c.
-    i32 const start = 2 + c - (cut < 0 ? 1 : 0);
+    // The first word kept is word c.
     if (cut < 0) z[start] = 0;
     detail::roundInto(r, z + start, 2 * (NX + NY) + 2 - start, sign, e + 32 * i64(cut));
 }
 
-// The same integer as productOnStack for limb counts known only when running,
-// up to columnLimbs each: column K sums X_I Y_(K-I) in a 192-bit accumulator,
-// and the columns below the first partial one are never formed.
-constexpr i32 columnLimbs = 128;
-
-void productByColumns(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut, i32 sign, i64 e) {
-    i32 const NX = (lx + 1) / 2, NY = (ly + 1) / 2;
-    u64 X[columnLimbs], Y[columnLimbs];
-    for (i32 i = 0; i < NX; ++i) X[i] = xs[2 * i] | (2 * i + 1 < lx ? u64(xs[2 * i + 1]) << 32 : 0);
-    for (i32 i = 0; i < NY; ++i) Y[i] = ys[2 * i] | (2 * i + 1 < ly ? u64(ys[2 * i + 1]) << 32 : 0);
-    i32 const c = cut < 0 ? 0 : cut;
-    u32 z[4 * columnLimbs + 2];
-    i32 const first = c >= 2 ? (c - 1) / 2 : 0;  // the first column with 2K >= c - 2
-    i32 const start = 2 + c - (cut < 0 ? 1 : 0);
-    u128 acc = 0;
-    for (i32 K = first; K <= NX + NY - 2; ++K) {
-        i32 const lo = K - NY + 1 > 0 ? K - NY + 1 : 0, hi = K < NX - 1 ? K : NX - 1;
-        u64 over = 0;
-        if (2 * K >= c) {
-#pragma GCC unroll 4
-            for (i32 i = lo; i <= hi; ++i) {
-                u128 const p = u128(X[i]) * Y[K - i];
-                acc += p;
-                over += acc < p;
-            }
-        } else if (2 * K == c - 1) {
-            for (i32 i = lo; i <= hi; ++i) {
-                u128 const p = u128(X[i]) * Y[K - i] - u64(u32(X[i])) * u32(Y[K - i]);
-                acc += p;
-                over += acc < p;
-            }
-        } else {  // 2K = c - 2: the top word products, of weight 2^64
-            for (i32 i = lo; i <= hi; ++i) {
-                u128 const p = u128(u64(X[i] >> 32) * (Y[K - i] >> 32)) << 64;
-                acc += p;
-                over += acc < p;
-            }
-        }
-        words::setPair(z + 2 * K + 2, u64(acc));
-        acc = acc >> 64 | u128(over) << 64;
-    }
-    words::setPair(z + 2 * (NX + NY), u64(acc));
-    // Words from start below the first column formed are zero.
-    for (i32 w = start; w < 2 * first + 2; ++w) z[w] = 0;
-    if (cut < 0) z[start] = 0;
-    detail::roundInto(r, z + start, 2 * (NX + NY) + 2 - start, sign, e + 32 * i64(cut));
+template <i32 NX, i32 NY>
+void productOnStack(fp& r, u32 const* xs, i32 lx, u32 const* ys, i32 ly, i32 cut, i32 sign, i64 e) {
+    productByColumns(r, xs, lx, ys, ly, cut, sign, e, std::integral_constant<i32, NX>(),
+                     std::integral_constant<i32, NY>());
 }
 
 // Operands of at most this many words are multiplied on the stack.
@@ -156,7 +134,7 @@ void mul(fp& r, fp const& x, fp const& y) {
     if (n > 0 && lx <= 2 * columnLimbs && ly <= 2 * columnLimbs && x.mantissa.words[lx - 1] != 0 &&
         y.mantissa.words[ly - 1] != 0) {
         i32 const sign = (x.mantissa.size < 0) != (y.mantissa.size < 0) ? -1 : 1;
-        productByColumns(r, x.mantissa.words, lx, y.mantissa.words, ly, n - 2, sign, e);
+        productByColumns(r, x.mantissa.words, lx, y.mantissa.words, ly, n - 2, sign, e, (lx + 1) / 2, (ly + 1) / 2);
         return;
     }
     if (n <= 0) {
