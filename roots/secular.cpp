@@ -11,6 +11,7 @@
 // costs an evaluation of p at the working precision a step in aberthFp, walk
 // here at the cost of a sum in doubles.
 #include <cmath>
+#include <limits>
 
 #include "roots/parallel.h"
 #include "roots/search.h"
@@ -34,17 +35,42 @@ std::size_t closeBudget(std::size_t n) { return 8 * n + 1024; }
 // doubles can say until the next regeneration.
 constexpr double convergedBits = 48;
 
+// A node further than this many binary places below the largest leaves the
+// pass to the wide numbers: scaled, it would lose bits as a subnormal double.
+constexpr i64 scaledRange = 960;
+double const smallestScaledNorm = std::ldexp(1.0, -1000);
+
+// x 2^-s as a double complex (parts below the doubles' range become 0).
+dcomplex scaledDown(WideComplex const& x, i64 s) {
+    if (x.m == 0.0) return {};
+    i64 const k = x.e - s;
+    if (k < -1100) return {};
+    if (k > 1023) return {HUGE_VAL, HUGE_VAL};
+    return {std::ldexp(x.m.real(), int(k)), std::ldexp(x.m.imag(), int(k))};
+}
+
 // The nodes as wide numbers, and for each node the exact differences b_k - b_i
-// to the nodes close to it.
+// to the nodes close to it. When every node lies within scaledRange binary
+// places of the largest, the nodes and the differences are also held as
+// plain doubles scaled by that node's power of two, where a row's sums cost a
+// fifth of theirs in wide numbers.
 class Nodes {
 public:
-    explicit Nodes(std::size_t n) : wide_(n), close_(n), mark_(n, 0) {}
+    explicit Nodes(std::size_t n) : wide_(n), scaled_(n), close_(n), mark_(n, 0) {}
 
     // False when more pairs are close than closeBudget allows.
     bool set(std::vector<fpComplex> const& b) {
         std::size_t const n = b.size();
         std::size_t pairs = 0;
         for (std::size_t k = 0; k < n; ++k) wide_[k] = toWide(b[k]);
+        scale_ = std::numeric_limits<i64>::min();
+        for (auto const& w : wide_)
+            if (!(w.m == 0.0)) scale_ = std::max(scale_, w.e);
+        fits_ = scale_ != std::numeric_limits<i64>::min();
+        for (std::size_t k = 0; k < n; ++k) {
+            scaled_[k] = scaledDown(wide_[k], scale_);
+            if (!(wide_[k].m == 0.0) && wide_[k].e < scale_ - scaledRange) fits_ = false;
+        }
         fpComplex t;
         for (auto& c : close_) c.clear();
         for (std::size_t k = 0; k < n; ++k)
@@ -55,22 +81,40 @@ public:
                 if (++pairs > closeBudget(n)) return false;
                 sub(t, b[k], b[i]);
                 WideComplex const d = toWide(t);
-                close_[k].push_back({i, d});
-                close_[i].push_back({k, WideComplex(-d.m, d.e)});
+                dcomplex const ds = scaledDown(d, scale_);
+                close_[k].push_back({i, d, ds});
+                close_[i].push_back({k, WideComplex(-d.m, d.e), -ds});
             }
         return true;
     }
 
+    // Whether the rows in scaled doubles may be used, and their power of two.
+    bool fits() const { return fits_; }
+    i64 scale() const { return scale_; }
+
     // f(i, x - b_i) for every i != k, x = b_k + offset.
     template <class F>
     void row(std::size_t k, WideComplex const& offset, F f) {
-        for (auto const& [i, d] : close_[k]) mark_[i] = 1;
+        for (auto const& c : close_[k]) mark_[c.i] = 1;
         WideComplex const x = wide_[k] + offset;
         for (std::size_t i = 0; i < wide_.size(); ++i)
             if (i != k && !mark_[i]) f(i, x - wide_[i]);
-        for (auto const& [i, d] : close_[k]) {
-            mark_[i] = 0;
-            f(i, d + offset);
+        for (auto const& c : close_[k]) {
+            mark_[c.i] = 0;
+            f(c.i, c.difference + offset);
+        }
+    }
+
+    // The same in doubles scaled by 2^-scale(), offset among them.
+    template <class F>
+    void rowScaled(std::size_t k, dcomplex offset, F f) {
+        for (auto const& c : close_[k]) mark_[c.i] = 1;
+        dcomplex const x = scaled_[k] + offset;
+        for (std::size_t i = 0; i < scaled_.size(); ++i)
+            if (i != k && !mark_[i]) f(i, x - scaled_[i]);
+        for (auto const& c : close_[k]) {
+            mark_[c.i] = 0;
+            f(c.i, c.scaled + offset);
         }
     }
 
@@ -78,11 +122,64 @@ private:
     struct Close {
         std::size_t i;
         WideComplex difference;
+        dcomplex scaled;
     };
     std::vector<WideComplex> wide_;
+    std::vector<dcomplex> scaled_;
     std::vector<std::vector<Close>> close_;
     std::vector<char> mark_;  // the close nodes of the row under way
+    i64 scale_ = 0;
+    bool fits_ = false;
 };
+
+// A row's three sums: sum1 = sum c_i / e_i and sum2 = sum c_i / e_i^2 for
+// e_i = x - b_i, and pairs = -sum d_i / (e_i (e_i - d_i)).
+struct RowSums {
+    WideComplex sum1, sum2, pairs;
+};
+
+// The sums in wide numbers.
+RowSums wideRow(Nodes& nodes, std::size_t k, std::vector<WideComplex> const& c,
+                std::vector<WideComplex> const& d) {
+    RowSums s;
+    nodes.row(k, d[k], [&](std::size_t i, WideComplex const& e) {
+        WideComplex const r = inverse(e), q = c[i] * r;
+        s.sum1 += q;
+        s.sum2 += q * r;
+        if (!(d[i].m == 0.0)) s.pairs -= d[i] * r / (e - d[i]);
+    });
+    return s;
+}
+
+// The sums in doubles scaled by 2^-nodes.scale() (cs, ds: c and d so scaled);
+// false when a term left the doubles' normal range, where the wide row must
+// take over. Each term is its wide counterpart's operations, rounded alike;
+// the c_i and d_i that the scaling sends below the range are far below the
+// sums' rounding (sum1 is added to 1).
+bool scaledRow(Nodes& nodes, std::size_t k, std::vector<dcomplex> const& cs, std::vector<dcomplex> const& ds,
+               RowSums& out) {
+    dcomplex sum1, sum2, pairs;
+    double smallest = HUGE_VAL;
+    nodes.rowScaled(k, ds[k], [&](std::size_t i, dcomplex e) {
+        double const norm = e.real() * e.real() + e.imag() * e.imag();
+        smallest = std::min(smallest, norm);
+        double const inv = 1.0 / norm;
+        dcomplex const r(e.real() * inv, -e.imag() * inv), q = mulParts(cs[i], r);
+        sum1 += q;
+        sum2 += mulParts(q, r);
+        if (!(ds[i] == 0.0)) {
+            dcomplex const f = e - ds[i];
+            double const fi = 1.0 / (f.real() * f.real() + f.imag() * f.imag());
+            pairs -= mulParts(mulParts(ds[i], r), dcomplex(f.real() * fi, -f.imag() * fi));
+        }
+    });
+    bool const finite = std::isfinite(sum1.real()) && std::isfinite(sum1.imag()) && std::isfinite(sum2.real()) &&
+                        std::isfinite(sum2.imag()) && std::isfinite(pairs.real()) && std::isfinite(pairs.imag());
+    if (!finite || !(smallest >= smallestScaledNorm)) return false;
+    i64 const s = nodes.scale();
+    out = {WideComplex(sum1, 0), WideComplex(sum2, -s), WideComplex(pairs, -s)};
+    return true;
+}
 
 }  // namespace
 
@@ -98,6 +195,7 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
     WideComplex const lead = toWide(p.a[p.n]), one(1.0);
     Nodes nodes(n);
     std::vector<WideComplex> c(n), d(n);
+    std::vector<dcomplex> cs(n), ds(n);  // c and d scaled as the nodes for the rows in doubles
     std::vector<fpComplex> v(n);
     std::vector<char> fresh(n, 1), done(n, 0), moving(n, 0), converged(n, 0);
     fpComplex t;
@@ -132,6 +230,12 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
             d[k] = WideComplex();
             converged[k] = 0;
         }
+        bool const scaled = nodes.fits();
+        if (scaled)
+            for (std::size_t k = 0; k < n; ++k) {
+                cs[k] = scaledDown(c[k], nodes.scale());
+                ds[k] = dcomplex();
+            }
         // Aberth on 1 + sum_i c_i / (x - b_i) at x_k = b_k + d_k. With
         // G = 1 + sum_{i != k} c_i / (x - b_i), g = c_k + d_k G is (x - b_k)
         // times it, so p'/p = g'/g + sum_{i != k} 1 / (x - b_i) without the
@@ -142,13 +246,9 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
             bool any = false;
             for (std::size_t k = 0; k < n; ++k) {
                 if (!moving[k] || converged[k]) continue;
-                WideComplex sum1, sum2, pairs;
-                nodes.row(k, d[k], [&](std::size_t i, WideComplex const& e) {
-                    WideComplex const r = inverse(e), q = c[i] * r;
-                    sum1 += q;
-                    sum2 += q * r;
-                    if (!(d[i].m == 0.0)) pairs -= d[i] * r / (e - d[i]);
-                });
+                RowSums sums;
+                if (!scaled || !scaledRow(nodes, k, cs, ds, sums)) sums = wideRow(nodes, k, c, d);
+                auto const& [sum1, sum2, pairs] = sums;
                 WideComplex const G = one + sum1;
                 WideComplex const g = c[k] + d[k] * G;
                 WideComplex const denominator = G - d[k] * sum2 + g * pairs;
@@ -158,6 +258,7 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
                     continue;
                 }
                 d[k] -= step;
+                if (scaled) ds[k] = scaledDown(d[k], nodes.scale());
                 any = true;
                 if (step.m == 0.0 || (d[k].m != 0.0 && step.log2Abs() < d[k].log2Abs() - convergedBits))
                     converged[k] = 1;
