@@ -13,6 +13,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "roots/parallel.h"
 #include "roots/search.h"
 
 namespace korvel::detail {
@@ -22,6 +23,9 @@ namespace {
 // Quadratic convergence doubles the good bits a step: 64 steps cover any
 // precision from a start good to a bit or two.
 constexpr int maxNewtonSteps = 64;
+// Points of a large cluster's circle evaluated first, to find a circle that
+// cannot be kept before all its points are evaluated.
+constexpr std::size_t probeCount = 8;
 
 // The (m - 1)-th derivative of a (degree n) divided by (m - 1)!, so that its
 // coefficients stay near the binomials times a_k: b_k = C(k + m - 1, m - 1) a_{k + m - 1}.
@@ -138,13 +142,36 @@ void polishCluster(fpComplex* a, i32 n, fpComplex* roots, fpComplex* values,
     double best = asFound(roots, radii, members);
     bool improved = false;
     std::vector<fpComplex> bestZ, bestV;  // the members' points and values on the best circle
+    // On a dense polynomial the disk about a point hangs on its own value and
+    // on where all the points lie: the disks about a few points evaluated
+    // first are those of the whole circle, and one of them as wide as the
+    // best spares the evaluation of the rest (a circle far from the roots).
+    std::vector<std::size_t> probes;
+    std::vector<char> probed(std::size_t(n), 0);
+    if (!p.sparse && members.size() > 4 * probeCount)
+        for (std::size_t j = 0; j < probeCount; ++j) {
+            probes.push_back(members[j * members.size() / probeCount]);
+            probed[probes.back()] = 1;
+        }
+    auto evaluateAt = [&](std::vector<std::size_t> const& at, bool skipProbed) {
+        std::vector<std::size_t> todo;
+        for (auto i : at)
+            if (!skipProbed || !probed[i]) todo.push_back(i);
+        parallelFor(todo.size(), threadsFor(todo.size(), double(todo.size()) * n * blockPrec),
+                    [&](std::size_t k) { evaluate(p, z[todo[k]], v[todo[k]], nullptr); });
+    };
     for (double step : {0.0, 2.0, 4.0, 8.0, 16.0}) {
         double const e = balance + step;
         // A circle of radius 2^e spreads at least that far (spread >= e): from
         // here on none can beat the best, and the rest need not be evaluated.
         if (!(e < best)) break;
         circle(z.data(), members, c, e);
-        for (auto i : members) evaluateAll(a, n, &z[i], &v[i], 1);
+        if (!probes.empty()) {
+            evaluateAt(probes, false);
+            inclusionRadii(radii, a, n, z.data(), v.data());
+            if (!(spread(radii, probes, e) < best)) continue;
+        }
+        evaluateAt(members, !probes.empty());
         inclusionRadii(radii, a, n, z.data(), v.data());
         double const s = spread(radii, members, e);
         if (s < best) {
