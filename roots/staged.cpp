@@ -256,6 +256,7 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
     std::vector<double> bits(d, topBits);  // about what each approximation is good to
     bool refinedApart = true;              // false once refined roots left disjoint disks
     bool settled = false;                  // every root of the last fp round settled
+    bool passed = false;                   // an fp round ran
     bool isolated = inclusionDisks(p, DiskCenters(z), lv, lr);
     for (;; words = std::min(target, 2 * words)) {
         if (isolated) {
@@ -277,7 +278,9 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
             }
             refinedApart = false;
         }
-        if (topBits >= bitsOf(target) || searchCancelled()) break;
+        // Below the doubles' 53 bits one pass at the working precision still
+        // runs: it tells whether the approximations have settled there.
+        if ((topBits >= bitsOf(target) && passed) || searchCancelled()) break;
         ScopedBlockPrec stage1(std::min(words, target));
         // Only the roots whose disks meet others of their size need the
         // precision: the rest stay where they are, and the others' iteration
@@ -287,7 +290,8 @@ StagedEnd stagedSearch(fpComplex*& roots, fpComplex*& a, i32 n, RootSearchRecord
         if (std::size_t(std::count(keep.begin(), keep.end(), 1)) * 2 < d) std::fill(keep.begin(), keep.end(), 0);
         settled = (d >= secularFrom && secularFp(p, z, lv, keep, settledSoFar)) ||
                   aberthFp(p, z, lv, keep, blockPrec >= target, settledSoFar);
-        topBits = bitsOf(blockPrec);
+        topBits = std::max(topBits, bitsOf(blockPrec));
+        passed = true;
         for (std::size_t i = 0; i < d; ++i)
             if (!keep[i]) bits[i] = topBits;
         isolated = inclusionDisks(p, DiskCenters(z), lv, lr);

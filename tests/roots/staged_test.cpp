@@ -245,21 +245,24 @@ TEST(StagedSearch, MultipleRootsAndClustersFallBack) {
 
     // Mandelbrot p_7's roots have conditions up to 10^48: at 20 figures they
     // settle with disks that meet. Known to have no repeated root, the search
-    // gives them even with the fallback, and their disks hold the roots.
+    // gives them even with the fallback, and their disks hold the roots; so it
+    // does at 6 and 8 figures, below the doubles' precision.
     std::vector<fpComplex> a = mandelbrot(7);
     int const n = int(a.size()) - 1;
     auto const truth = solve(a, 64, false, RootSearch::staged);
-    ScopedBlockPrec precision(wordsForFigures(20));
-    for (bool const squareFree : {false, true}) {
+    for (auto const& [figures, squareFree] : {std::pair{20, false}, std::pair{20, true}, std::pair{8, true},
+                                             std::pair{6, true}}) {
+        ScopedBlockPrec precision(wordsForFigures(figures));
         std::vector<fpComplex> roots(static_cast<std::size_t>(n)), values(static_cast<std::size_t>(n));
         fpComplex *r = roots.data(), *v = values.data(), *c = a.data();
         RootSearchControl control;
         control.squareFree = squareFree;
         ASSERT_TRUE(findPolyRoots(r, v, c, n, false, defaultConfirmFigures, RootSearch::staged, &record, control));
         EXPECT_FALSE(record.isolated);
-        EXPECT_EQ(record.ran, squareFree ? RootSearch::staged : RootSearch::fullPrecision);
+        EXPECT_EQ(record.ran, squareFree ? RootSearch::staged : RootSearch::fullPrecision) << figures;
         if (!squareFree) continue;
-        for (auto const& root : truth.roots) EXPECT_TRUE(someDiskHolds(roots, record.radii, root)) << "the root " << root;
+        for (auto const& root : truth.roots)
+            EXPECT_TRUE(someDiskHolds(roots, record.radii, root)) << figures << ": the root " << root;
     }
 }
 
