@@ -56,7 +56,7 @@ dcomplex scaledDown(WideComplex const& x, i64 s) {
 // fifth of theirs in wide numbers.
 class Nodes {
 public:
-    explicit Nodes(std::size_t n) : wide_(n), scaled_(n), close_(n), mark_(n, 0) {}
+    explicit Nodes(std::size_t n) : wide_(n), scaled_(n), re_(n), im_(n), close_(n), mark_(n, 0) {}
 
     // False when more pairs are close than closeBudget allows.
     bool set(std::vector<fpComplex> const& b) {
@@ -71,6 +71,13 @@ public:
             scaled_[k] = scaledDown(wide_[k], scale_);
             if (!(wide_[k].m == 0.0) && wide_[k].e < scale_ - scaledRange) fits_ = false;
         }
+        if (fits_)
+            for (std::size_t k = 0; k < n; ++k) {
+                WideDD const x = toWideDD(b[k]);
+                double const f = std::ldexp(1.0, int(x.e - scale_));  // at least 2^-960
+                re_[k] = {x.re.hi * f, x.re.lo * f};
+                im_[k] = {x.im.hi * f, x.im.lo * f};
+            }
         fpComplex t;
         for (auto& c : close_) c.clear();
         for (std::size_t k = 0; k < n; ++k)
@@ -82,8 +89,9 @@ public:
                 sub(t, b[k], b[i]);
                 WideComplex const d = toWide(t);
                 dcomplex const ds = scaledDown(d, scale_);
-                close_[k].push_back({i, d, ds});
-                close_[i].push_back({k, WideComplex(-d.m, d.e), -ds});
+                WideDD const exact = fits_ ? toWideDD(t) : WideDD();
+                close_[k].push_back({i, d, ds, exact});
+                close_[i].push_back({k, WideComplex(-d.m, d.e), -ds, {-exact.re, -exact.im, exact.e}});
             }
         return true;
     }
@@ -118,14 +126,46 @@ public:
         }
     }
 
+    // f(i, re, im) with re + i im = (x - b_i) 2^-scale() for every i != k,
+    // x = b_k + offset, in double-doubles (fits() only).
+    template <class F>
+    void rowDD(std::size_t k, DD const& offRe, DD const& offIm, F f) {
+        for (auto const& c : close_[k]) mark_[c.i] = 1;
+        DD const xRe = re_[k] + offRe, xIm = im_[k] + offIm;
+        for (std::size_t i = 0; i < wide_.size(); ++i)
+            if (i != k && !mark_[i]) f(i, xRe - re_[i], xIm - im_[i]);
+        for (auto const& c : close_[k]) {
+            mark_[c.i] = 0;
+            DD re, im;
+            scaledDown(c.exact, scale_, re, im);
+            f(c.i, re + offRe, im + offIm);
+        }
+    }
+
+    // lead times prod_{i != k} (b_k - b_i) in double-doubles (fits() only): the
+    // differences of nodes that are not close lose at most 2^-90 of
+    // themselves to the nodes' roundings, the close ones none.
+    WideDD product(std::size_t k, WideDD r) {
+        for (auto const& c : close_[k]) mark_[c.i] = 1;
+        for (std::size_t i = 0; i < wide_.size(); ++i)
+            if (i != k && !mark_[i]) r = r * WideDD{re_[k] - re_[i], im_[k] - im_[i], scale_};
+        for (auto const& c : close_[k]) {
+            mark_[c.i] = 0;
+            r = r * c.exact;
+        }
+        return r;
+    }
+
 private:
     struct Close {
         std::size_t i;
         WideComplex difference;
         dcomplex scaled;
+        WideDD exact;  // the difference in double-doubles
     };
     std::vector<WideComplex> wide_;
     std::vector<dcomplex> scaled_;
+    std::vector<DD> re_, im_;  // the nodes in double-doubles, scaled as scaled_
     std::vector<std::vector<Close>> close_;
     std::vector<char> mark_;  // the close nodes of the row under way
     i64 scale_ = 0;
@@ -197,7 +237,10 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
     std::vector<WideComplex> c(n), d(n);
     std::vector<dcomplex> cs(n), ds(n);  // c and d scaled as the nodes for the rows in doubles
     std::vector<fpComplex> v(n);
-    std::vector<char> fresh(n, 1), done(n, 0), moving(n, 0), converged(n, 0);
+    std::vector<char> fresh(n, 1), done(n, 0), moving(n, 0), converged(n, 0), steady(n, 0), exact(n, 0);
+    std::vector<WideDD> offset(n), cExact(n);  // where exact: the offset; c in double-doubles
+    std::vector<DD> cRe(n), cIm(n);             // cExact scaled as the nodes
+    WideDD const leadDD = toWideDD(p.a[p.n]);
     fpComplex t;
     for (int regeneration = 0; regeneration < regenerations; ++regeneration) {
         if (searchCancelled()) return false;
@@ -228,7 +271,7 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
                       [&](std::size_t, WideComplex const& difference) { product = product * difference; });
             c[k] = toWide(v[k]) / product;
             d[k] = WideComplex();
-            converged[k] = 0;
+            converged[k] = steady[k] = exact[k] = 0;
         }
         bool const scaled = nodes.fits();
         if (scaled)
@@ -261,14 +304,53 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
                 if (scaled) ds[k] = scaledDown(d[k], nodes.scale());
                 any = true;
                 if (step.m == 0.0 || (d[k].m != 0.0 && step.log2Abs() < d[k].log2Abs() - convergedBits))
-                    converged[k] = 1;
+                    converged[k] = steady[k] = 1;
             }
             if (!any) break;
+        }
+        // A converged offset is good to about 48 bits: c_k is a quotient by a
+        // product of n roundings, and the doubles allow no more. One Newton
+        // step on g(d) = c_k + d (1 + S_k(b_k + d)), S_k = sum_{i != k} c_i /
+        // (x - b_i), with g in double-doubles and g' from the doubles' sums,
+        // leaves it good to about 90 bits, where it stays in the range that
+        // the doubles' g' describes; that halves the regenerations that bring
+        // the nodes to their roots.
+        if (scaled && std::any_of(steady.begin(), steady.end(), [](char x) { return x != 0; })) {
+            for (std::size_t i = 0; i < n; ++i) {
+                cExact[i] = toWideDD(v[i]) / nodes.product(i, leadDD);
+                scaledDown(cExact[i], nodes.scale(), cRe[i], cIm[i]);
+            }
+            for (std::size_t k = 0; k < n; ++k) {
+                if (!moving[k] || !steady[k] || d[k].m == 0.0) continue;
+                RowSums sums;
+                if (!scaledRow(nodes, k, cs, ds, sums)) continue;
+                WideComplex const derivative = one + sums.sum1 - d[k] * sums.sum2;
+                WideDD const dk = toWideDD(d[k]);
+                DD offRe, offIm, sRe, sIm;
+                scaledDown(dk, nodes.scale(), offRe, offIm);
+                nodes.rowDD(k, offRe, offIm, [&](std::size_t i, DD const& eRe, DD const& eIm) {
+                    // c_i / e = c_i conj(e) / |e|^2
+                    DD const norm = eRe * eRe + eIm * eIm;
+                    sRe = sRe + (cRe[i] * eRe + cIm[i] * eIm) / norm;
+                    sIm = sIm + (cIm[i] * eRe - cRe[i] * eIm) / norm;
+                });
+                if (!std::isfinite(sRe.hi) || !std::isfinite(sIm.hi)) continue;
+                WideDD G{DD{1.0, 0} + sRe, sIm, 0};
+                G.normalize();
+                WideDD const g = cExact[k] + dk * G;
+                WideDD const step = g / toWideDD(derivative);
+                if (!std::isfinite(step.re.hi) || !std::isfinite(step.im.hi)) continue;
+                offset[k] = dk + -step;
+                exact[k] = 1;
+            }
         }
         for (std::size_t k = 0; k < n; ++k) {
             fresh[k] = moving[k] && !(d[k].m == 0.0);
             if (!fresh[k]) continue;
-            fromWide(t, d[k]);
+            if (exact[k])
+                fromWideDD(t, offset[k]);
+            else
+                fromWide(t, d[k]);
             add(z[k], z[k], t);
         }
     }

@@ -19,4 +19,32 @@ void fromWide(fpComplex& r, WideComplex const& x) {
     fromDouble(r.im, x.m.imag(), x.e);
 }
 
+WideDD toWideDD(fpComplex const& x) {
+    WideComplex const w = toWide(x);
+    WideDD r;
+    if (w.m == 0.0) return r;
+    fp rest;
+    auto part = [&](fp const& p) {
+        double const hi = scaledDouble(p, w.e);
+        fromDouble(rest, hi, w.e);
+        sub(rest, p, rest);  // exact: the top bits cancel
+        return DD{hi, scaledDouble(rest, w.e)};
+    };
+    r.re = part(x.re);
+    r.im = part(x.im);
+    r.e = w.e;
+    r.normalize();
+    return r;
+}
+
+void fromWideDD(fpComplex& r, WideDD const& x) {
+    fp lo;
+    fromDouble(r.re, x.re.hi, x.e);
+    fromDouble(lo, x.re.lo, x.e);
+    add(r.re, r.re, lo);
+    fromDouble(r.im, x.im.hi, x.e);
+    fromDouble(lo, x.im.lo, x.e);
+    add(r.im, r.im, lo);
+}
+
 }  // namespace korvel::detail

@@ -9,6 +9,9 @@
 // counterpart on the mantissas, with the bound written beside it in roundings
 // of relative size 2^-53; where an addend below 2^-64 of the other is dropped,
 // a relative error under 2^-63 (a 1/1024 of a rounding) comes on top.
+//
+// Below them, double-doubles with a separate exponent (WideDD), for the few
+// sums that must hold twice the doubles' bits.
 #pragma once
 
 #include <bit>
@@ -149,5 +152,93 @@ inline WideComplex& operator-=(WideComplex& x, WideComplex const& y) { return x 
 // the top 96 bits of each), and back exactly.
 WideComplex toWide(fpComplex const& x);
 void fromWide(fpComplex& r, WideComplex const& x);
+
+// Double-doubles: hi + lo with |lo| at most half an ulp of hi, about 106 bits;
+// each operation below is within a few units of 2^-104 of its result.
+struct DD {
+    double hi = 0, lo = 0;
+};
+inline DD twoSum(double a, double b) {
+    double const s = a + b, bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+inline DD quickTwoSum(double a, double b) {
+    double const s = a + b;
+    return {s, b - (s - a)};
+}
+inline DD operator+(DD a, DD b) {
+    DD s = twoSum(a.hi, b.hi);
+    DD const t = twoSum(a.lo, b.lo);
+    s = quickTwoSum(s.hi, s.lo + t.hi);
+    return quickTwoSum(s.hi, s.lo + t.lo);
+}
+inline DD operator-(DD a) { return {-a.hi, -a.lo}; }
+inline DD operator-(DD a, DD b) { return a + -b; }
+inline DD operator*(DD a, DD b) {
+    double const p = a.hi * b.hi;
+    return quickTwoSum(p, std::fma(a.hi, b.hi, -p) + (a.hi * b.lo + a.lo * b.hi));
+}
+inline DD operator/(DD a, DD b) {
+    double const q1 = a.hi / b.hi;
+    DD const r = a - DD{q1, 0} * b;
+    return quickTwoSum(q1, r.hi / b.hi);
+}
+
+// A complex double-double times 2^e, its larger part's hi kept in [0.5, 1)
+// (as the wide numbers keep theirs) so that long products neither overflow
+// nor underflow.
+struct WideDD {
+    DD re, im;
+    i64 e = 0;
+
+    void normalize() {
+        double const top = std::max(std::abs(re.hi), std::abs(im.hi));
+        if (top == 0 || !std::isfinite(top)) return;
+        i64 const k = wide::exponentOf(top);
+        double const f = k >= -1021 && k <= 1022 ? wide::pow2(-k) : std::ldexp(1.0, int(-k));
+        re = {re.hi * f, re.lo * f};
+        im = {im.hi * f, im.lo * f};
+        e += k;
+    }
+};
+inline WideDD operator*(WideDD const& a, WideDD const& b) {
+    WideDD r{a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re, a.e + b.e};
+    r.normalize();
+    return r;
+}
+inline WideDD operator/(WideDD const& a, WideDD const& b) {
+    DD const norm = b.re * b.re + b.im * b.im;
+    WideDD r{(a.re * b.re + a.im * b.im) / norm, (a.im * b.re - a.re * b.im) / norm, a.e - b.e};
+    r.normalize();
+    return r;
+}
+
+inline bool isZero(WideDD const& x) { return x.re.hi == 0 && x.im.hi == 0; }
+inline WideDD operator-(WideDD const& x) { return {-x.re, -x.im, x.e}; }
+// The smaller addend scaled to the larger's exponent; below 2^-110 of it, dropped.
+inline WideDD operator+(WideDD a, WideDD b) {
+    if (isZero(b)) return a;
+    if (isZero(a)) return b;
+    if (a.e < b.e) std::swap(a, b);
+    i64 const shift = a.e - b.e;
+    if (shift > 110) return a;
+    double const f = wide::pow2(-shift);
+    WideDD r{a.re + DD{b.re.hi * f, b.re.lo * f}, a.im + DD{b.im.hi * f, b.im.lo * f}, a.e};
+    r.normalize();
+    return r;
+}
+inline WideDD toWideDD(WideComplex const& x) { return {{x.m.real(), 0}, {x.m.imag(), 0}, x.e}; }
+// x 2^-s as a complex double-double (parts below the doubles' range become 0).
+inline void scaledDown(WideDD const& x, i64 s, DD& re, DD& im) {
+    i64 const k = x.e - s;
+    double const f = k < -1100 ? 0.0 : std::ldexp(1.0, int(std::min<i64>(k, 1023)));
+    re = {x.re.hi * f, x.re.lo * f};
+    im = {x.im.hi * f, x.im.lo * f};
+}
+
+// Conversions: x to about 106 bits (each part's top 53 bits, then the rest's),
+// and back, rounded to blockPrec.
+WideDD toWideDD(fpComplex const& x);
+void fromWideDD(fpComplex& r, WideDD const& x);
 
 }  // namespace korvel::detail

@@ -397,6 +397,36 @@ TEST(StagedSearch, SecularPassFindsTheRootsAberthFinds) {
     }
 }
 
+// The secular pass from roots settled at 9 words to 33 words: each
+// regeneration gains about 90 bits once the nodes are near their roots, twice
+// what the offsets in doubles hold.
+TEST(StagedSearch, SecularRegenerationsGainTwiceTheDoubles) {
+    for (auto const& [name, a] : {std::pair{"Mandelbrot p_6", mandelbrot(6)}, std::pair{"Mandelbrot p_7", mandelbrot(7)}}) {
+        std::size_t const n = a.size() - 1;
+        std::vector<fpComplex> z(n);
+        std::vector<double> lv(n);
+        {
+            ScopedBlockPrec precision(9);
+            detail::Poly const p = detail::makePoly(a.data(), i32(n));
+            i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(n));
+            std::vector<detail::dcomplex> y = detail::startingPoints(p, s);
+            ASSERT_TRUE(detail::aberthDouble(p, s, y, lv)) << name;
+            for (std::size_t k = 0; k < n; ++k) {
+                detail::fromDouble(z[k].re, y[k].real(), s);
+                detail::fromDouble(z[k].im, y[k].imag(), s);
+            }
+            ASSERT_TRUE(detail::secularFp(p, z, lv, std::vector<char>(n, 0))) << name;
+        }
+        ScopedBlockPrec precision(33);
+        detail::Poly const p = detail::makePoly(a.data(), i32(n));
+        int regenerations = 0;
+        ASSERT_TRUE(detail::secularFp(p, z, lv, std::vector<char>(n, 0), [&](std::size_t) { ++regenerations; }))
+            << name;
+        // 768 bits: about 9 regenerations at 90 bits, 18 at the doubles' 48.
+        EXPECT_LE(regenerations, 12) << name;
+    }
+}
+
 // Values by powers over runs of zero coefficients agree with Horner's rule,
 // with and without a constant term, and with a zero leading coefficient.
 TEST(StagedSearch, SparseValuesAgreeWithHorner) {
@@ -456,6 +486,41 @@ TEST(StagedSearch, WideArithmeticWithinItsBounds) {
             fpComplex const error = ours - truth;
             double const lt = detail::log2Abs(truth), le = detail::log2Abs(error);
             EXPECT_TRUE(le <= lt + std::log2(op.roundings) - 53 || (!error && !truth)) << op.name << " case " << k;
+        }
+
+    // Double-doubles with a separate exponent, each operation within a few
+    // units of 2^-104 of its result, on operands that use all their bits.
+    using detail::WideDD;
+    auto randomDD = [&](i64 e) {
+        fpComplex x = exact(random(e));
+        x += exact(random(e - 60));
+        return detail::toWideDD(x);
+    };
+    auto exactDD = [](WideDD const& w) {
+        fpComplex r;
+        detail::fromWideDD(r, w);
+        return r;
+    };
+    struct OpDD {
+        char const* name;
+        WideDD (*dd)(WideDD const&, WideDD const&);
+        fpComplex (*reference)(fpComplex const&, fpComplex const&);
+    } const opsDD[] = {
+        {"x + y", [](auto const& x, auto const& y) { return x + y; }, [](auto const& x, auto const& y) { return x + y; }},
+        {"x - y", [](auto const& x, auto const& y) { return x + -y; }, [](auto const& x, auto const& y) { return x - y; }},
+        {"x * y", [](auto const& x, auto const& y) { return x * y; }, [](auto const& x, auto const& y) { return x * y; }},
+        {"x / y", [](auto const& x, auto const& y) { return x / y; }, [](auto const& x, auto const& y) { return x / y; }},
+    };
+    for (auto const& op : opsDD)
+        for (int k = 0; k < 3000; ++k) {
+            i64 const ex = exponent(rng);
+            WideDD const y = randomDD(k % 2 ? ex + near(rng) : exponent(rng));
+            WideDD x = randomDD(ex);
+            if (k % 7 == 0) x = detail::toWideDD(exactDD(y) * fpComplex(1 + 0x1p-30 * part(rng), 0x1p-40 * part(rng)));
+            fpComplex const ours = exactDD(op.dd(x, y)), truth = op.reference(exactDD(x), exactDD(y));
+            fpComplex const error = ours - truth;
+            double const lt = detail::log2Abs(truth), le = detail::log2Abs(error);
+            EXPECT_TRUE(le <= lt + 4 - 104 || (!error && !truth)) << op.name << " case " << k << ": " << le - lt;
         }
 }
 
