@@ -221,8 +221,10 @@ bool aberthFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log
               bool last, SettledCount const& settled = {});
 
 // The same pass through the secular equation on the approximations as nodes
-// (secular.cpp): Aberth's steps in doubles with a separate exponent, p itself
-// evaluated at blockPrec only where a node moved. True when every approximation
+// (secular.cpp): Aberth's steps in doubles (scaled, or with a separate
+// exponent), each converged offset then taken to about 90 bits by a Newton step
+// in double-doubles, p itself evaluated at blockPrec only where a node moved;
+// settled reports after each regeneration. True when every approximation
 // not frozen settled (log2Value then bounds |p| at every approximation, the
 // frozen ones' formed again at blockPrec); false when the regenerations ran
 // out, the approximations then where the last one left them, for aberthFp to
