@@ -221,6 +221,47 @@ bool scaledRow(Nodes& nodes, std::size_t k, std::vector<dcomplex> const& cs, std
     return true;
 }
 
+// For a real polynomial: leader[j] = k < j where nodes k and j stand for a
+// pair of conjugate roots, else j. Both must be free to move; each must be
+// the other's nearest to its mirror image, 4 times nearer than any other; the
+// two must be 64 times nearer each other's mirror image than the axis, and
+// further from it than 4 times the leader's last offset, for a pair that
+// heads for two real roots must be let go. A node in the noise of a cluster
+// may pair with another one of that noise: the roots are as symmetric as the
+// pair, and the iteration sorts them out.
+std::vector<std::size_t> conjugateLeaders(std::vector<fpComplex> const& z, std::vector<char> const& frozen,
+                                          std::vector<WideComplex> const& offsets) {
+    std::size_t const n = z.size();
+    std::vector<std::size_t> leader(n), nearest(n, noPartner);
+    for (std::size_t k = 0; k < n; ++k) leader[k] = k;
+    std::vector<WideComplex> w(n);
+    for (std::size_t k = 0; k < n; ++k) w[k] = toWide(z[k]);
+    constexpr double apart = 2, offAxisBits = 6;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (frozen[k] || w[k].m.imag() == 0.0) continue;
+        WideComplex const mirror(std::conj(w[k].m), w[k].e);
+        double best = HUGE_VAL, second = HUGE_VAL;
+        std::size_t at = noPartner;
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j == k) continue;
+            double const l = (w[j] - mirror).log2Abs();
+            if (l < best) {
+                second = best;
+                best = l;
+                at = j;
+            } else if (l < second) {
+                second = l;
+            }
+        }
+        double const height = std::log2(std::abs(w[k].m.imag())) + double(w[k].e);
+        bool const offAxis = height > best + offAxisBits && (offsets[k].m == 0.0 || height > offsets[k].log2Abs() + 2);
+        if (at != noPartner && !frozen[at] && best < second - apart && offAxis) nearest[k] = at;
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        if (std::size_t const j = nearest[k]; j != noPartner && j > k && nearest[j] == k) leader[j] = k;
+    return leader;
+}
+
 }  // namespace
 
 bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& log2Value,
@@ -241,14 +282,30 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
     std::vector<WideDD> offset(n), cExact(n);  // where exact: the offset; c in double-doubles
     std::vector<DD> cRe(n), cIm(n);             // cExact scaled as the nodes
     WideDD const leadDD = toWideDD(p.a[p.n]);
+    // On a real polynomial a node that follows another (leader[j] != j) is
+    // its exact conjugate: its value, offset and steps are the conjugates of
+    // the leader's (Horner's rule rounds alike at conjugate points), so a
+    // pair costs one evaluation and one row.
+    bool const real = realPolynomial(p.a, p.n);
+    std::vector<std::size_t> leader(n);
+    for (std::size_t k = 0; k < n; ++k) leader[k] = k;
+    auto follows = [&](std::size_t j) { return leader[j] != j; };
     fpComplex t;
     for (int regeneration = 0; regeneration < regenerations; ++regeneration) {
         if (searchCancelled()) return false;
+        if (real) {
+            leader = conjugateLeaders(z, frozen, d);
+            for (std::size_t j = 0; j < n; ++j)
+                if (follows(j)) {
+                    z[j] = conj(z[leader[j]]);
+                    fresh[j] = 1;
+                }
+        }
         // The values at the nodes that moved (the others keep theirs): one
         // Horner evaluation each, independent of one another.
         std::vector<std::size_t> update;
         for (std::size_t k = 0; k < n; ++k)
-            if (fresh[k]) update.push_back(k);
+            if (fresh[k] && !follows(k)) update.push_back(k);
         parallelFor(update.size(), threadsFor(update.size(), double(update.size()) * p.n * blockPrec),
                     [&](std::size_t u) {
                         std::size_t const k = update[u];
@@ -257,11 +314,21 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
                         log2Value[k] = log2ValueBound(v[k], mag + round);
                         if (log2Abs(v[k]) <= mag + settle) done[k] = 1;
                     });
+        for (std::size_t j = 0; j < n; ++j)
+            if (follows(j)) {
+                std::size_t const k = leader[j];
+                v[j] = conj(v[k]);
+                log2Value[j] = log2Value[k];
+                done[j] = done[k];
+            }
         std::size_t active = 0;
         for (std::size_t k = 0; k < n; ++k) {
             moving[k] = !frozen[k] && !done[k];
             active += moving[k];
         }
+        std::vector<std::size_t> follower(n, noPartner);
+        for (std::size_t j = 0; j < n; ++j)
+            if (follows(j)) follower[leader[j]] = j;
         if (settled) settled(n - active);
         if (active == 0) return true;
         if (!nodes.set(z)) return false;
@@ -288,7 +355,7 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
             if (searchCancelled()) return false;
             bool any = false;
             for (std::size_t k = 0; k < n; ++k) {
-                if (!moving[k] || converged[k]) continue;
+                if (!moving[k] || converged[k] || follows(k)) continue;
                 RowSums sums;
                 if (!scaled || !scaledRow(nodes, k, cs, ds, sums)) sums = wideRow(nodes, k, c, d);
                 auto const& [sum1, sum2, pairs] = sums;
@@ -305,6 +372,12 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
                 any = true;
                 if (step.m == 0.0 || (d[k].m != 0.0 && step.log2Abs() < d[k].log2Abs() - convergedBits))
                     converged[k] = steady[k] = 1;
+                if (std::size_t const j = follower[k]; j != noPartner) {
+                    d[j] = WideComplex(std::conj(d[k].m), d[k].e);
+                    ds[j] = std::conj(ds[k]);
+                    converged[j] = converged[k];
+                    steady[j] = steady[k];
+                }
             }
             if (!any) break;
         }
@@ -321,7 +394,7 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
                 scaledDown(cExact[i], nodes.scale(), cRe[i], cIm[i]);
             }
             for (std::size_t k = 0; k < n; ++k) {
-                if (!moving[k] || !steady[k] || d[k].m == 0.0) continue;
+                if (!moving[k] || !steady[k] || d[k].m == 0.0 || follows(k)) continue;
                 RowSums sums;
                 if (!scaledRow(nodes, k, cs, ds, sums)) continue;
                 WideComplex const derivative = one + sums.sum1 - d[k] * sums.sum2;
@@ -346,13 +419,15 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
         }
         for (std::size_t k = 0; k < n; ++k) {
             fresh[k] = moving[k] && !(d[k].m == 0.0);
-            if (!fresh[k]) continue;
+            if (!fresh[k] || follows(k)) continue;
             if (exact[k])
                 fromWideDD(t, offset[k]);
             else
                 fromWide(t, d[k]);
             add(z[k], z[k], t);
         }
+        for (std::size_t j = 0; j < n; ++j)
+            if (follows(j) && fresh[j]) z[j] = conj(z[leader[j]]);
     }
     return false;
 }

@@ -349,7 +349,8 @@ TEST(StagedSearch, RealRootsComeOutReal) {
 
 // One fp pass through the secular equation and one of aberthFp, from the same
 // approximations in doubles: both settle, the frozen approximations (the well
-// separated roots on the circle, good in doubles) stay where they were, and
+// separated roots on the circle, good in doubles) stay where they were, on a
+// real polynomial most of the others come out as exact conjugate pairs, and
 // the two passes find the same roots: matched, each root's two approximations
 // lie within the sum of their disks' radii.
 TEST(StagedSearch, SecularPassFindsTheRootsAberthFinds) {
@@ -387,6 +388,11 @@ TEST(StagedSearch, SecularPassFindsTheRootsAberthFinds) {
             if (frozen[k]) {
                 EXPECT_TRUE(secular[k] == starts[k]) << name << ": frozen " << k;
             }
+        }
+        std::size_t mirrored = 0;
+        for (auto const& x : secular) mirrored += !!x.im && std::find(secular.begin(), secular.end(), conj(x)) != secular.end();
+        if (n != 34) {  // none frozen: most of them pair off as exact conjugates
+            EXPECT_GE(2 * mirrored, n) << name << ": approximations in exact conjugate pairs";
         }
         detail::diskRadii(p, detail::DiskCenters(secular), ls, rs);
         detail::diskRadii(p, detail::DiskCenters(aberth), la, ra);
