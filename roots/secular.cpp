@@ -284,8 +284,8 @@ bool secularFp(Poly const& p, std::vector<fpComplex>& z, std::vector<double>& lo
     WideDD const leadDD = toWideDD(p.a[p.n]);
     // On a real polynomial a node that follows another (leader[j] != j) is
     // its exact conjugate: its value, offset and steps are the conjugates of
-    // the leader's (Horner's rule rounds alike at conjugate points), so a
-    // pair costs one evaluation and one row.
+    // the leader's (p(conj z) = conj p(z), so the value is good to the same
+    // bound), and a pair costs one evaluation and one row.
     bool const real = realPolynomial(p.a, p.n);
     std::vector<std::size_t> leader(n);
     for (std::size_t k = 0; k < n; ++k) leader[k] = k;
