@@ -103,56 +103,36 @@ public:
     // f(i, x - b_i) for every i != k, x = b_k + offset.
     template <class F>
     void row(std::size_t k, WideComplex const& offset, F f) {
-        for (auto const& c : close_[k]) mark_[c.i] = 1;
         WideComplex const x = wide_[k] + offset;
-        for (std::size_t i = 0; i < wide_.size(); ++i)
-            if (i != k && !mark_[i]) f(i, x - wide_[i]);
-        for (auto const& c : close_[k]) {
-            mark_[c.i] = 0;
-            f(c.i, c.difference + offset);
-        }
+        visit(k, [&](std::size_t i) { f(i, x - wide_[i]); }, [&](Close const& c) { f(c.i, c.difference + offset); });
     }
 
     // The same in doubles scaled by 2^-scale(), offset among them.
     template <class F>
     void rowScaled(std::size_t k, dcomplex offset, F f) {
-        for (auto const& c : close_[k]) mark_[c.i] = 1;
         dcomplex const x = scaled_[k] + offset;
-        for (std::size_t i = 0; i < scaled_.size(); ++i)
-            if (i != k && !mark_[i]) f(i, x - scaled_[i]);
-        for (auto const& c : close_[k]) {
-            mark_[c.i] = 0;
-            f(c.i, c.scaled + offset);
-        }
+        visit(k, [&](std::size_t i) { f(i, x - scaled_[i]); }, [&](Close const& c) { f(c.i, c.scaled + offset); });
     }
 
     // f(i, re, im) with re + i im = (x - b_i) 2^-scale() for every i != k,
     // x = b_k + offset, in double-doubles (fits() only).
     template <class F>
     void rowDD(std::size_t k, DD const& offRe, DD const& offIm, F f) {
-        for (auto const& c : close_[k]) mark_[c.i] = 1;
         DD const xRe = re_[k] + offRe, xIm = im_[k] + offIm;
-        for (std::size_t i = 0; i < wide_.size(); ++i)
-            if (i != k && !mark_[i]) f(i, xRe - re_[i], xIm - im_[i]);
-        for (auto const& c : close_[k]) {
-            mark_[c.i] = 0;
-            DD re, im;
-            scaledDown(c.exact, scale_, re, im);
-            f(c.i, re + offRe, im + offIm);
-        }
+        visit(k, [&](std::size_t i) { f(i, xRe - re_[i], xIm - im_[i]); },
+              [&](Close const& c) {
+                  DD re, im;
+                  scaledDown(c.exact, scale_, re, im);
+                  f(c.i, re + offRe, im + offIm);
+              });
     }
 
     // lead times prod_{i != k} (b_k - b_i) in double-doubles (fits() only): the
     // differences of nodes that are not close lose at most 2^-90 of
     // themselves to the nodes' roundings, the close ones none.
     WideDD product(std::size_t k, WideDD r) {
-        for (auto const& c : close_[k]) mark_[c.i] = 1;
-        for (std::size_t i = 0; i < wide_.size(); ++i)
-            if (i != k && !mark_[i]) r = r * WideDD{re_[k] - re_[i], im_[k] - im_[i], scale_};
-        for (auto const& c : close_[k]) {
-            mark_[c.i] = 0;
-            r = r * c.exact;
-        }
+        visit(k, [&](std::size_t i) { r = r * WideDD{re_[k] - re_[i], im_[k] - im_[i], scale_}; },
+              [&](Close const& c) { r = r * c.exact; });
         return r;
     }
 
@@ -170,6 +150,18 @@ private:
     std::vector<char> mark_;  // the close nodes of the row under way
     i64 scale_ = 0;
     bool fits_ = false;
+
+    // far(i) for every node i != k not close to b_k, then near(c) for each close one.
+    template <class Far, class Near>
+    void visit(std::size_t k, Far far, Near near) {
+        for (auto const& c : close_[k]) mark_[c.i] = 1;
+        for (std::size_t i = 0; i < wide_.size(); ++i)
+            if (i != k && !mark_[i]) far(i);
+        for (auto const& c : close_[k]) {
+            mark_[c.i] = 0;
+            near(c);
+        }
+    }
 };
 
 // A row's three sums: sum1 = sum c_i / e_i and sum2 = sum c_i / e_i^2 for

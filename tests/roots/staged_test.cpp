@@ -347,6 +347,22 @@ TEST(StagedSearch, RealRootsComeOutReal) {
     }
 }
 
+// The approximations stage 1 gives in doubles, at one scaling, with bounds
+// on |p| there in log2Value; empty when the coefficients do not fit doubles.
+std::vector<fpComplex> approximationsInDoubles(detail::Poly const& p, std::vector<double>& log2Value) {
+    std::size_t const n = std::size_t(p.n);
+    i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(n));
+    std::vector<detail::dcomplex> y = detail::startingPoints(p, s);
+    log2Value.assign(n, 0);
+    if (!detail::aberthDouble(p, s, y, log2Value)) return {};
+    std::vector<fpComplex> z(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        detail::fromDouble(z[k].re, y[k].real(), s);
+        detail::fromDouble(z[k].im, y[k].imag(), s);
+    }
+    return z;
+}
+
 // One fp pass through the secular equation and one of aberthFp, from the same
 // approximations in doubles: both settle, the frozen approximations (the well
 // separated roots on the circle, good in doubles) stay where they were, on a
@@ -369,15 +385,9 @@ TEST(StagedSearch, SecularPassFindsTheRootsAberthFinds) {
         ScopedBlockPrec precision(words);
         std::size_t const n = a.size() - 1;
         detail::Poly const p = detail::makePoly(a.data(), i32(n));
-        i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(n));
-        std::vector<detail::dcomplex> y = detail::startingPoints(p, s);
-        std::vector<double> lv(n);
-        ASSERT_TRUE(detail::aberthDouble(p, s, y, lv)) << name;
-        std::vector<fpComplex> starts(n);
-        for (std::size_t k = 0; k < n; ++k) {
-            detail::fromDouble(starts[k].re, y[k].real(), s);
-            detail::fromDouble(starts[k].im, y[k].imag(), s);
-        }
+        std::vector<double> lv;
+        std::vector<fpComplex> const starts = approximationsInDoubles(p, lv);
+        ASSERT_EQ(starts.size(), n) << name;
         std::vector<char> frozen(n, 0);
         for (std::size_t k = 0; k < n; ++k) frozen[k] = n == 34 && distance(starts[k], fpComplex(1.0)) > 0.5;
         std::vector<fpComplex> secular = starts, aberth = starts;
@@ -409,18 +419,13 @@ TEST(StagedSearch, SecularPassFindsTheRootsAberthFinds) {
 TEST(StagedSearch, SecularRegenerationsGainTwiceTheDoubles) {
     for (auto const& [name, a] : {std::pair{"Mandelbrot p_6", mandelbrot(6)}, std::pair{"Mandelbrot p_7", mandelbrot(7)}}) {
         std::size_t const n = a.size() - 1;
-        std::vector<fpComplex> z(n);
-        std::vector<double> lv(n);
+        std::vector<fpComplex> z;
+        std::vector<double> lv;
         {
             ScopedBlockPrec precision(9);
             detail::Poly const p = detail::makePoly(a.data(), i32(n));
-            i64 const s = std::llround((p.logAbs.front() - p.logAbs.back()) / double(n));
-            std::vector<detail::dcomplex> y = detail::startingPoints(p, s);
-            ASSERT_TRUE(detail::aberthDouble(p, s, y, lv)) << name;
-            for (std::size_t k = 0; k < n; ++k) {
-                detail::fromDouble(z[k].re, y[k].real(), s);
-                detail::fromDouble(z[k].im, y[k].imag(), s);
-            }
+            z = approximationsInDoubles(p, lv);
+            ASSERT_EQ(z.size(), n) << name;
             ASSERT_TRUE(detail::secularFp(p, z, lv, std::vector<char>(n, 0))) << name;
         }
         ScopedBlockPrec precision(33);
@@ -472,7 +477,7 @@ TEST(StagedSearch, WideArithmeticWithinItsBounds) {
     struct Op {
         char const* name;
         double roundings;  // the bound, in units of 2^-53 of the exact result's modulus
-        WideComplex (*wide)(WideComplex const&, WideComplex const&);
+        WideComplex (*op)(WideComplex const&, WideComplex const&);
         fpComplex (*reference)(fpComplex const&, fpComplex const&);
     } const ops[] = {
         {"x + y", 1.01, [](auto const& x, auto const& y) { return x + y; }, [](auto const& x, auto const& y) { return x + y; }},
@@ -482,17 +487,24 @@ TEST(StagedSearch, WideArithmeticWithinItsBounds) {
         {"1 / y", 4, [](auto const&, auto const& y) { return inverse(y); },
          [](auto const&, auto const& y) { return fpComplex(1.0) / y; }},
     };
-    for (auto const& op : ops)
-        for (int k = 0; k < 3000; ++k) {
-            i64 const ex = exponent(rng);
-            WideComplex const y = random(k % 2 ? ex + near(rng) : exponent(rng));
-            WideComplex x = random(ex);
-            if (k % 7 == 0) x = WideComplex(y.m * dcomplex(1 + 0x1p-30 * part(rng), 0x1p-40 * part(rng)), y.e);
-            fpComplex const ours = exact(op.wide(x, y)), truth = op.reference(exact(x), exact(y));
-            fpComplex const error = ours - truth;
-            double const lt = detail::log2Abs(truth), le = detail::log2Abs(error);
-            EXPECT_TRUE(le <= lt + std::log2(op.roundings) - 53 || (!error && !truth)) << op.name << " case " << k;
-        }
+    // Each op on 3000 pairs: exponents far apart or near, and one pair in
+    // seven close to cancelling, within 2^bound(op) of the exact result's modulus.
+    auto check = [&](auto const& table, auto make, auto toFp, auto nearly, auto bound) {
+        for (auto const& op : table)
+            for (int k = 0; k < 3000; ++k) {
+                i64 const ex = exponent(rng);
+                auto const y = make(k % 2 ? ex + near(rng) : exponent(rng));
+                auto x = make(ex);
+                if (k % 7 == 0) x = nearly(y, dcomplex(1 + 0x1p-30 * part(rng), 0x1p-40 * part(rng)));
+                fpComplex const ours = toFp(op.op(x, y)), truth = op.reference(toFp(x), toFp(y));
+                fpComplex const error = ours - truth;
+                double const lt = detail::log2Abs(truth), le = detail::log2Abs(error);
+                EXPECT_TRUE(le <= lt + bound(op) || (!error && !truth)) << op.name << " case " << k << ": " << le - lt;
+            }
+    };
+    check(
+        ops, random, exact, [](WideComplex const& y, dcomplex f) { return WideComplex(y.m * f, y.e); },
+        [](Op const& op) { return std::log2(op.roundings) - 53; });
 
     // Double-doubles with a separate exponent, each operation within a few
     // units of 2^-104 of its result, on operands that use all their bits.
@@ -509,7 +521,7 @@ TEST(StagedSearch, WideArithmeticWithinItsBounds) {
     };
     struct OpDD {
         char const* name;
-        WideDD (*dd)(WideDD const&, WideDD const&);
+        WideDD (*op)(WideDD const&, WideDD const&);
         fpComplex (*reference)(fpComplex const&, fpComplex const&);
     } const opsDD[] = {
         {"x + y", [](auto const& x, auto const& y) { return x + y; }, [](auto const& x, auto const& y) { return x + y; }},
@@ -517,17 +529,10 @@ TEST(StagedSearch, WideArithmeticWithinItsBounds) {
         {"x * y", [](auto const& x, auto const& y) { return x * y; }, [](auto const& x, auto const& y) { return x * y; }},
         {"x / y", [](auto const& x, auto const& y) { return x / y; }, [](auto const& x, auto const& y) { return x / y; }},
     };
-    for (auto const& op : opsDD)
-        for (int k = 0; k < 3000; ++k) {
-            i64 const ex = exponent(rng);
-            WideDD const y = randomDD(k % 2 ? ex + near(rng) : exponent(rng));
-            WideDD x = randomDD(ex);
-            if (k % 7 == 0) x = detail::toWideDD(exactDD(y) * fpComplex(1 + 0x1p-30 * part(rng), 0x1p-40 * part(rng)));
-            fpComplex const ours = exactDD(op.dd(x, y)), truth = op.reference(exactDD(x), exactDD(y));
-            fpComplex const error = ours - truth;
-            double const lt = detail::log2Abs(truth), le = detail::log2Abs(error);
-            EXPECT_TRUE(le <= lt + 4 - 104 || (!error && !truth)) << op.name << " case " << k << ": " << le - lt;
-        }
+    check(
+        opsDD, randomDD, exactDD,
+        [&](WideDD const& y, dcomplex f) { return detail::toWideDD(exactDD(y) * fpComplex(f.real(), f.imag())); },
+        [](OpDD const&) { return 4.0 - 104; });
 }
 
 }  // namespace
