@@ -2,6 +2,11 @@
 // and MPSolve (when installed) on the same polynomials, processor seconds.
 //
 //   korvel_bench_staged [FILTER] [--limit SECONDS] [--no-mpsolve]
+//   korvel_bench_staged --write DIR
+//
+// --write puts each case in DIR for other programs to time (bench/peers.sh):
+// NN.name its name, NN.txt its coefficients for korvel-cli (the leading one
+// first, "re,im" a line), NN.pol for MPSolve and NN.gp a PARI/GP expression.
 //
 // A case runs when its name contains FILTER. A full-precision run predicted to
 // take longer than the limit (default 30 s) is skipped and marked so: the
@@ -142,13 +147,18 @@ Run solve(Polynomial const& p, int figures, RootSearch search) {
     return run;
 }
 
+// p in MPSolve's input format.
+void writeMpsolve(std::ostream& out, Polynomial const& p) {
+    out << "Degree=" << p.degree() << ";\nMonomial;\nRational;\n\n";
+    for (auto const& r : p.c) out << r.re << ' ' << r.im << '\n';
+}
+
 // MPSolve's processor time (its children included), or -1 when it cannot run.
 double mpsolve(Polynomial const& p, int figures) {
     std::string const file = "/tmp/korvel_bench_" + std::to_string(getpid()) + ".pol";
     {
         std::ofstream out(file);
-        out << "Degree=" << p.degree() << ";\nMonomial;\nRational;\n\n";
-        for (auto const& r : p.c) out << r.re << ' ' << r.im << '\n';
+        writeMpsolve(out, p);
     }
     std::string const digits = "-o" + std::to_string(figures);
     double total = 0;
@@ -190,6 +200,31 @@ double mulCost(int figures) {
     return (cpuSeconds() - start) / count;
 }
 
+// The cases as files, for bench/peers.sh; false, having said so, when one
+// cannot be written.
+bool writeCases(std::string const& dir) {
+    int index = 0;
+    for (auto const& p : cases()) {
+        std::string const number = std::to_string(index++);
+        std::string const base = dir + "/" + (number.size() < 2 ? "0" + number : number);
+        std::ofstream name(base + ".name"), korvel(base + ".txt"), mps(base + ".pol"), gp(base + ".gp");
+        name << p.name << '\n';
+        writeMpsolve(mps, p);
+        gp << "Pol([";
+        for (int k = p.degree(); k >= 0; --k) {
+            Rational const& r = p.c[std::size_t(k)];
+            korvel << r.re << ',' << r.im << '\n';
+            gp << (k < p.degree() ? "," : "") << '(' << r.re << ")+I*(" << r.im << ')';
+        }
+        gp << "])\n";
+        if (!name || !korvel || !mps || !gp) {
+            std::fprintf(stderr, "korvel_bench_staged: cannot write the cases in %s\n", dir.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 char const* path(Run const& r) {
     if (r.record.ran == RootSearch::fullPrecision) return "fallback";
     return r.record.rounds > 1 ? "staged+fp" : "staged";
@@ -207,6 +242,8 @@ int main(int argc, char** argv) {
             limit = std::atof(argv[++i]);
         else if (arg == "--no-mpsolve")
             reference = false;
+        else if (arg == "--write" && i + 1 < argc)
+            return writeCases(argv[++i]) ? 0 : 1;
         else
             filter = arg;
     }
