@@ -39,12 +39,13 @@ WideDD toWideDD(fpComplex const& x) {
 
 void fromWideDD(fpComplex& r, WideDD const& x) {
     fp lo;
-    fromDouble(r.re, x.re.hi, x.e);
-    fromDouble(lo, x.re.lo, x.e);
-    add(r.re, r.re, lo);
-    fromDouble(r.im, x.im.hi, x.e);
-    fromDouble(lo, x.im.lo, x.e);
-    add(r.im, r.im, lo);
+    auto part = [&](fp& out, DD const& p) {
+        fromDouble(out, p.hi, x.e);
+        fromDouble(lo, p.lo, x.e);
+        add(out, out, lo);
+    };
+    part(r.re, x.re);
+    part(r.im, x.im);
 }
 
 }  // namespace korvel::detail
